@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Kasanemi needs to build, run and test, only
+# those that are missing, then configures and builds into ./build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  libdxflib-dev libuemf-dev libzip-dev
+  googletest libgtest-dev libgmock-dev
+  dbus xvfb xauth fonts-noto-cjk
+  python3-ezdxf python3-openpyxl libwmf-bin imagemagick x11-apps
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"

@@ -1,0 +1,62 @@
+#include "PictureFileName.h"
+
+#include <QCryptographicHash>
+
+namespace acad {
+namespace {
+
+bool isUnsafe(char16_t c)
+{
+    if (c < 0x20 || c == 0x7F)
+        return true;
+    switch (c) {
+    case '/': case '\\': case '<': case '>': case ':': case '"': case '|':
+    case '?': case '*': case '%':
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString escaped(QChar c)
+{
+    QString out;
+    for (unsigned char byte : QString(c).toUtf8())
+        out += QStringLiteral("%%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    return out;
+}
+
+} // namespace
+
+QString pictureFileName(const QString& layerName)
+{
+    QString base;
+    base.reserve(layerName.size());
+    for (QChar c : layerName)
+        base += isUnsafe(c.unicode()) ? escaped(c) : QString(c);
+
+    // "." and ".." name folders; Windows drops a trailing dot or space.
+    if (base == QLatin1String(".") || base == QLatin1String(".."))
+        base = QString(base.size(), QLatin1Char('.')).replace(QLatin1String("."), QLatin1String("%2E"));
+    while (!base.isEmpty() && (base.endsWith(QLatin1Char('.')) || base.endsWith(QLatin1Char(' ')))) {
+        const QChar last = base.back();
+        base.chop(1);
+        base += escaped(last);
+    }
+    if (base.isEmpty())
+        base = QStringLiteral("%00");
+
+    constexpr int kMaxBytes = 240;
+    if (base.toUtf8().size() > kMaxBytes) {
+        const QByteArray hash = QCryptographicHash::hash(layerName.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+        QString cut = base;
+        while (cut.toUtf8().size() > kMaxBytes - hash.size() - 1)
+            cut.chop(1);
+        if (!cut.isEmpty() && cut.back().isHighSurrogate())
+            cut.chop(1);
+        base = cut + QLatin1Char('~') + QString::fromLatin1(hash);
+    }
+    return base + QStringLiteral(".wmf");
+}
+
+} // namespace acad
