@@ -1,0 +1,110 @@
+#pragma once
+
+// The live drawing the host holds: the loaded Drawing, where it came from, its
+// named selection sets, and every change of layers the automation surface
+// makes. Changes keep AutoCAD's rules and error numbers; `regen` tells the
+// listeners (host window, picture renderer) that the drawing must be drawn anew.
+
+#include "Drawing.h"
+#include "DxfSource.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace cad {
+
+class SelectionSetData;
+
+class CadDocument : public QObject {
+    Q_OBJECT
+public:
+    /// A new drawing "Drawing1.dwg" that has never been saved: layer "0" and
+    /// the standard linetypes; its full name lies in the current folder where
+    /// no file of that name exists.
+    CadDocument();
+    /// Loads `path`; throws acad::AcadError (kHostFailure) with a one-line
+    /// description when the file cannot be read as a drawing.
+    static std::unique_ptr<CadDocument> open(const QString& path);
+    ~CadDocument() override;
+
+    const Drawing& drawing() const { return m_drawing; }
+    QString fullName() const { return m_fullName; }
+    QString name() const;
+    /// True once the layers or the current layer changed since load/save.
+    bool isModified() const { return m_modified; }
+
+    // --- layers (index = table position; throw acad::AcadError) -------------
+    int layerCount() const { return int(m_drawing.layers.size()); }
+    /// Table index of `name` (case-insensitive); throws kKeyNotFound.
+    int layerIndex(const QString& name) const;
+    const LayerRecord& layer(int index) const;
+    void setLayerOn(int index, bool on);
+    /// Throws kCurrentLayerFrozen when freezing the current layer.
+    void setLayerFrozen(int index, bool frozen);
+    void setLayerLocked(int index, bool locked);
+    /// Throws kKeyNotFound when the drawing has no such linetype; stores the
+    /// table's spelling of the name.
+    void setLayerLinetype(int index, const QString& linetype);
+    /// Throws kInvalidArgument for an empty name or one already in the table.
+    void setLayerName(int index, const QString& name);
+    /// The current layer's table index ($CLAYER; layer "0" when it names none).
+    int currentLayer() const;
+    /// Throws kFrozenLayerCurrent for a frozen layer.
+    void setCurrentLayer(int index);
+
+    // --- selection sets ------------------------------------------------------
+    int selectionSetCount() const { return int(m_selectionSets.size()); }
+    std::shared_ptr<SelectionSetData> selectionSet(int index) const;
+    /// Throws kInvalidArgument when the name is empty or already used.
+    std::shared_ptr<SelectionSetData> addSelectionSet(const QString& name);
+    void removeSelectionSet(const SelectionSetData* set);
+    /// Number of model/paper-space entities on layers whose name matches the
+    /// wildcard `pattern` (AutoCAD's rules, case-insensitive).
+    std::uint32_t countOnLayers(const QString& pattern) const;
+
+    // --- regeneration and saving --------------------------------------------
+    /// Tells every listener to redraw; `which` is accepted as AutoCAD does (0 or 1).
+    void regen(int which);
+    /// Writes the changed layer entries and $CLAYER back into the file it was
+    /// loaded from, every other byte unchanged. Throws kHostFailure when the
+    /// drawing was never saved, when the file changed on disk since it was
+    /// loaded (unless `force`), or when it cannot be written.
+    void save(bool force = false);
+    /// Writes the drawing to `path` the same way and makes it the full name.
+    void saveAs(const QString& path);
+
+signals:
+    void regenerated();
+    void layersChanged();
+
+private:
+    explicit CadDocument(Drawing drawing, DxfSource source, QString fullName);
+    void checkIndex(int index) const;
+    void markChanged();
+
+    Drawing m_drawing;
+    DxfSource m_source;
+    QString m_fullName;
+    bool m_modified = false;
+    std::vector<std::shared_ptr<SelectionSetData>> m_selectionSets;
+};
+
+/// A named selection set's contents: the entities that the last Select found
+/// (their indexes into Drawing::entities).
+class SelectionSetData {
+public:
+    explicit SelectionSetData(QString name) : m_name(std::move(name)) {}
+    const QString& name() const { return m_name; }
+    bool isErased() const { return m_erased; }
+    void markErased() { m_erased = true; }
+    std::vector<std::uint32_t> members;
+
+private:
+    QString m_name;
+    bool m_erased = false;
+};
+
+} // namespace cad

@@ -1,0 +1,76 @@
+#include "Drawing.h"
+
+namespace cad {
+
+NameId NamePool::intern(const QString& name)
+{
+    auto it = m_ids.constFind(name);
+    if (it != m_ids.constEnd())
+        return it.value();
+    const auto id = NameId(m_names.size());
+    m_names.push_back(name);
+    m_ids.insert(name, id);
+    return id;
+}
+
+const QString& NamePool::name(NameId id) const
+{
+    static const QString none;
+    return id < m_names.size() ? m_names[id] : none;
+}
+
+std::optional<NameId> NamePool::find(const QString& name) const
+{
+    auto it = m_ids.constFind(name);
+    if (it == m_ids.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
+int Drawing::findLayer(const QString& name) const
+{
+    for (std::size_t i = 0; i < layers.size(); ++i)
+        if (layers[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+int Drawing::findLinetype(const QString& name) const
+{
+    for (std::size_t i = 0; i < linetypes.size(); ++i)
+        if (linetypes[i].compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
+    return -1;
+}
+
+const BlockDefinition* Drawing::block(NameId id) const
+{
+    auto it = m_blockIndex.constFind(id);
+    return it == m_blockIndex.constEnd() ? nullptr : &blocks[std::size_t(it.value())];
+}
+
+void Drawing::rebuildIndex()
+{
+    m_counts.assign(names.size(), 0);
+    for (const Entity& e : entities)
+        if (e.layer < m_counts.size())
+            ++m_counts[e.layer];
+    m_blockIndex.clear();
+    // Block names are case-insensitive in AutoCAD; an INSERT may spell its
+    // block differently from the definition, so index every spelling in use.
+    QHash<QString, int> byFolded;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        byFolded.insert(blocks[i].name.toCaseFolded(), int(i));
+        m_blockIndex.insert(names.intern(blocks[i].name), int(i));
+    }
+    for (NameId id = 0; id < names.size(); ++id) {
+        if (m_blockIndex.contains(id))
+            continue;
+        auto it = byFolded.constFind(names.name(id).toCaseFolded());
+        if (it != byFolded.constEnd())
+            m_blockIndex.insert(id, it.value());
+    }
+    m_counts.resize(names.size(), 0);
+}
+
+} // namespace cad

@@ -1,0 +1,98 @@
+#pragma once
+
+// A loaded drawing: header values, the layer and linetype tables, the entities
+// of model space and of every paper-space layout, and the block definitions.
+// Pure data with lookups; reading is DxfLoader's job, saving DxfLayerWriter's,
+// and the live document with its selection sets is CadDocument.
+
+#include "Entity.h"
+
+#include <QHash>
+#include <QRectF>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace cad {
+
+/// Interns names (layers, linetypes, blocks) as written in the file, so that
+/// entities hold 4-byte ids. Lookup is exact (case-sensitive).
+class NamePool {
+public:
+    NameId intern(const QString& name);
+    const QString& name(NameId id) const;
+    std::optional<NameId> find(const QString& name) const;
+    std::size_t size() const { return m_names.size(); }
+
+private:
+    std::vector<QString> m_names;
+    QHash<QString, NameId> m_ids;
+};
+
+/// One entry of the LAYER table with AutoCAD's meaning of each group.
+struct LayerRecord {
+    QString name;                 // group 2
+    bool on = true;               // group 62 >= 0
+    bool frozen = false;          // group 70 bit 1
+    bool frozenInNewViewports = false; // group 70 bit 2
+    bool locked = false;          // group 70 bit 4
+    std::int16_t color = 7;       // |group 62|, 1..255
+    QString linetype = QStringLiteral("Continuous"); // group 6
+    std::int32_t lineweight = -3; // group 370; -3 = default
+    bool plottable = true;        // group 290
+    /// Group 390 resolved through the PLACEHOLDER/plot-style dictionary to a
+    /// name when the file holds one; "" otherwise (colour-dependent plot styles).
+    QString plotStyleName;
+};
+
+struct BlockDefinition {
+    QString name;
+    QPointF basePoint;
+    /// Group 70 flags (1 anonymous, 4 external reference, ...).
+    int flags = 0;
+    std::vector<Entity> entities;
+};
+
+/// A paper-space layout: "*Paper_Space", "*Paper_Space0", ... as the block
+/// record names them (R12 has one, "*Paper_Space").
+struct Layout {
+    QString blockName;
+};
+
+class Drawing {
+public:
+    QString version;     // $ACADVER as written ("" when absent)
+    QString codepage;    // $DWGCODEPAGE as written ("" when absent)
+    QString clayer;      // $CLAYER ("" when absent)
+    bool hasClayer = false;
+    bool hasVersion = false;
+    bool hasCodepage = false;
+
+    std::vector<LayerRecord> layers;  // table order
+    std::vector<QString> linetypes;   // table order, as the table holds them
+    std::vector<Layout> layouts;      // paper-space layouts; entity.layout 1 is layouts[0]
+    std::vector<BlockDefinition> blocks;
+    /// Model-space and paper-space entities, in file order.
+    std::vector<Entity> entities;
+    NamePool names;
+
+    /// Index of the layer whose name matches case-insensitively, or -1.
+    int findLayer(const QString& name) const;
+    /// Index of the linetype whose name matches case-insensitively, or -1.
+    int findLinetype(const QString& name) const;
+    /// The block definition named `id`, or nullptr.
+    const BlockDefinition* block(NameId id) const;
+
+    /// Number of entities (model and paper space) per layer-name id, as the
+    /// entities write it; built by the loader. A POLYLINE or an INSERT with its
+    /// attributes is one entity.
+    const std::vector<std::uint32_t>& countsByLayerName() const { return m_counts; }
+    void rebuildIndex();
+
+private:
+    std::vector<std::uint32_t> m_counts;
+    QHash<NameId, int> m_blockIndex;
+};
+
+} // namespace cad
