@@ -9,13 +9,20 @@ UserInterface* g_ui = nullptr;
 
 UserInterface& ui()
 {
-    Q_ASSERT_X(g_ui, "app::ui", "no user interface set");
+    // A missing interface is a programming error; say so rather than crash blindly.
+    if (!g_ui)
+        qFatal("app::ui(): no user interface set (call app::setUi at start-up or in the test)");
     return *g_ui;
 }
 
 void setUi(UserInterface* userInterface)
 {
     g_ui = userInterface;
+}
+
+UserInterface* currentUiOrNull()
+{
+    return g_ui;
 }
 
 } // namespace app

@@ -47,5 +47,7 @@ public:
 /// one) or by a test (a recording one); never null after that.
 UserInterface& ui();
 void setUi(UserInterface* userInterface);
+/// The user interface set, or null before start-up has set one.
+UserInterface* currentUiOrNull();
 
 } // namespace app

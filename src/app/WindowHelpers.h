@@ -16,6 +16,8 @@ class ExternalWindows {
 public:
     virtual ~ExternalWindows() = default;
     /// The handle of the window whose title is exactly `title`; 0 when none.
+    /// Handles travel through the program cut to 32 bits, so a provider hands
+    /// out handles that fit in 32 bits and accepts them back in that form.
     virtual qint64 findWindow(const QString& title) = 0;
     /// Brings the window with `handle` to the front; false when it could not.
     virtual bool raiseWindow(qint64 handle) = 0;

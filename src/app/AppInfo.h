@@ -1,0 +1,9 @@
+#pragma once
+
+namespace app {
+
+/// The application title: caption of the program's message boxes (unless a
+/// message names another caption) and of the please-wait window.
+inline constexpr char16_t kAppTitle[] = u"Kasanemi Ver4.00";
+
+} // namespace app

@@ -1,0 +1,27 @@
+#include "ErrorReport.h"
+
+#include "AppInfo.h"
+#include "UserInterface.h"
+#include "acad/AcadError.h"
+
+namespace app {
+
+QString unexpectedErrorText(const QString& procedureName, qint32 number, const QString& description)
+{
+    return QStringLiteral("予期せぬエラーが ") + procedureName + QStringLiteral(" で発生しました。") + QChar(u'\r')
+         + QStringLiteral("番号：") + QString::number(number) + QChar(u'\r') + QStringLiteral("内容：")
+         + description;
+}
+
+void reportUnexpectedError(const QString& procedureName, qint32 number, const QString& description)
+{
+    ui().message(unexpectedErrorText(procedureName, number, description), MsgButtons::Ok, MsgIcon::Critical,
+                 QString::fromUtf16(kAppTitle));
+}
+
+void reportUnexpectedError(const QString& procedureName, const acad::AcadError& error)
+{
+    reportUnexpectedError(procedureName, error.number(), error.description());
+}
+
+} // namespace app
