@@ -1,0 +1,26 @@
+#include "LayerSnapshotMarshalling.h"
+
+QDBusArgument& operator<<(QDBusArgument& argument, const acad::LayerSnapshot& record)
+{
+    argument.beginStructure();
+    argument << record.sLayerName << bool(record.bLayerOn) << bool(record.bAllViewportFreaze)
+             << bool(record.bLock) << record.lnColor << record.sLineType << record.lnLineWeight
+             << record.sPlotStyleName << bool(record.bPlottable) << bool(record.bNewViewportFreaze);
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, acad::LayerSnapshot& record)
+{
+    bool on = false, frozen = false, locked = false, plottable = false, newViewportFrozen = false;
+    argument.beginStructure();
+    argument >> record.sLayerName >> on >> frozen >> locked >> record.lnColor >> record.sLineType
+        >> record.lnLineWeight >> record.sPlotStyleName >> plottable >> newViewportFrozen;
+    argument.endStructure();
+    record.bLayerOn = acad::toVb(on);
+    record.bAllViewportFreaze = acad::toVb(frozen);
+    record.bLock = acad::toVb(locked);
+    record.bPlottable = acad::toVb(plottable);
+    record.bNewViewportFreaze = acad::toVb(newViewportFrozen);
+    return argument;
+}
