@@ -1,0 +1,675 @@
+#include "metafile/WmfPlayer.h"
+
+#include "metafile/WmfText.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <cmath>
+
+namespace metafile {
+
+namespace {
+
+constexpr std::size_t maximumObjects = 65535;
+constexpr std::size_t maximumSavedStates = 4096;
+
+enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
+enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
+enum TextAlign : std::uint16_t { TaUpdateCp = 1, TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24 };
+enum ExtTextOptions : std::uint16_t { EtoOpaque = 2, EtoClipped = 4 };
+
+Qt::BrushStyle hatchStyle(std::uint16_t hatch)
+{
+    switch (hatch) {
+    case 0: return Qt::HorPattern;
+    case 1: return Qt::VerPattern;
+    case 2: return Qt::FDiagPattern;
+    case 3: return Qt::BDiagPattern;
+    case 4: return Qt::CrossPattern;
+    case 5: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+    }
+}
+
+/// The em height of a font whose cell (ascent + descent) is `cellHeight`.
+double emForCellHeight(const QFont& font, double cellHeight)
+{
+    QFont probe(font);
+    probe.setPixelSize(100);
+    const QFontMetricsF metrics(probe);
+    const double cell = metrics.ascent() + metrics.descent();
+    return cell > 0 ? cellHeight * 100.0 / cell : cellHeight;
+}
+
+/// Angle (degrees, counterclockwise on screen) of the point where the ray
+/// from the ellipse's centre towards `p` meets it, as Qt's arc angles count.
+double ellipseAngle(const QRectF& box, const QPointF& p)
+{
+    const QPointF c = box.center();
+    const double rx = box.width() / 2, ry = box.height() / 2;
+    if (rx <= 0 || ry <= 0)
+        return 0;
+    return std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx) * 180.0 / M_PI;
+}
+
+} // namespace
+
+WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF& frame, const QRectF& target)
+    : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform())
+{
+    if (!frame.isEmpty() && !target.isEmpty()) {
+        m_frameToTarget = QTransform::fromTranslate(-frame.left(), -frame.top())
+                          * QTransform::fromScale(target.width() / frame.width(), target.height() / frame.height())
+                          * QTransform::fromTranslate(target.left(), target.top());
+        m_dc.windowOrg = m_dc.viewportOrg = frame.topLeft();
+        m_dc.windowExt = m_dc.viewportExt = QPointF(frame.width(), frame.height());
+    }
+    // Before the file selects its own, a metafile draws with the device
+    // context's defaults: a black one-pixel pen, a white brush, opaque text
+    // background.
+    m_dc.pen = QPen(Qt::black, 0);
+    m_dc.brush = QBrush(Qt::white);
+    m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
+}
+
+void WmfPlayer::play()
+{
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // The picture never paints outside its target; clip records of the file
+    // narrow this further and never widen it.
+    if (!m_frame.isEmpty() && !m_target.isEmpty())
+        m_painter.setClipRect(m_target, Qt::IntersectClip);
+    m_painter.setWorldTransform(QTransform());
+    if (m_painter.hasClipping())
+        m_baseClip = m_painter.clipPath();
+    updateTransform();
+    applyPen();
+    for (const WmfRecord& record : m_list.records)
+        playRecord(record);
+}
+
+void WmfPlayer::updateTransform()
+{
+    double sx = m_dc.viewportExt.x() / m_dc.windowExt.x();
+    double sy = m_dc.viewportExt.y() / m_dc.windowExt.y();
+    if (m_dc.mapMode == 7) { // isotropic: one scale on both axes, signs kept
+        const double s = std::min(std::abs(sx), std::abs(sy));
+        sx = std::copysign(s, sx);
+        sy = std::copysign(s, sy);
+    }
+    const QTransform logicalToFrame = QTransform::fromTranslate(-m_dc.windowOrg.x(), -m_dc.windowOrg.y())
+                                      * QTransform::fromScale(sx, sy)
+                                      * QTransform::fromTranslate(m_dc.viewportOrg.x(), m_dc.viewportOrg.y());
+    m_logicalToDevice = logicalToFrame * m_frameToTarget * m_base;
+    m_painter.setWorldTransform(m_logicalToDevice);
+}
+
+QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
+{
+    return QPointF(m_list.word(r, index + 1), m_list.word(r, index));
+}
+
+QRectF WmfPlayer::rect(const WmfRecord& r, std::uint32_t index) const
+{
+    const double bottom = m_list.word(r, index), right = m_list.word(r, index + 1);
+    const double top = m_list.word(r, index + 2), left = m_list.word(r, index + 3);
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).normalized();
+}
+
+QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
+{
+    const std::uint32_t ref = m_list.dword(r, index);
+    return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+}
+
+void WmfPlayer::addObject(const GdiObject& object)
+{
+    // A new object takes the lowest free slot of the table.
+    for (GdiObject& slot : m_objects) {
+        if (slot.kind == GdiObject::Empty) {
+            slot = object;
+            return;
+        }
+    }
+    if (m_objects.size() < maximumObjects)
+        m_objects.push_back(object);
+}
+
+void WmfPlayer::selectObject(std::uint16_t index)
+{
+    if (index >= m_objects.size())
+        return;
+    const GdiObject& object = m_objects[index];
+    switch (object.kind) {
+    case GdiObject::Pen:
+        m_dc.pen = object.pen;
+        m_dc.penWidth = object.penWidth;
+        applyPen();
+        break;
+    case GdiObject::Brush:
+        m_dc.brush = object.brush;
+        break;
+    case GdiObject::Font:
+        m_dc.font = object.font;
+        break;
+    default:
+        break;
+    }
+}
+
+void WmfPlayer::deleteObject(std::uint16_t index)
+{
+    // The device context keeps its own copy of a selected object, as GDI
+    // keeps a selected object alive, so deleting only frees the slot.
+    if (index < m_objects.size())
+        m_objects[index] = GdiObject();
+}
+
+void WmfPlayer::createPen(const WmfRecord& r)
+{
+    GdiObject object;
+    object.kind = GdiObject::Pen;
+    const std::uint16_t style = m_list.uword(r, 0) & 0x0F;
+    object.penWidth = std::abs(m_list.word(r, 1));
+    QPen pen(colour(r, 3));
+    switch (style) {
+    case PsDash: pen.setStyle(Qt::DashLine); break;
+    case PsDot: pen.setStyle(Qt::DotLine); break;
+    case PsDashDot: pen.setStyle(Qt::DashDotLine); break;
+    case PsDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
+    case PsNull: pen.setStyle(Qt::NoPen); break;
+    default: pen.setStyle(Qt::SolidLine); break;
+    }
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    object.pen = pen;
+    addObject(object);
+}
+
+void WmfPlayer::createBrush(const WmfRecord& r)
+{
+    GdiObject object;
+    object.kind = GdiObject::Brush;
+    const std::uint16_t style = m_list.uword(r, 0);
+    const QColor c = colour(r, 1);
+    if (style == BsSolid)
+        object.brush = QBrush(c);
+    else if (style == BsHatched)
+        object.brush = QBrush(c, hatchStyle(m_list.uword(r, 3)));
+    else if (style == BsNull)
+        object.brush = QBrush(Qt::NoBrush);
+    else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
+        object.brush = QBrush(QColor(128, 128, 128));
+    addObject(object);
+}
+
+void WmfPlayer::createFont(const WmfRecord& r)
+{
+    GdiObject object;
+    object.kind = GdiObject::Font;
+    Font& font = object.font;
+    font.height = m_list.word(r, 0);
+    font.escapementDegrees = m_list.word(r, 2) / 10.0;
+    font.weight = m_list.word(r, 4);
+    const std::uint16_t italicUnderline = m_list.uword(r, 5);
+    const std::uint16_t strikeCharset = m_list.uword(r, 6);
+    font.italic = (italicUnderline & 0xFF) != 0;
+    font.underline = (italicUnderline >> 8) != 0;
+    font.strikeOut = (strikeCharset & 0xFF) != 0;
+    font.charset = std::uint8_t(strikeCharset >> 8);
+    QByteArray face = m_list.bytes(r, 9, 32);
+    if (const qsizetype end = face.indexOf('\0'); end >= 0)
+        face.truncate(end);
+    font.face = decodeMetafileText(face, font.charset);
+    addObject(object);
+}
+
+void WmfPlayer::applyPen()
+{
+    QPen pen = m_dc.pen;
+    // A pen narrower than one pixel on the device draws one pixel wide, as
+    // GDI never draws a line thinner than that.
+    const double deviceScale = std::sqrt(std::abs(m_logicalToDevice.determinant()));
+    if (m_dc.penWidth * deviceScale < 1.0) {
+        pen.setWidthF(0);
+        pen.setCosmetic(true);
+    } else {
+        pen.setWidthF(m_dc.penWidth);
+        pen.setCosmetic(false);
+    }
+    m_painter.setPen(pen);
+}
+
+void WmfPlayer::applyBrush(bool fill)
+{
+    m_painter.setBrush(fill ? m_dc.brush : QBrush(Qt::NoBrush));
+    m_painter.setBackgroundMode(m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
+    m_painter.setBackground(m_dc.bkColor);
+}
+
+void WmfPlayer::applyClip()
+{
+    m_painter.setWorldTransform(QTransform());
+    if (m_baseClip)
+        m_painter.setClipPath(*m_baseClip);
+    else
+        m_painter.setClipping(false);
+    if (m_dc.clip)
+        m_painter.setClipPath(*m_dc.clip, Qt::IntersectClip);
+    m_painter.setWorldTransform(m_logicalToDevice);
+}
+
+void WmfPlayer::clipRect(const WmfRecord& r, bool intersect)
+{
+    if (r.wordCount < 4)
+        return;
+    QPainterPath area;
+    area.addPolygon(m_logicalToDevice.map(QPolygonF(rect(r, 0))));
+    area.closeSubpath();
+    if (intersect) {
+        m_dc.clip = m_dc.clip ? m_dc.clip->intersected(area) : area;
+    } else {
+        QPainterPath whole;
+        whole.addRect(QRectF(-1e7, -1e7, 2e7, 2e7));
+        m_dc.clip = (m_dc.clip ? *m_dc.clip : m_baseClip ? *m_baseClip : whole).subtracted(area);
+    }
+    applyClip();
+}
+
+void WmfPlayer::drawPolyline(const WmfRecord& r)
+{
+    const std::uint32_t count = m_list.uword(r, 0);
+    if (count < 2 || 1 + 2ull * count > r.wordCount)
+        return;
+    QPolygonF polygon(static_cast<qsizetype>(count));
+    for (std::uint32_t i = 0; i < count; ++i)
+        polygon[i] = QPointF(m_list.word(r, 1 + 2 * i), m_list.word(r, 2 + 2 * i));
+    m_painter.drawPolyline(polygon);
+}
+
+void WmfPlayer::drawPolygon(const WmfRecord& r)
+{
+    const std::uint32_t count = m_list.uword(r, 0);
+    if (count < 2 || 1 + 2ull * count > r.wordCount)
+        return;
+    QPolygonF polygon(static_cast<qsizetype>(count));
+    for (std::uint32_t i = 0; i < count; ++i)
+        polygon[i] = QPointF(m_list.word(r, 1 + 2 * i), m_list.word(r, 2 + 2 * i));
+    applyBrush(true);
+    m_painter.drawPolygon(polygon, m_dc.fillRule);
+}
+
+void WmfPlayer::drawPolyPolygon(const WmfRecord& r)
+{
+    const std::uint32_t polygons = m_list.uword(r, 0);
+    if (polygons == 0 || 1ull + polygons > r.wordCount)
+        return;
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < polygons; ++i)
+        total += m_list.uword(r, 1 + i);
+    if (1ull + polygons + 2 * total > r.wordCount)
+        return;
+    QPainterPath path;
+    path.setFillRule(m_dc.fillRule);
+    std::uint32_t at = 1 + polygons;
+    for (std::uint32_t i = 0; i < polygons; ++i) {
+        const std::uint32_t count = m_list.uword(r, 1 + i);
+        QPolygonF polygon(static_cast<qsizetype>(count));
+        for (std::uint32_t k = 0; k < count; ++k, at += 2)
+            polygon[k] = QPointF(m_list.word(r, at), m_list.word(r, at + 1));
+        if (count >= 2) {
+            path.addPolygon(polygon);
+            path.closeSubpath();
+        }
+    }
+    applyBrush(true);
+    m_painter.drawPath(path);
+}
+
+void WmfPlayer::drawArcFamily(const WmfRecord& r)
+{
+    if (r.wordCount < 8)
+        return;
+    // Arcs run counterclockwise on the device, so their angles are taken
+    // there and the finished outline is brought back to logical units.
+    const QRectF box = m_logicalToDevice.mapRect(rect(r, 4));
+    if (box.isEmpty())
+        return;
+    const QPointF end = m_logicalToDevice.map(point(r, 0));
+    const QPointF start = m_logicalToDevice.map(point(r, 2));
+    const double startAngle = ellipseAngle(box, start);
+    double span = ellipseAngle(box, end) - startAngle;
+    if (span <= 0)
+        span += 360;
+    QPainterPath path;
+    if (r.function == fn::Pie)
+        path.moveTo(box.center());
+    else
+        path.arcMoveTo(box, startAngle);
+    path.arcTo(box, startAngle, span);
+    if (r.function != fn::Arc)
+        path.closeSubpath();
+    bool invertible = false;
+    const QTransform back = m_logicalToDevice.inverted(&invertible);
+    if (!invertible)
+        return;
+    applyBrush(r.function != fn::Arc);
+    m_painter.drawPath(back.map(path));
+}
+
+void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition)
+{
+    const QString text = decodeMetafileText(bytes, m_dc.font.charset);
+    if (text.isEmpty())
+        return;
+    const QPointF anchor = m_logicalToDevice.map(useCurrentPosition ? m_dc.position : logical);
+    const double sx = std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12());
+    const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
+    if (sx <= 0 || sy <= 0)
+        return;
+
+    QFont font;
+    if (!m_dc.font.face.isEmpty())
+        font.setFamily(m_dc.font.face);
+    font.setItalic(m_dc.font.italic);
+    font.setUnderline(m_dc.font.underline);
+    font.setStrikeOut(m_dc.font.strikeOut);
+    if (m_dc.font.weight > 0)
+        font.setWeight(QFont::Weight(std::clamp(m_dc.font.weight, 100, 900)));
+    // A negative height is the character (em) height, a positive one the
+    // cell height; zero asks for the default size.
+    double em = 12.0;
+    if (m_dc.font.height < 0)
+        em = -m_dc.font.height * sy;
+    else if (m_dc.font.height > 0)
+        em = emForCellHeight(font, m_dc.font.height * sy);
+    if (em < 0.5 || em > 100000)
+        return;
+    font.setPixelSize(std::max(1, int(std::lround(em))));
+    // Pixel sizes are whole numbers; the painter scales the rest so that
+    // small text at a high zoom keeps its exact height.
+    const double fontScale = em / font.pixelSize();
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(text);
+
+    double x = 0, y = 0;
+    const std::uint16_t horizontal = m_dc.textAlign & TaCenter;
+    if (horizontal == TaCenter)
+        x = -width / 2;
+    else if (horizontal == TaRight)
+        x = -width;
+    const std::uint16_t vertical = m_dc.textAlign & TaBaseline;
+    if (vertical == TaBaseline)
+        y = 0;
+    else if (vertical == TaBottom)
+        y = -metrics.descent();
+    else
+        y = metrics.ascent();
+
+    QTransform local = QTransform::fromScale(fontScale * sx / sy, fontScale);
+    local.rotate(-m_dc.font.escapementDegrees);
+    local *= QTransform::fromTranslate(anchor.x(), anchor.y());
+
+    m_painter.save();
+    m_painter.setWorldTransform(local);
+    m_painter.setFont(font);
+    if (m_dc.opaqueBackground)
+        m_painter.fillRect(QRectF(x, y - metrics.ascent(), width, metrics.ascent() + metrics.descent()), m_dc.bkColor);
+    m_painter.setPen(m_dc.textColor);
+    m_painter.drawText(QPointF(x, y), text);
+    m_painter.restore();
+
+    if (useCurrentPosition && horizontal != TaCenter) {
+        // The current position moves past the text along its direction.
+        const QPointF advance = local.map(QPointF(horizontal == TaRight ? x : x + width, y))
+                                - local.map(QPointF(horizontal == TaRight ? 0 : x, y));
+        bool invertible = false;
+        const QTransform back = m_logicalToDevice.inverted(&invertible);
+        if (invertible)
+            m_dc.position = back.map(anchor + advance);
+    }
+}
+
+void WmfPlayer::textOut(const WmfRecord& r)
+{
+    const std::uint32_t length = m_list.uword(r, 0);
+    const std::uint32_t stringWords = (length + 1) / 2;
+    if (1ull + stringWords + 2 > r.wordCount)
+        return;
+    const QByteArray bytes = m_list.bytes(r, 1, length);
+    drawText(point(r, 1 + stringWords), bytes, m_dc.textAlign & TaUpdateCp);
+}
+
+void WmfPlayer::extTextOut(const WmfRecord& r)
+{
+    if (r.wordCount < 4)
+        return;
+    const QPointF at = point(r, 0);
+    const std::uint32_t length = m_list.uword(r, 2);
+    const std::uint16_t options = m_list.uword(r, 3);
+    std::uint32_t stringAt = 4;
+    std::optional<QRectF> box;
+    if (options & (EtoOpaque | EtoClipped)) {
+        if (r.wordCount < 8)
+            return;
+        // This rectangle is stored left, top, right, bottom.
+        box = QRectF(QPointF(m_list.word(r, 4), m_list.word(r, 5)),
+                     QPointF(m_list.word(r, 6), m_list.word(r, 7))).normalized();
+        stringAt = 8;
+    }
+    if (stringAt + (length + 1ull) / 2 > r.wordCount)
+        return;
+    if (box && (options & EtoOpaque))
+        m_painter.fillRect(*box, m_dc.bkColor);
+    if (box && (options & EtoClipped)) {
+        m_painter.save();
+        m_painter.setClipRect(*box, Qt::IntersectClip);
+    }
+    drawText(at, m_list.bytes(r, stringAt, length), m_dc.textAlign & TaUpdateCp);
+    if (box && (options & EtoClipped))
+        m_painter.restore();
+}
+
+void WmfPlayer::playRecord(const WmfRecord& r)
+{
+    switch (r.function) {
+    case fn::SaveDC:
+        if (m_saved.size() < maximumSavedStates)
+            m_saved.push_back(m_dc);
+        break;
+    case fn::RestoreDC: {
+        // Negative: that many states back; positive: the n-th state saved.
+        const int n = m_list.word(r, 0);
+        std::size_t keep = m_saved.size();
+        if (n < 0 && std::size_t(-n) <= m_saved.size())
+            keep = m_saved.size() + n;
+        else if (n > 0 && std::size_t(n) <= m_saved.size())
+            keep = std::size_t(n) - 1;
+        else
+            break;
+        m_dc = m_saved[keep];
+        m_saved.resize(keep);
+        updateTransform();
+        applyPen();
+        applyClip();
+        break;
+    }
+    case fn::SetWindowOrg:
+        if (r.wordCount >= 2) {
+            m_dc.windowOrg = point(r, 0);
+            updateTransform();
+            applyPen();
+        }
+        break;
+    case fn::SetWindowExt:
+        if (r.wordCount >= 2 && m_list.word(r, 0) != 0 && m_list.word(r, 1) != 0) {
+            m_dc.windowExt = point(r, 0);
+            updateTransform();
+            applyPen();
+        }
+        break;
+    case fn::SetViewportOrg:
+        if (r.wordCount >= 2) {
+            m_dc.viewportOrg = point(r, 0);
+            updateTransform();
+            applyPen();
+        }
+        break;
+    case fn::SetViewportExt:
+        if (r.wordCount >= 2 && m_list.word(r, 0) != 0 && m_list.word(r, 1) != 0) {
+            m_dc.viewportExt = point(r, 0);
+            updateTransform();
+            applyPen();
+        }
+        break;
+    case fn::OffsetWindowOrg:
+        if (r.wordCount >= 2) {
+            m_dc.windowOrg += point(r, 0);
+            updateTransform();
+        }
+        break;
+    case fn::OffsetViewportOrg:
+        if (r.wordCount >= 2) {
+            m_dc.viewportOrg += point(r, 0);
+            updateTransform();
+        }
+        break;
+    case fn::ScaleWindowExt:
+    case fn::ScaleViewportExt: {
+        if (r.wordCount < 4)
+            break;
+        const double yDenom = m_list.word(r, 0), yNum = m_list.word(r, 1);
+        const double xDenom = m_list.word(r, 2), xNum = m_list.word(r, 3);
+        if (yDenom == 0 || xDenom == 0 || yNum == 0 || xNum == 0)
+            break;
+        QPointF& ext = r.function == fn::ScaleWindowExt ? m_dc.windowExt : m_dc.viewportExt;
+        ext = QPointF(ext.x() * xNum / xDenom, ext.y() * yNum / yDenom);
+        updateTransform();
+        applyPen();
+        break;
+    }
+    case fn::SetMapMode:
+        m_dc.mapMode = m_list.word(r, 0);
+        updateTransform();
+        break;
+    case fn::SetBkMode:
+        m_dc.opaqueBackground = m_list.word(r, 0) == 2;
+        break;
+    case fn::SetBkColor:
+        m_dc.bkColor = colour(r, 0);
+        break;
+    case fn::SetTextColor:
+        m_dc.textColor = colour(r, 0);
+        break;
+    case fn::SetTextAlign:
+        m_dc.textAlign = m_list.uword(r, 0);
+        break;
+    case fn::SetPolyFillMode:
+        m_dc.fillRule = m_list.word(r, 0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+        break;
+    case fn::CreatePenIndirect:
+        createPen(r);
+        break;
+    case fn::CreateBrushIndirect:
+        createBrush(r);
+        break;
+    case fn::CreateFontIndirect:
+        createFont(r);
+        break;
+    case fn::CreatePatternBrush:
+    case fn::DibCreatePatternBrush: {
+        GdiObject object;
+        object.kind = GdiObject::Brush;
+        object.brush = QBrush(QColor(128, 128, 128));
+        addObject(object);
+        break;
+    }
+    case fn::CreatePalette:
+    case fn::CreateRegion: {
+        // Not drawn, but they take a slot, and later indexes count on it.
+        GdiObject object;
+        object.kind = GdiObject::Other;
+        addObject(object);
+        break;
+    }
+    case fn::SelectObject:
+        selectObject(m_list.uword(r, 0));
+        break;
+    case fn::DeleteObject:
+        deleteObject(m_list.uword(r, 0));
+        break;
+    case fn::MoveTo:
+        if (r.wordCount >= 2)
+            m_dc.position = point(r, 0);
+        break;
+    case fn::LineTo:
+        if (r.wordCount >= 2) {
+            const QPointF to = point(r, 0);
+            m_painter.drawLine(m_dc.position, to);
+            m_dc.position = to;
+        }
+        break;
+    case fn::Polyline:
+        drawPolyline(r);
+        break;
+    case fn::Polygon:
+        drawPolygon(r);
+        break;
+    case fn::PolyPolygon:
+        drawPolyPolygon(r);
+        break;
+    case fn::Rectangle:
+        if (r.wordCount >= 4) {
+            applyBrush(true);
+            m_painter.drawRect(rect(r, 0));
+        }
+        break;
+    case fn::RoundRect:
+        if (r.wordCount >= 6) {
+            applyBrush(true);
+            const double height = std::abs(m_list.word(r, 0)), width = std::abs(m_list.word(r, 1));
+            m_painter.drawRoundedRect(rect(r, 2), width / 2, height / 2);
+        }
+        break;
+    case fn::Ellipse:
+        if (r.wordCount >= 4) {
+            applyBrush(true);
+            m_painter.drawEllipse(rect(r, 0));
+        }
+        break;
+    case fn::Arc:
+    case fn::Chord:
+    case fn::Pie:
+        drawArcFamily(r);
+        break;
+    case fn::SetPixel:
+        if (r.wordCount >= 4) {
+            const QPointF at = m_logicalToDevice.map(point(r, 2));
+            m_painter.save();
+            m_painter.setWorldTransform(QTransform());
+            m_painter.fillRect(QRectF(at, QSizeF(1, 1)), colour(r, 0));
+            m_painter.restore();
+        }
+        break;
+    case fn::TextOut:
+        textOut(r);
+        break;
+    case fn::ExtTextOut:
+        extTextOut(r);
+        break;
+    case fn::IntersectClipRect:
+        clipRect(r, true);
+        break;
+    case fn::ExcludeClipRect:
+        clipRect(r, false);
+        break;
+    default:
+        // Bitmaps, palettes, regions as clip, escapes: not drawn.
+        break;
+    }
+}
+
+} // namespace metafile

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "metafile/WmfRecordList.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QPen>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace metafile {
+
+/// Plays the records of a metafile onto a painter, keeping the device context
+/// a metafile expects: the object table, saved states, window and viewport,
+/// text alignment and colours, background mode, fill mode and the current
+/// position. Records it does not know, and records whose parameters are short
+/// or out of range, are skipped.
+class WmfPlayer {
+public:
+    /// `frame` (logical units) is drawn onto `target` (painter units). With an
+    /// empty frame logical units are painter units.
+    WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF& frame, const QRectF& target);
+    void play();
+
+private:
+    struct Font {
+        double height = 0; ///< logical units; negative means character height
+        double escapementDegrees = 0;
+        int weight = 400;
+        bool italic = false, underline = false, strikeOut = false;
+        std::uint8_t charset = 0;
+        QString face;
+    };
+    struct GdiObject {
+        enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
+        QPen pen;
+        QBrush brush;
+        struct Font font;
+        double penWidth = 0; ///< logical units; 0 draws one pixel wide
+    };
+    struct DeviceContext {
+        QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
+        int mapMode = 1;
+        QPen pen{Qt::black, 0};
+        double penWidth = 0;
+        QBrush brush{Qt::white};
+        Font font;
+        std::uint16_t textAlign = 0;
+        QColor textColor = Qt::black, bkColor = Qt::white;
+        bool opaqueBackground = true;
+        Qt::FillRule fillRule = Qt::OddEvenFill;
+        QPointF position;
+        std::optional<QPainterPath> clip; ///< in device units, as GDI keeps its clip region
+    };
+
+    void playRecord(const WmfRecord& r);
+    void updateTransform();
+    QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
+    QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index
+    QColor colour(const WmfRecord& r, std::uint32_t index) const;
+    void addObject(const GdiObject& object);
+    void selectObject(std::uint16_t index);
+    void deleteObject(std::uint16_t index);
+    void createPen(const WmfRecord& r);
+    void createBrush(const WmfRecord& r);
+    void createFont(const WmfRecord& r);
+    void applyPen();
+    void applyBrush(bool fill);
+    void applyClip();
+    void drawPolyline(const WmfRecord& r);
+    void drawPolygon(const WmfRecord& r);
+    void drawPolyPolygon(const WmfRecord& r);
+    void drawArcFamily(const WmfRecord& r);
+    void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
+    void textOut(const WmfRecord& r);
+    void extTextOut(const WmfRecord& r);
+    void clipRect(const WmfRecord& r, bool intersect);
+
+    QPainter& m_painter;
+    const WmfRecordList& m_list;
+    QRectF m_frame;
+    QRectF m_target;
+    QTransform m_frameToTarget;
+    QTransform m_base;                     ///< the painter's own transform when play began
+    std::optional<QPainterPath> m_baseClip; ///< the painter's clip (device units) when play began
+    QTransform m_logicalToDevice;
+    DeviceContext m_dc;
+    std::vector<DeviceContext> m_saved;
+    std::vector<GdiObject> m_objects;
+};
+
+} // namespace metafile

@@ -1,0 +1,317 @@
+#include "metafile/WmfWriter.h"
+
+#include "metafile/WmfText.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <tuple>
+
+extern "C" {
+#include <uwmf.h>
+}
+
+namespace metafile {
+
+namespace {
+
+constexpr std::uint16_t mmAnisotropic = 8;
+constexpr std::uint16_t bkTransparent = 1;
+constexpr std::uint16_t fillAlternate = 1;
+constexpr std::uint16_t penSolid = 0, penNull = 5;
+constexpr std::uint16_t brushSolid = 0, brushNull = 1;
+constexpr std::uint16_t taLeft = 0, taRight = 2, taCenter = 6, taTop = 0, taBottom = 8, taBaseline = 24;
+/// GDI draws polygons of up to this many points everywhere; longer outlines
+/// are split (polylines) or thinned (fills).
+constexpr std::size_t maximumPoints = 8000;
+
+std::int16_t clamp16(int v)
+{
+    return std::int16_t(std::clamp(v, -32767, 32767));
+}
+
+U_POINT16 point16(QPoint p)
+{
+    return U_POINT16{clamp16(p.x()), clamp16(p.y())};
+}
+
+U_COLORREF colorRef(const QColor& c)
+{
+    return U_COLORREF{std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()), 0};
+}
+
+std::vector<U_POINT16> points16(std::span<const QPoint> points)
+{
+    std::vector<U_POINT16> out;
+    out.reserve(points.size());
+    for (QPoint p : points)
+        out.push_back(point16(p));
+    return out;
+}
+
+/// At most `limit` points of `points`, evenly picked, first and last kept.
+std::vector<U_POINT16> thinned(std::span<const QPoint> points, std::size_t limit)
+{
+    if (points.size() <= limit)
+        return points16(points);
+    std::vector<U_POINT16> out;
+    out.reserve(limit);
+    for (std::size_t i = 0; i < limit; ++i)
+        out.push_back(point16(points[i * (points.size() - 1) / (limit - 1)]));
+    return out;
+}
+
+} // namespace
+
+struct WmfWriter::Track {
+    WMFTRACK* wt = nullptr;
+    WMFHANDLES* handles = nullptr;
+    std::uint32_t pen = 0, brush = 0, font = 0;
+    bool hasPen = false, hasBrush = false, hasFont = false;
+    std::tuple<int, QRgb, int> penKey{-1, 0, 0};   // style, colour, width
+    std::tuple<int, QRgb> brushKey{-1, 0};         // style, colour
+    std::tuple<int, int, int> fontKey{0, 0, -1};   // height, tenths of a degree, charset
+    QRgb textColour = 0;
+    bool textColourSet = false;
+    int textAlign = -1;
+
+    ~Track()
+    {
+        if (handles)
+            wmf_htable_free(&handles);
+        if (wt) {
+            std::free(wt->buf);
+            std::free(wt);
+        }
+    }
+};
+
+WmfWriter::WmfWriter(QSize logicalSize, int unitsPerInch)
+    : m_track(std::make_unique<Track>()),
+      m_size(std::clamp(logicalSize.width(), 1, 32767), std::clamp(logicalSize.height(), 1, 32767))
+{
+    // The record buffer lives in memory; the caller decides where the bytes
+    // go (see writeFileAtomically).
+    auto* wt = static_cast<WMFTRACK*>(std::calloc(1, sizeof(WMFTRACK)));
+    wt->allocated = 64 * 1024;
+    wt->chunk = 256 * 1024;
+    wt->buf = static_cast<char*>(std::malloc(wt->allocated));
+    m_track->wt = wt;
+    wmf_htable_create(8, 8, &m_track->handles);
+
+    U_PAIRF* size = U_PAIRF_set(float(m_size.width()) / unitsPerInch, float(m_size.height()) / unitsPerInch);
+    char* header = U_WMRHEADER_set(size, unsigned(unitsPerInch));
+    std::free(size);
+    // The header's bounds come from a size in inches; set them to the exact
+    // logical frame and seal the header again with its checksum.
+    auto* placeable = reinterpret_cast<U_WMRPLACEABLE*>(header);
+    placeable->Dst.left = 0;
+    placeable->Dst.top = 0;
+    placeable->Dst.right = std::int16_t(m_size.width());
+    placeable->Dst.bottom = std::int16_t(m_size.height());
+    placeable->Inch = std::uint16_t(unitsPerInch);
+    placeable->Checksum = U_16_checksum(reinterpret_cast<std::int16_t*>(header), 10);
+    wmf_header_append(reinterpret_cast<U_METARECORD*>(header), wt, 1);
+
+    append(U_WMRSETMAPMODE_set(mmAnisotropic));
+    append(U_WMRSETWINDOWORG_set(U_POINT16{0, 0}));
+    append(U_WMRSETWINDOWEXT_set(U_POINT16{std::int16_t(m_size.width()), std::int16_t(m_size.height())}));
+    append(U_WMRSETBKMODE_set(bkTransparent));
+    append(U_WMRSETPOLYFILLMODE_set(fillAlternate));
+    setPen(Qt::black, 0);
+    setNoBrush();
+}
+
+WmfWriter::~WmfWriter() = default;
+
+void WmfWriter::append(char* record)
+{
+    if (record)
+        wmf_append(reinterpret_cast<U_METARECORD*>(record), m_track->wt, 1);
+}
+
+void WmfWriter::setPen(const QColor& colour, int width)
+{
+    const std::tuple<int, QRgb, int> key{penSolid, colour.rgb(), std::max(0, width)};
+    if (m_track->hasPen && key == m_track->penKey)
+        return;
+    m_track->penKey = key;
+    std::uint32_t created = 0;
+    append(wcreatepenindirect_set(&created, m_track->handles,
+                                  U_PEN_set(penSolid, std::uint16_t(std::clamp(width, 0, 32767)), colorRef(colour))));
+    append(wselectobject_set(created, m_track->handles));
+    if (m_track->hasPen)
+        append(wdeleteobject_set(&m_track->pen, m_track->handles));
+    m_track->pen = created;
+    m_track->hasPen = true;
+}
+
+void WmfWriter::setNoPen()
+{
+    const std::tuple<int, QRgb, int> key{penNull, 0, 0};
+    if (m_track->hasPen && key == m_track->penKey)
+        return;
+    m_track->penKey = key;
+    std::uint32_t created = 0;
+    append(wcreatepenindirect_set(&created, m_track->handles, U_PEN_set(penNull, 0, colorRef(Qt::black))));
+    append(wselectobject_set(created, m_track->handles));
+    if (m_track->hasPen)
+        append(wdeleteobject_set(&m_track->pen, m_track->handles));
+    m_track->pen = created;
+    m_track->hasPen = true;
+}
+
+void WmfWriter::setBrush(const QColor& colour)
+{
+    const std::tuple<int, QRgb> key{brushSolid, colour.rgb()};
+    if (m_track->hasBrush && key == m_track->brushKey)
+        return;
+    m_track->brushKey = key;
+    std::uint32_t created = 0;
+    append(wcreatebrushindirect_set(&created, m_track->handles, U_WLOGBRUSH_set(brushSolid, colorRef(colour), 0)));
+    append(wselectobject_set(created, m_track->handles));
+    if (m_track->hasBrush)
+        append(wdeleteobject_set(&m_track->brush, m_track->handles));
+    m_track->brush = created;
+    m_track->hasBrush = true;
+}
+
+void WmfWriter::setNoBrush()
+{
+    const std::tuple<int, QRgb> key{brushNull, 0};
+    if (m_track->hasBrush && key == m_track->brushKey)
+        return;
+    m_track->brushKey = key;
+    std::uint32_t created = 0;
+    append(wcreatebrushindirect_set(&created, m_track->handles, U_WLOGBRUSH_set(brushNull, colorRef(Qt::black), 0)));
+    append(wselectobject_set(created, m_track->handles));
+    if (m_track->hasBrush)
+        append(wdeleteobject_set(&m_track->brush, m_track->handles));
+    m_track->brush = created;
+    m_track->hasBrush = true;
+}
+
+void WmfWriter::polyline(std::span<const QPoint> points)
+{
+    // Long outlines go out in pieces that share their end points.
+    for (std::size_t start = 0; start + 1 < points.size(); start += maximumPoints - 1) {
+        const std::size_t count = std::min(maximumPoints, points.size() - start);
+        const std::vector<U_POINT16> piece = points16(points.subspan(start, count));
+        append(U_WMRPOLYLINE_set(std::uint16_t(piece.size()), piece.data()));
+    }
+}
+
+void WmfWriter::polygon(std::span<const QPoint> points)
+{
+    if (points.size() < 3)
+        return;
+    const std::vector<U_POINT16> outline = thinned(points, maximumPoints);
+    append(U_WMRPOLYGON_set(std::uint16_t(outline.size()), outline.data()));
+}
+
+void WmfWriter::polyPolygon(const std::vector<std::vector<QPoint>>& polygons)
+{
+    std::vector<std::uint16_t> counts;
+    std::vector<U_POINT16> all;
+    const std::size_t perPolygon = std::max<std::size_t>(3, maximumPoints / std::max<std::size_t>(1, polygons.size()));
+    for (const std::vector<QPoint>& polygon : polygons) {
+        if (polygon.size() < 3 || counts.size() >= maximumPoints)
+            continue;
+        const std::vector<U_POINT16> outline = thinned(polygon, perPolygon);
+        counts.push_back(std::uint16_t(outline.size()));
+        all.insert(all.end(), outline.begin(), outline.end());
+    }
+    if (counts.empty())
+        return;
+    if (counts.size() == 1)
+        append(U_WMRPOLYGON_set(counts[0], all.data()));
+    else
+        append(U_WMRPOLYPOLYGON_set(std::uint16_t(counts.size()), counts.data(), all.data()));
+}
+
+void WmfWriter::ellipse(const QRect& box)
+{
+    const U_RECT16 rect{clamp16(box.left()), clamp16(box.top()), clamp16(box.left() + box.width()),
+                        clamp16(box.top() + box.height())};
+    append(U_WMRELLIPSE_set(rect));
+}
+
+void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& style)
+{
+    if (text.isEmpty() || style.height <= 0)
+        return;
+    EncodedText encoded = encodeMetafileText(text);
+    if (encoded.bytes.isEmpty())
+        return;
+    encoded.bytes.replace('\0', '?');
+
+    const int tenths = int(std::lround(std::remainder(style.angleDegrees, 360.0) * 10.0));
+    const std::tuple<int, int, int> fontKey{std::min(style.height, 32767), tenths, encoded.charset};
+    if (!m_track->hasFont || fontKey != m_track->fontKey) {
+        m_track->fontKey = fontKey;
+        QByteArray face = encoded.charset == charset::Ansi ? QByteArrayLiteral("Arial")
+                                                           : QByteArrayLiteral("MS Gothic");
+        U_FONT* font = U_FONT_set(std::int16_t(-std::get<0>(fontKey)), 0, std::int16_t(tenths), std::int16_t(tenths),
+                                  400, 0, 0, 0, encoded.charset, 0, 0, 0, 0, face.data());
+        std::uint32_t created = 0;
+        append(wcreatefontindirect_set(&created, m_track->handles, font));
+        std::free(font);
+        append(wselectobject_set(created, m_track->handles));
+        if (m_track->hasFont)
+            append(wdeleteobject_set(&m_track->font, m_track->handles));
+        m_track->font = created;
+        m_track->hasFont = true;
+    }
+    if (!m_track->textColourSet || m_track->textColour != style.colour.rgb()) {
+        append(U_WMRSETTEXTCOLOR_set(colorRef(style.colour)));
+        m_track->textColour = style.colour.rgb();
+        m_track->textColourSet = true;
+    }
+    int align = style.hAlign == WmfTextStyle::HAlign::Center  ? taCenter
+                : style.hAlign == WmfTextStyle::HAlign::Right ? taRight
+                                                               : taLeft;
+    align |= style.vAlign == WmfTextStyle::VAlign::Top      ? taTop
+             : style.vAlign == WmfTextStyle::VAlign::Bottom ? taBottom
+                                                            : taBaseline;
+    if (align != m_track->textAlign) {
+        append(U_WMRSETTEXTALIGN_set(std::uint16_t(align)));
+        m_track->textAlign = align;
+    }
+    append(U_WMRTEXTOUT_set(point16(anchor), encoded.bytes.data()));
+}
+
+QByteArray WmfWriter::finish()
+{
+    if (m_finished)
+        return {};
+    m_finished = true;
+    append(U_WMREOF_set());
+    WMFTRACK* wt = m_track->wt;
+    // The metafile header learns the file's size, its largest record and the
+    // size of its object table only now.
+    char* header = wt->buf + U_SIZE_WMRPLACEABLE;
+    const std::uint32_t words = std::uint32_t((wt->used - U_SIZE_WMRPLACEABLE) / 2);
+    const std::uint32_t largest = wt->largest / 2;
+    const std::uint16_t objects = std::uint16_t(std::min<std::uint32_t>(m_track->handles->peak, 65535));
+    std::memcpy(header + 6, &words, 4);
+    std::memcpy(header + 10, &objects, 2);
+    std::memcpy(header + 12, &largest, 4);
+    return QByteArray(wt->buf, qsizetype(wt->used));
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace metafile

@@ -1,0 +1,232 @@
+#include "WmfBytes.h"
+#include "metafile/WmfPicture.h"
+#include "metafile/WmfRecordList.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+using metafile::WmfPicture;
+using testing_wmf::WmfBytes;
+namespace fn = metafile::fn;
+
+namespace {
+
+QImage render(const WmfPicture& picture, QSize size = QSize(100, 100))
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+WmfPicture loaded(const QByteArray& data)
+{
+    WmfPicture picture;
+    QString error;
+    EXPECT_TRUE(picture.loadData(data, &error)) << error.toStdString();
+    return picture;
+}
+
+/// Pixels in `area` that are close to `colour`.
+int countColour(const QImage& image, const QRect& area, const QColor& colour)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60
+                && std::abs(c.blue() - colour.blue()) < 60)
+                ++count;
+        }
+    return count;
+}
+
+std::vector<int> concat(std::vector<int> a, const std::vector<int>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+/// A plain file whose window is 0..1000 in both directions, with a solid
+/// brush of `fill` and no pen selected.
+WmfBytes windowed(const QColor& fill)
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(fill)), {0}));
+    w.record(fn::SelectObject, {0});
+    return w;
+}
+
+} // namespace
+
+TEST(WmfPicture, PlaceableSizeComesFromBoundsAndUnitsPerInch)
+{
+    const QByteArray twips = WmfBytes(true, 2880, 1440, 1440).finish();
+    EXPECT_EQ(metafile::placeableSizeTwips(twips), QSizeF(2880, 1440));
+    const QByteArray coarse = WmfBytes(true, 100, 50, 100).finish(); // one inch by half an inch
+    EXPECT_EQ(metafile::placeableSizeTwips(coarse), QSizeF(1440, 720));
+    EXPECT_EQ(loaded(coarse).sizeTwips(), QSizeF(1440, 720));
+    EXPECT_FALSE(metafile::placeableSizeTwips(WmfBytes(false).finish()).has_value());
+    EXPECT_FALSE(metafile::placeableSizeTwips(QByteArray("\xD7\xCD\xC6\x9A", 4)).has_value());
+}
+
+TEST(WmfPicture, PlainFileTakesItsSizeFromTheWindowAtTwips)
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {-20, 10}).record(fn::SetWindowExt, {300, 600});
+    const WmfPicture picture = loaded(w.finish());
+    EXPECT_EQ(picture.sizeTwips(), QSizeF(600, 300));
+    EXPECT_EQ(picture.logicalBounds(), QRectF(10, -20, 600, 300));
+}
+
+TEST(WmfPicture, PlainFileWithoutWindowIsFramedByWhatItDraws)
+{
+    WmfBytes w;
+    w.record(fn::Rectangle, {400, 300, 200, 100}); // bottom, right, top, left
+    const WmfPicture picture = loaded(w.finish());
+    const QRectF bounds = picture.logicalBounds();
+    EXPECT_NEAR(bounds.left(), 100, 2);
+    EXPECT_NEAR(bounds.right(), 300, 2);
+    EXPECT_NEAR(bounds.top(), 200, 2);
+    EXPECT_NEAR(bounds.bottom(), 400, 2);
+}
+
+TEST(WmfPicture, BrokenHeadersAreRefusedWithAReason)
+{
+    WmfPicture picture;
+    QString error;
+    EXPECT_FALSE(picture.loadData(QByteArray(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(picture.loadData(QByteArray("GIF89a this is no metafile at all"), &error));
+    EXPECT_TRUE(picture.isNull());
+    // A placeable header that stops before the metafile header.
+    EXPECT_FALSE(picture.loadData(WmfBytes(true).finish().left(30), &error));
+    EXPECT_FALSE(picture.load("/nonexistent/folder/x.wmf", &error));
+    EXPECT_TRUE(error.contains("x.wmf"));
+}
+
+TEST(WmfPicture, AFailedLoadLeavesTheCallerWithANullPicture)
+{
+    WmfPicture picture = loaded(WmfBytes(true).finish());
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_FALSE(picture.loadData("nonsense"));
+    EXPECT_TRUE(picture.isNull());
+    QImage image = render(picture); // drawing a null picture draws nothing
+    EXPECT_EQ(countColour(image, image.rect(), Qt::white), 100 * 100);
+}
+
+TEST(WmfPlayer, FillsAndStretchesIntoTheTarget)
+{
+    WmfBytes w = windowed(Qt::red);
+    w.record(fn::CreatePenIndirect, {5, 0, 0, 0, 0}).record(fn::SelectObject, {1});
+    w.record(fn::Rectangle, {1000, 500, 0, 0}); // left half
+    const WmfPicture picture = loaded(w.finish());
+    const QImage wide = render(picture, QSize(200, 50));
+    EXPECT_GT(countColour(wide, QRect(5, 5, 90, 40), Qt::red), 90 * 40 - 10);
+    EXPECT_EQ(countColour(wide, QRect(105, 5, 90, 40), Qt::red), 0);
+}
+
+TEST(WmfPlayer, DrawingNeverLeavesTheTarget)
+{
+    WmfBytes w = windowed(Qt::blue);
+    w.record(fn::Rectangle, {3000, 3000, -2000, -2000}); // far beyond the window
+    const WmfPicture picture = loaded(w.finish());
+    QImage image(100, 100, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.draw(painter, QRectF(25, 25, 50, 50));
+    painter.end();
+    EXPECT_EQ(countColour(image, QRect(0, 0, 100, 20), Qt::blue), 0);
+    EXPECT_GT(countColour(image, QRect(30, 30, 40, 40), Qt::blue), 1500);
+}
+
+TEST(WmfPlayer, NegativeWindowExtentTurnsTheYAxisUp)
+{
+    // A y-up window (as CAD programs write): origin at the bottom left.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {1000, 0}).record(fn::SetWindowExt, {-1000, 1000});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(Qt::green)), {0}));
+    w.record(fn::SelectObject, {0});
+    w.record(fn::Rectangle, {300, 1000, 0, 0}); // y 0..300: the bottom strip
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(10, 80, 80, 15), Qt::green), 1000);
+    EXPECT_EQ(countColour(image, QRect(10, 5, 80, 50), Qt::green), 0);
+}
+
+TEST(WmfPlayer, NewObjectsTakeTheLowestFreeSlot)
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(Qt::red)), {0}));   // slot 0
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(Qt::green)), {0})); // slot 1
+    w.record(fn::DeleteObject, {0});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(Qt::blue)), {0}));  // slot 0 again
+    w.record(fn::SelectObject, {0});
+    w.record(fn::Rectangle, {1000, 1000, 0, 0});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(20, 20, 60, 60), Qt::blue), 3500);
+}
+
+TEST(WmfPlayer, SaveAndRestoreBringBackTheBrush)
+{
+    WmfBytes w = windowed(Qt::red);
+    w.record(fn::SaveDC, {});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(Qt::blue)), {0}));
+    w.record(fn::SelectObject, {1});
+    w.record(fn::RestoreDC, {-1});
+    w.record(fn::Rectangle, {1000, 1000, 0, 0});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(20, 20, 60, 60), Qt::red), 3500);
+}
+
+TEST(WmfPlayer, ArcsRunCounterclockwiseFromStartToEnd)
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreatePenIndirect, concat({0, 40, 0}, WmfBytes::colour(Qt::black))).record(fn::SelectObject, {0});
+    // Circle box 100..900; start at the right (900,500), end at the top (500,100).
+    w.record(fn::Arc, {100, 500, 500, 900, 900, 900, 100, 100});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(55, 5, 45, 45), Qt::black), 20);  // top right quarter
+    EXPECT_EQ(countColour(image, QRect(0, 55, 100, 45), Qt::black), 0);  // nothing below the middle
+    EXPECT_EQ(countColour(image, QRect(0, 0, 45, 45), Qt::black), 0);    // nor top left
+}
+
+TEST(WmfPlayer, ShortAndLyingRecordsAreSkippedWithoutHarm)
+{
+    WmfBytes w = windowed(Qt::red);
+    w.record(fn::Polyline, {30000, 1, 2});                  // claims 30000 points, holds one
+    w.record(fn::PolyPolygon, {2, 60000, 60000, 1, 1});     // counts far beyond the record
+    w.record(fn::SelectObject, {4000});                     // no such object
+    w.record(fn::DeleteObject, {65535});
+    w.record(fn::RestoreDC, {-50});                         // nothing saved
+    w.record(fn::ExtTextOut, {10, 10, 5000, 6, 0});          // string and rectangle missing
+    w.record(fn::TextOut, {20000});
+    w.record(fn::CreateFontIndirect, {});
+    w.record(fn::SetWindowExt, {0, 0});                     // would divide by zero
+    w.record(fn::ScaleWindowExt, {0, 1, 0, 1});
+    w.record(fn::Arc, {1, 2});
+    w.record(fn::Rectangle, {1000, 1000, 0, 0});            // still drawn afterwards
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(20, 20, 60, 60), Qt::red), 3500);
+}
+
+TEST(WmfPlayer, ARecordLongerThanTheFileEndsTheList)
+{
+    WmfBytes w = windowed(Qt::red);
+    w.record(fn::Rectangle, {1000, 1000, 0, 0});
+    QByteArray data = w.withoutEof();
+    WmfBytes tail(false);
+    tail.dword(0x7FFFFFFF); // a record claiming two gigabytes
+    tail.word(fn::Rectangle);
+    const QByteArray truncated = data + QByteArray(tail.withoutEof()).mid(18) + QByteArray(6, '\x01');
+    const QImage image = render(loaded(truncated));
+    EXPECT_GT(countColour(image, QRect(20, 20, 60, 60), Qt::red), 3500); // what came before is kept
+    // A size of zero words must not stall the reader either.
+    WmfBytes zero = windowed(Qt::red);
+    zero.raw(QByteArray("\0\0\0\0\x1B\x04", 6));
+    EXPECT_FALSE(loaded(zero.finish()).isNull());
+}
