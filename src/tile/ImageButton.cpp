@@ -1,0 +1,42 @@
+#include "ImageButton.h"
+
+#include <QMouseEvent>
+
+namespace tile {
+
+ImageButton::ImageButton(QWidget* parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignCenter);
+}
+
+void ImageButton::showPicture(const QPixmap& pixmap, const QString& pictureName)
+{
+    m_pictureName = pictureName;
+    setPixmap(pixmap);
+}
+
+void ImageButton::setFillColor(const QColor& color)
+{
+    m_fillColor = color;
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, color);
+    setPalette(pal);
+}
+
+void ImageButton::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        emit clicked();
+}
+
+} // namespace tile

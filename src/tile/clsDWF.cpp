@@ -1,0 +1,315 @@
+#include "clsDWF.h"
+
+#include "ColorPalette.h"
+#include "StatePictures.h"
+#include "TileGeometry.h"
+#include "TileHost.h"
+#include "TwipsPlacement.h"
+#include "acad/AcadError.h"
+#include "app/ErrorReport.h"
+#include "app/Twips.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <QColor>
+#include <QPalette>
+
+namespace tile {
+
+namespace {
+
+// Numbers of the toolkit's own failures, as the program reports them.
+constexpr qint32 kErrDivisionByZero = 11;
+constexpr qint32 kErrObjectNotSet = 91;
+constexpr qint32 kErrInvalidPicture = 481;
+
+[[noreturn]] void failNotBound()
+{
+    throw acad::AcadError(kErrObjectNotSet, QStringLiteral("オブジェクト変数が設定されていません。"));
+}
+
+template <typename T>
+T& bound(const QPointer<T>& control)
+{
+    if (!control)
+        failNotBound();
+    return *control;
+}
+
+/// Runs `work`; a failure becomes the unexpected-error report naming `procedure`.
+template <typename Work>
+void reportingFailures(const char* procedure, Work&& work)
+{
+    try {
+        work();
+    } catch (const acad::AcadError& e) {
+        app::reportUnexpectedError(QString::fromLatin1(procedure), e);
+    } catch (const std::exception& e) {
+        app::reportUnexpectedError(QString::fromLatin1(procedure), 0, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+/// The system colours the tiles use: "window background" and "window text"
+/// are those of text fields and lists.
+QColor windowBackground() { return QApplication::palette().color(QPalette::Base); }
+QColor windowText() { return QApplication::palette().color(QPalette::Text); }
+
+void setColors(QWidget& widget, const QColor& background, const QColor& foreground)
+{
+    widget.setAutoFillBackground(true);
+    QPalette pal = widget.palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::Base, background);
+    pal.setColor(QPalette::WindowText, foreground);
+    pal.setColor(QPalette::Text, foreground);
+    widget.setPalette(pal);
+}
+
+QRectF twips(const ControlBox& box, double height)
+{
+    return {box.left, box.top, box.width, height};
+}
+
+} // namespace
+
+clsDWF::clsDWF(TileHost& host, QObject* parent) : QObject(parent), m_host(host) {}
+
+clsDWF::~clsDWF() = default;
+
+void clsDWF::SetWMF(const QString& sWMF_FullPath)
+{
+    QString reason;
+    if (!bound(pr_oImgOne).loadPicture(sWMF_FullPath, &reason))
+        throw acad::AcadError(kErrInvalidPicture, QStringLiteral("ピクチャが不正です。") + reason);
+}
+
+void clsDWF::SetLayerState()
+{
+    reportingFailures("SetLayerState", [this] {
+        if (!m_oAcadDoc)
+            failNotBound();
+        const acad::LayerPtr layer = m_oAcadDoc->layers()->item(m_sLayerName);
+        m_bAllViewportFreaze = layer->freeze();
+        m_bLayerOn = layer->layerOn();
+        m_bLock = layer->lock();
+        m_bNewViewportFreaze = layer->viewportDefault();
+        m_bPlottable = layer->plottable();
+        m_lnColor = layer->color();
+        m_sLineType = layer->linetype();
+        pr_subButtonUpdate();
+    });
+}
+
+void clsDWF::InitialSettingAutoCAD(const QString& sLayerName, const acad::DocumentPtr& oAcadDoc)
+{
+    m_sLayerName = sLayerName;
+    m_oAcadDoc = oAcadDoc;
+}
+
+void clsDWF::InitialSetting(qint32 iIndex, QFrame* oFraOne, QFrame* oFraBar, WmfImage* oImgOne,
+                            ImageButton* oCmdView, ImageButton* oCmdFreeze, ImageButton* oCmdLock,
+                            ImageButton* oCmdColor, QComboBox* oCboLineType, QLineEdit* oTxtOne,
+                            qint32 iPicMainWidth)
+{
+    reportingFailures("InitialSetting", [&] {
+        m_iIndex = iIndex;
+        pr_oFraOne = oFraOne;
+        pr_oFraBar = oFraBar;
+        pr_oImgOne = oImgOne;
+        pr_oCmdView = oCmdView;
+        pr_oCmdFreeze = oCmdFreeze;
+        pr_oCmdLock = oCmdLock;
+        pr_oCmdColor = oCmdColor;
+        pr_oCboLineType = oCboLineType;
+        pr_oTxtOne = oTxtOne;
+        pr_subConnectControls();
+
+        QFrame& frame = bound(pr_oFraOne);
+        frame.setFrameShape(QFrame::NoFrame);
+        setColors(frame, QColor(128, 128, 128), windowText());
+        placeInTwips(frame, QRectF(twipsGeometryOf(frame).topLeft(), QSizeF(kFrameWidth, kFrameHeight)));
+
+        QFrame& bar = bound(pr_oFraBar);
+        bar.setFrameShape(QFrame::NoFrame);
+        setColors(bar, Qt::white, windowText());
+        placeInTwips(bar, twips(kBarBox, kBarBox.height));
+
+        WmfImage& picture = bound(pr_oImgOne);
+        picture.setTwipsGeometry(twips(kPictureBox, kPictureBox.height));
+
+        placeInTwips(bound(pr_oCmdView), twips(kViewButtonBox, kViewButtonBox.height));
+        placeInTwips(bound(pr_oCmdFreeze), twips(kFreezeButtonBox, kFreezeButtonBox.height));
+        placeInTwips(bound(pr_oCmdLock), twips(kLockButtonBox, kLockButtonBox.height));
+        ImageButton& color = bound(pr_oCmdColor);
+        color.setFrameShape(QFrame::NoFrame);
+        placeInTwips(color, twips(kColorBox, kColorBox.height));
+
+        // The linetype box keeps the toolkit's height for a one-line box,
+        // no taller than the bar leaves it.
+        QComboBox& lineType = bound(pr_oCboLineType);
+        lineType.setEditable(false);
+        const double barRoom = kBarBox.height - kLineTypeBox.top;
+        const double height = std::min(app::pixelsToTwips(lineType.sizeHint().height()), barRoom);
+        placeInTwips(lineType, twips(kLineTypeBox, height));
+
+        QLineEdit& name = bound(pr_oTxtOne);
+        name.setReadOnly(true);
+        name.setFrame(true);
+        name.setTextMargins(0, 0, 0, 0);
+        placeInTwips(name, twips(kNameBox, kNameBox.height));
+
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 &bar, &picture, pr_oCmdView, pr_oCmdFreeze, pr_oCmdLock, &color, &lineType, &name})
+            w->setVisible(true);
+        frame.setVisible(true);
+
+        pu_subUpdateLocation(iPicMainWidth, 0);
+        pr_subSetLayerText();
+        pu_subActiveLayerCheck();
+        pr_subSetLineTypeList();
+    });
+}
+
+void clsDWF::pr_subConnectControls()
+{
+    // The controls of tile 1 outlive the tile objects of earlier refreshes;
+    // connections made with `this` as context end with this object.
+    connect(pr_oImgOne, &WmfImage::mousePressed, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pos) {
+                qint32 shift = 0;
+                if (modifiers & Qt::ShiftModifier)
+                    shift |= 1;
+                if (modifiers & Qt::ControlModifier)
+                    shift |= 2;
+                if (modifiers & Qt::AltModifier)
+                    shift |= 4;
+                emit pr_oImgOne_MouseDown(button, shift, pos);
+            });
+    connect(pr_oImgOne, &WmfImage::clicked, this, &clsDWF::pr_oImgOne_Click);
+    connect(pr_oImgOne, &WmfImage::doubleClicked, this, &clsDWF::pr_oImgOne_DblClick);
+    connect(pr_oCmdView, &ImageButton::clicked, this, &clsDWF::pr_oCmdView_Click);
+    connect(pr_oCmdFreeze, &ImageButton::clicked, this, &clsDWF::pr_oCmdFreeze_Click);
+    connect(pr_oCmdLock, &ImageButton::clicked, this, &clsDWF::pr_oCmdLock_Click);
+    connect(pr_oCmdColor, &ImageButton::clicked, this, &clsDWF::pr_oCmdColor_Click);
+    connect(pr_oCboLineType, &QComboBox::activated, this, [this](int) { emit pr_oCboLineType_Click(); });
+}
+
+void clsDWF::pu_subUpdateLocation(qint32 iPicMainWidth, qint32 iTopScrol)
+{
+    reportingFailures("pu_subUpdateLocation", [&] {
+        QFrame& frame = bound(pr_oFraOne);
+        const std::optional<TilePlacement> place =
+            placeTile(m_iIndex, iPicMainWidth, iTopScrol, kFrameWidth, kFrameHeight);
+        if (!place)
+            throw acad::AcadError(kErrDivisionByZero, QStringLiteral("0 で除算しました。"));
+        m_iRow = place->row;
+        m_iCol = place->col;
+        moveInTwips(frame, place->left, place->top);
+    });
+}
+
+void clsDWF::pu_subActiveLayerCheck()
+{
+    reportingFailures("pu_subActiveLayerCheck", [this] {
+        if (!m_oAcadDoc)
+            return;
+        QFrame& bar = bound(pr_oFraBar);
+        const bool current = m_oAcadDoc->activeLayer()->name() == m_sLayerName;
+        if (current)
+            setColors(bar, QColor(255, 0, 0), Qt::white);
+        else
+            setColors(bar, windowBackground(), windowText());
+    });
+}
+
+void clsDWF::pu_subImageUpdate()
+{
+    if (!pr_oImgOne)
+        return;
+    const WmfImage& overview = m_host.overviewImage();
+    WmfImage& picture = *pr_oImgOne;
+    picture.setVisible(false);
+    picture.setStretch(true);
+    picture.setTwipsGeometry(QRectF(overview.leftTwips(), overview.topTwips() + kNameBox.height,
+                                    overview.widthTwips(), overview.heightTwips()));
+    picture.setVisible(true);
+}
+
+void clsDWF::SelectView()
+{
+    m_bSelect = true;
+    pr_subShowNameBoxColors(QColor(0, 0, 128), windowBackground());
+}
+
+void clsDWF::ResetSelect()
+{
+    m_bSelect = false;
+    if (pr_oTxtOne)
+        pr_subShowNameBoxColors(windowBackground(), windowText());
+}
+
+void clsDWF::pr_subShowNameBoxColors(const QColor& background, const QColor& foreground)
+{
+    setColors(bound(pr_oTxtOne), background, foreground);
+}
+
+void clsDWF::pr_subButtonUpdate()
+{
+    bool facesShown = false;
+    reportingFailures("pr_subButtonUpdate", [&] {
+        const qreal dpr = bound(pr_oCmdView).devicePixelRatioF();
+        const auto show = [dpr](ImageButton& button, StatePicture picture) {
+            button.showPicture(statePixmap(picture, dpr), statePictureName(picture));
+        };
+        show(bound(pr_oCmdView), m_bLayerOn ? StatePicture::ViewOn : StatePicture::ViewOff);
+        show(bound(pr_oCmdFreeze), m_bAllViewportFreaze ? StatePicture::FreezeOn : StatePicture::FreezeOff);
+        show(bound(pr_oCmdLock), m_bLock ? StatePicture::LockOn : StatePicture::LockOff);
+        bound(pr_oCmdColor).setFillColor(QColor::fromRgb(ColorIndexToRgb(m_lnColor)));
+        facesShown = true;
+    });
+    if (!facesShown || !pr_oCboLineType)
+        return;
+
+    // A linetype loaded into the drawing since the list was read is not in
+    // the box yet: read the list again, refill this box and try once more.
+    if (pr_funShowLineType())
+        return;
+    try {
+        m_host.ReadLinetypeList();
+    } catch (const std::exception&) {
+        return;  // the box stays as it was
+    }
+    pr_subSetLineTypeList();
+    pr_funShowLineType();
+}
+
+bool clsDWF::pr_funShowLineType()
+{
+    QComboBox& box = *pr_oCboLineType;
+    // Linetype names, like layer names, are compared without regard to case.
+    const int index = box.findText(m_sLineType, Qt::MatchFixedString);
+    if (index < 0 || m_sLineType.isEmpty())
+        return false;
+    box.setCurrentIndex(index);
+    return true;
+}
+
+void clsDWF::pr_subSetLayerText()
+{
+    QLineEdit& name = bound(pr_oTxtOne);
+    name.setText(m_sLayerName);
+    name.setCursorPosition(0);
+    name.setToolTip(QStringLiteral("No.") + QString::number(m_iIndex));
+    bound(pr_oImgOne).setToolTip(QStringLiteral("ダブルクリックにてオプション設定の動作を行います"));
+}
+
+void clsDWF::pr_subSetLineTypeList()
+{
+    QComboBox& box = bound(pr_oCboLineType);
+    box.clear();
+    const acad::NameList& names = m_host.sLineTypeList();
+    for (qsizetype i = 1; i < names.size(); ++i)
+        box.addItem(names.at(i));
+}
+
+} // namespace tile
