@@ -3,13 +3,13 @@
 #include "BatchReads.h"
 #include "LayerReads.h"
 
+#include "app/AppInfo.h"
 #include "app/UserInterface.h"
 
 namespace acad {
 namespace {
 
-// The caption of the program's message boxes.
-const QString kApplicationTitle = QStringLiteral("Kasanemi Ver4.00");
+const QString kApplicationTitle = QString::fromUtf16(app::kAppTitle);
 // The two lines of the question are joined by a lone carriage return.
 const QString kStartQuestion = QStringLiteral("AutoCADが起動されていません。\r起動して宜しいですか？");
 const QString kStartingMessage = QStringLiteral("AutoCAD起動中．．．");
