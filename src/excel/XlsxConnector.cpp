@@ -1,0 +1,57 @@
+#include "XlsxConnector.h"
+
+#include "XlsxPackageWriter.h"
+
+#include "app/UserInterface.h"
+
+#include <QUrl>
+
+namespace excel {
+
+std::shared_ptr<XlsxConnector> XlsxConnector::askingUser(const QString& proposedPath)
+{
+    return std::shared_ptr<XlsxConnector>(new XlsxConnector(true, proposedPath));
+}
+
+std::shared_ptr<XlsxConnector> XlsxConnector::toFile(const QString& path)
+{
+    return std::shared_ptr<XlsxConnector>(new XlsxConnector(false, path));
+}
+
+ApplicationPtr XlsxConnector::attachRunning()
+{
+    if (!m_running)
+        throw ExcelError(error::kUnavailable, QStringLiteral("no workbook application is running"));
+    return m_running;
+}
+
+ApplicationPtr XlsxConnector::startNew()
+{
+    m_running = std::make_shared<XlsxApplication>();
+    return m_running;
+}
+
+void XlsxConnector::release(const ApplicationPtr& application)
+{
+    m_written.clear();
+    if (!m_running || application != m_running)
+        return;
+    // The application stops running whatever happens below: its workbooks are
+    // handed over once, and a failed write is reported, not retried.
+    const std::shared_ptr<XlsxApplication> running = std::move(m_running);
+    for (const WorkbookModelPtr& book : running->workbookModels()) {
+        QString path = m_path;
+        if (m_ask) {
+            path = app::ui().saveFileName(QStringLiteral("Excelブックの保存"), m_path,
+                                          QStringLiteral("Excel ブック (*.xlsx)"));
+            if (path.isEmpty())
+                continue;
+        }
+        writeXlsxFile(*book, path);
+        m_written << path;
+        if (m_ask)
+            app::ui().openExternally(QUrl::fromLocalFile(path));
+    }
+}
+
+} // namespace excel

@@ -1,0 +1,233 @@
+#include "ExportExcel.h"
+
+#include "ExportExcelBas.h"
+#include "ExportExcelLayout.h"
+
+#include "acad/AcadBridge.h"
+#include "acad/PictureFileName.h"
+#include "app/AppInfo.h"
+#include "app/ErrorReport.h"
+#include "app/UserInterface.h"
+#include "app/WindowHelpers.h"
+#include "excel/SheetName.h"
+
+#include <QDir>
+
+namespace exportexcel {
+namespace {
+
+const QString kProcedure = QStringLiteral("CmdOK_Click");
+const QString kListSheetFallback = QStringLiteral("画層一覧");
+
+void say(const QString& text, app::MsgIcon icon)
+{
+    app::ui().message(text, app::MsgButtons::Ok, icon, QString::fromUtf16(app::kAppTitle));
+}
+
+/// Names `sheet`; when the spreadsheet refuses the name, a safe unique one
+/// made from it. Returns the name given.
+QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet,
+                        const QString& wanted)
+{
+    try {
+        sheet->setName(wanted);
+        return wanted;
+    } catch (const excel::ExcelError&) {
+    }
+    QStringList taken;
+    for (qint32 i = 1; i <= sheets->count(); ++i) {
+        const excel::WorksheetPtr other = sheets->item(i);
+        const QString name = other->name();
+        if (name != sheet->name())
+            taken << name;
+    }
+    const QString safe = excel::safeSheetName(wanted, taken);
+    sheet->setName(safe);
+    return safe;
+}
+
+/// What one export keeps between pictures.
+struct PasteState {
+    /// Height over width of the last picture placed; 1 before the first.
+    double aspect = 1.0;
+};
+
+/// Places one picture and its caption. Lengths in points, except the width
+/// and spacing (centimetres) as the dialog gives them.
+void pr_subPasteImage(const excel::ApplicationPtr& oExcel, const excel::WorksheetPtr& oSheet,
+                      const QString& sLayerName, const QString& sCount, const QString& sPath,
+                      double sngWidthCm, double sngOffsetCm, bool bFrame, double sngFrameWeight,
+                      qint32 lnRow, qint32 lnCol, PasteState& state)
+{
+    const double width = oExcel->centimetersToPoints(sngWidthCm);
+    const double spacing = oExcel->centimetersToPoints(sngOffsetCm);
+
+    excel::PicturePtr picture;
+    try {
+        picture = oSheet->pictures()->insert(sPath);
+    } catch (const excel::ExcelError&) {
+        // A missing or unreadable picture: its caption still takes its place.
+    }
+
+    double height = width * state.aspect;
+    if (picture) {
+        const double w0 = picture->width();
+        const double h0 = picture->height();
+        state.aspect = h0 / w0;
+        height = width * state.aspect;
+        picture->setWidth(width);
+        picture->setHeight(height);
+        const excel::BorderPtr border = picture->border();
+        if (bFrame) {
+            border->setLineStyle(excel::xl::kLineAutomatic);
+            border->setWeight(sngFrameWeight);
+            border->setColor(0);
+        } else {
+            border->setLineStyle(excel::xl::kLineNone);
+        }
+    }
+
+    const double top = pictureTop(spacing, height, sngFrameWeight, lnRow);
+    const double left = pictureLeft(spacing, width, lnCol);
+    if (picture) {
+        picture->setTop(top);
+        picture->setLeft(left);
+    }
+
+    const excel::TextBoxPtr caption = oSheet->shapes()->addTextbox(
+        excel::xl::kOrientationHorizontal, left, captionTop(top, height, sngFrameWeight), width, kCaptionHeight);
+    caption->setText(captionText(sLayerName, sCount));
+    caption->setHorizontalAlignment(excel::xl::kAlignCenter);
+    caption->setFontSize(9);
+    caption->setPlacement(excel::xl::kMove);
+}
+
+/// The body of the export once a spreadsheet application is held.
+ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest& request,
+                        const ExportExcelOptions& options)
+{
+    if (oExcel->windowState() == excel::xl::kWindowMinimized)
+        oExcel->setWindowState(excel::xl::kWindowNormal);
+    app::SetForeground(app::GetWindowHandle(QString(), oExcel->caption()));
+    if (request.raiseDialog)
+        request.raiseDialog();
+
+    const excel::WorkbookPtr book = oExcel->workbooks()->add();
+    const excel::WorksheetsPtr sheets = book->worksheets();
+    const excel::WorksheetPtr listSheet = sheets->item(1);
+    // Naming and clearing the new workbook ignores every error.
+    try {
+        try {
+            listSheet->setName(request.document->name());
+        } catch (const std::exception&) {
+            listSheet->setName(kListSheetFallback);
+        }
+    } catch (const std::exception&) {
+    }
+    try {
+        for (qint32 i = sheets->count(); i >= 2; --i)
+            sheets->item(i)->erase();
+    } catch (const std::exception&) {
+    }
+
+    excel::Table table;
+    table.push_back({QStringLiteral("No"), QStringLiteral("画層名"), QStringLiteral("オブジェクト数")});
+    for (qint32 i = 1; i <= qint32(request.layerNames.size()); ++i) {
+        const QString& name = request.layerNames.at(i - 1);
+        table.push_back({i, name, acad::AcadBridge::CountLayerObjects(request.document, name)});
+    }
+
+    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1)) {
+        say(QStringLiteral("Excelシート出力に失敗しました。"), app::MsgIcon::Exclamation);
+        return ExportResult::TableFailed;
+    }
+
+    oExcel->setScreenUpdating(false);
+    const qint32 rows = options.rows;
+    const qint32 columns = options.columns;
+    qint32 j = 0;
+    qint32 k = 0;
+    excel::WorksheetPtr sheet = listSheet;
+    if (options.imagesPerSheet) {
+        sheet = sheets->addAfter(sheet);
+        j = 1;
+        sheet->setName(QStringLiteral("1"));
+    }
+
+    PasteState state;
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const qint32 count = table[i][2].toInt();
+        if (count <= 0)
+            continue;
+        ++k;
+        const QString name = table[i][1].toString();
+        const QString path = QDir(request.pictureFolder).filePath(acad::pictureFileName(name));
+        qint32 row = 1;
+        qint32 column = 1;
+        if (!options.imagesPerSheet) {
+            sheet = sheets->addAfter(sheet);
+            nameSheetSafely(sheets, sheet, name);
+        } else {
+            if (qint64(k) > qint64(rows) * columns * j) {
+                sheet = sheets->addAfter(sheet);
+                ++j;
+                sheet->setName(QString::number(j));
+            }
+            row = pr_fun_lnImageRow(k, rows, columns, j);
+            column = pr_fun_lnImageCol(k, columns);
+        }
+        pr_subPasteImage(oExcel, sheet, name, QString::number(count), path, options.widthCm,
+                         options.spacingCm, options.frame, options.frameWeight, row, column, state);
+    }
+
+    sheets->item(1)->activate();
+    oExcel->setScreenUpdating(true);
+    say(QStringLiteral("画層イメージのExcelシート出力が完了しました。"), app::MsgIcon::Information);
+    return ExportResult::Finished;
+}
+
+} // namespace
+
+QString captionText(const QString& layerName, const QString& count)
+{
+    return layerName + QChar(10) + QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ数：") + count;
+}
+
+ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest& request,
+                          const ExportExcelOptions& options)
+{
+    excel::ApplicationPtr oExcel;
+    if (!basExcel::pu_fun_bGetExcel(connector, oExcel)) {
+        if (request.raiseDialog)
+            request.raiseDialog();
+        say(QStringLiteral("Excelが見つかりません。"), app::MsgIcon::Critical);
+        return ExportResult::ExcelMissing;
+    }
+
+    ExportResult result = ExportResult::Failed;
+    try {
+        result = exportWith(oExcel, request, options);
+    } catch (const acad::AcadError& e) {
+        app::reportUnexpectedError(kProcedure, e);
+    } catch (const excel::ExcelError& e) {
+        app::reportUnexpectedError(kProcedure, e.number(), e.description());
+    } catch (const std::exception& e) {
+        app::reportUnexpectedError(kProcedure, 0, QString::fromLocal8Bit(e.what()));
+    }
+
+    try {
+        oExcel->setScreenUpdating(true);
+    } catch (const excel::ExcelError&) {
+    }
+    try {
+        connector.release(oExcel);
+    } catch (const excel::ExcelError& e) {
+        say(QStringLiteral("Excelブックを保存できませんでした。") + QChar(13) + e.description(),
+            app::MsgIcon::Critical);
+        if (result == ExportResult::Finished)
+            result = ExportResult::SaveFailed;
+    }
+    return result;
+}
+
+} // namespace exportexcel

@@ -1,0 +1,58 @@
+#pragma once
+
+// The export of chosen layers to a spreadsheet workbook: a list sheet with
+// every chosen layer and its object count, and the pictures of the layers
+// that have objects on image sheets, several to a sheet in a grid or one to a
+// sheet, each with a caption naming the layer and its count.
+
+#include "ExportExcelOptions.h"
+
+#include "acad/AcadSurface.h"
+#include "excel/ExcelSurface.h"
+
+#include <QStringList>
+#include <functional>
+
+namespace exportexcel {
+
+/// How an export ended.
+enum class ExportResult {
+    /// Everything written; the completion message was shown.
+    Finished,
+    /// No spreadsheet application could be reached ("Excelが見つかりません。").
+    ExcelMissing,
+    /// The layer table could not be written ("Excelシート出力に失敗しました。").
+    TableFailed,
+    /// Something failed on the way; reported as an unexpected error.
+    Failed,
+    /// The export finished but the workbook could not be saved; reported.
+    SaveFailed,
+};
+
+/// Everything the export needs besides the layout.
+struct ExportRequest {
+    acad::DocumentPtr document;
+    /// The chosen layers, in list order.
+    QStringList layerNames;
+    /// The folder holding one picture per layer (the work folder LAYER).
+    QString pictureFolder;
+    /// Brings the dialog (if any) to the front; called where the dialog would be raised.
+    std::function<void()> raiseDialog;
+};
+
+/// The caption of a picture: the layer name, a line feed and the object count.
+QString captionText(const QString& layerName, const QString& count);
+
+/// Runs the export on the spreadsheet reached through `connector`, telling
+/// the user through app::ui() how it went, and lets go of the application at
+/// the end (which, for the workbook backend, saves the workbook). Screen
+/// updating is switched on again whenever an application was reached.
+///
+/// Beyond the plain recipe: a layer name the spreadsheet refuses as a sheet
+/// name (one picture a sheet) gets a safe unique name instead; a picture that
+/// is missing or unreadable is left out but its caption keeps its place,
+/// sized as the pictures before it (or square when none came before).
+ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest& request,
+                          const ExportExcelOptions& options);
+
+} // namespace exportexcel
