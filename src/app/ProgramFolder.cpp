@@ -18,4 +18,9 @@ QString programFolder()
     return executableFolder();
 }
 
+QString workFolderPath()
+{
+    return programFolder() + QStringLiteral("/LAYER");
+}
+
 } // namespace app

@@ -1,0 +1,106 @@
+#include "FrmWMF.h"
+
+#include "app/FolderRemoval.h"
+#include "app/IniSettings.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "app/UserInterface.h"
+#include "app/WindowHelpers.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QStatusBar>
+
+namespace {
+const QString kSection = QStringLiteral("WMFPosi");
+constexpr int kDefaultLeft = 0;
+constexpr int kDefaultTop = 0;
+constexpr int kDefaultWidth = 5820;
+constexpr int kDefaultHeight = 8625;
+} // namespace
+
+frmWMF::frmWMF(QWidget* parent)
+    : QMainWindow(parent)
+    , m_statusMain(new QStatusBar(this))
+    , m_cboZoom(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("frmWMF"));
+    setWindowTitle(QStringLiteral("画層ビューワ"));
+    m_statusMain->setObjectName(QStringLiteral("StatusMain"));
+    setStatusBar(m_statusMain);
+    m_cboZoom->setObjectName(QStringLiteral("CboZoom"));
+    m_cboZoom->setToolTip(QStringLiteral("ズーム率"));
+    m_cboZoom->setGeometry(app::twipsToPixels(30), app::twipsToPixels(30), app::twipsToPixels(615),
+                           m_cboZoom->sizeHint().height());
+}
+
+void frmWMF::Form_Load(const QString& commandLine)
+{
+    m_sIniPath = QStringLiteral("QEMTINF.ini");
+    app::SetINI(m_sIniPath);
+
+    const int left = app::GetINI(m_sIniPath, kSection, QStringLiteral("left"), kDefaultLeft, true).toInt();
+    const int top = app::GetINI(m_sIniPath, kSection, QStringLiteral("top"), kDefaultTop, true).toInt();
+    const int width = app::GetINI(m_sIniPath, kSection, QStringLiteral("width"), kDefaultWidth, true).toInt();
+    const int height = app::GetINI(m_sIniPath, kSection, QStringLiteral("height"), kDefaultHeight, true).toInt();
+    // Applied as read: a position saved off-screen stays off-screen.
+    m_restoredOuter = QRect(app::twipsToPixels(left), app::twipsToPixels(top), app::twipsToPixels(width),
+                            app::twipsToPixels(height));
+    move(m_restoredOuter.topLeft());
+    resize(m_restoredOuter.size());
+
+    show();
+
+    m_sCommandCSV = commandLine;
+    if (!QFileInfo(m_sCommandCSV).isFile())  // a folder or nothing at all is no list file
+        m_sCommandCSV.clear();
+
+    pr_subZoomListInit();
+
+    app::ui().processEvents();
+    applyRestoredOuterGeometry();
+    app::SetForeground(app::windowHandle(this));
+
+    if (!m_sCommandCSV.isEmpty())
+        emit refreshRequested();
+}
+
+void frmWMF::applyRestoredOuterGeometry()
+{
+    // Saved values are the outer frame's; resize() sets the inner size, so the
+    // frame is taken off once the window system has reported it. Without this
+    // the window would grow by its frame at every start.
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (frameExtra.width() > 0 || frameExtra.height() > 0)
+        resize(m_restoredOuter.size() - frameExtra);
+    if (frameGeometry().topLeft() != m_restoredOuter.topLeft())
+        move(m_restoredOuter.topLeft());
+}
+
+void frmWMF::pr_subZoomListInit()
+{
+    m_cboZoom->clear();
+    for (int step = 5; step <= 95; step += 5)
+        m_cboZoom->addItem(QString::number(step));
+    m_cboZoom->setCurrentIndex(7);  // "40"
+}
+
+void frmWMF::Form_Unload()
+{
+    const QRect outer = frameGeometry();
+    app::WriteINI(m_sIniPath, kSection, QStringLiteral("left"), app::pixelsToTwips(outer.x()));
+    app::WriteINI(m_sIniPath, kSection, QStringLiteral("top"), app::pixelsToTwips(outer.y()));
+    app::WriteINI(m_sIniPath, kSection, QStringLiteral("width"), app::pixelsToTwips(outer.width()));
+    app::WriteINI(m_sIniPath, kSection, QStringLiteral("height"), app::pixelsToTwips(outer.height()));
+
+    const QString workFolder = app::workFolderPath();
+    if (QFileInfo(workFolder).isDir() || QFileInfo(workFolder).isSymLink())
+        app::removeTreeWithoutFollowingLinks(workFolder);
+}
+
+void frmWMF::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
