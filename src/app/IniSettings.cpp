@@ -95,6 +95,13 @@ qint32 SetINI(QString& sIniFileName)
     if (!isAbsoluteSettingsPath(sIniFileName))
         sIniFileName = programFolder() + u'/' + sIniFileName;
 
+    // A drive or network path in Windows form names no place here: taken as a
+    // file name it would land in the current folder. Nothing can be written.
+    if (!sIniFileName.startsWith(u'/')) {
+        g_writePermitted = false;
+        return 0;
+    }
+
     const QFileInfo info(sIniFileName);
     if (info.exists()) {
         if (!info.isFile() || isReadOnly(sIniFileName)) {

@@ -18,7 +18,8 @@ bool isAbsoluteSettingsPath(const QString& path);
 
 /// Resolves and prepares the settings file, creating it empty when missing.
 /// Returns 0 when the name is empty, the file is read-only or it is no file
-/// and cannot be created (the flag is then false); 1 (2) when it exists and is
+/// and cannot be created, or the path is a drive or network path in Windows
+/// form, which names no place on this system (the flag is then false); 1 (2) when it exists and is
 /// writable on a fixed (another kind of) drive; -1 (-2) when it was created on
 /// a fixed (another kind of) drive. Creation on another kind of drive leaves
 /// the flag as it was.
