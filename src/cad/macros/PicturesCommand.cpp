@@ -1,0 +1,53 @@
+#include "cad/macros/PicturesCommand.h"
+
+#include "acad/AcadError.h"
+#include "cad/CadDocument.h"
+#include "cad/macros/PictureMacros.h"
+
+#include <QDir>
+#include <QTextStream>
+
+namespace cad::macros {
+
+int runPicturesCommand(const QString& dxfPath, const QString& folder, QTextStream& output, QTextStream& errors)
+{
+    std::unique_ptr<CadDocument> document;
+    try {
+        document = CadDocument::open(dxfPath);
+    } catch (const acad::AcadError& e) {
+        errors << "kasanemi-cad: " << e.description() << Qt::endl;
+        return 2;
+    } catch (const std::exception& e) {
+        errors << "kasanemi-cad: cannot read " << dxfPath << ": " << e.what() << Qt::endl;
+        return 2;
+    }
+    try {
+        const int current = document->currentLayer();
+        for (int i = 0; i < document->layerCount(); ++i) {
+            if (i == current)
+                continue;
+            document->setLayerFrozen(i, false);
+            document->setLayerOn(i, true);
+        }
+        const PictureStats whole = writeDrawingPicture(document->drawing(), QDir(folder).filePath("SYS/all.wmf"));
+        const PictureStats layers = writeLayerPictures(document->drawing(), folder, LayerChoice::AllLayers);
+        output << "kasanemi-cad: " << whole.files + layers.files << " pictures, " << whole.bytes + layers.bytes
+               << " bytes in " << QDir::toNativeSeparators(folder) << Qt::endl;
+        return 0;
+    } catch (const acad::AcadError& e) {
+        errors << "kasanemi-cad: " << e.description() << Qt::endl;
+        return 1;
+    }
+}
+
+int runPictures(const QStringList& args)
+{
+    QTextStream output(stdout), errors(stderr);
+    if (args.size() != 2) {
+        errors << "usage: kasanemi-cad --pictures FILE.dxf DIR" << Qt::endl;
+        return 2;
+    }
+    return runPicturesCommand(args[0], args[1], output, errors);
+}
+
+} // namespace cad::macros

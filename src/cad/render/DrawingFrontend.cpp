@@ -1,0 +1,262 @@
+#include "cad/render/DrawingFrontend.h"
+
+#include "cad/Extents.h"
+#include "cad/render/Curves.h"
+#include "cad/render/TextFormat.h"
+
+#include <cmath>
+
+namespace cad::render {
+
+namespace {
+
+constexpr int maximumBlockDepth = 16;
+/// An array insert larger than this is drawn only in its first cells.
+constexpr int maximumArrayCells = 10000;
+/// MTEXT lines are this many text heights apart (AutoCAD's default spacing).
+constexpr double mtextLineSpacing = 5.0 / 3.0;
+
+double scaleOf(const QTransform& t)
+{
+    return std::sqrt(std::abs(t.determinant()));
+}
+
+/// True when the transform keeps circles circles (rotation, uniform scale, mirror).
+bool isSimilarity(const QTransform& t)
+{
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double eps = 1e-9 * std::max({std::abs(a), std::abs(b), std::abs(c), std::abs(d), 1e-300});
+    return (std::abs(a - d) <= eps && std::abs(b + c) <= eps) || (std::abs(a + d) <= eps && std::abs(b - c) <= eps);
+}
+
+/// The direction of the transformed x axis, in degrees.
+double rotationOf(const QTransform& t)
+{
+    return std::atan2(t.m12(), t.m11()) * 180.0 / M_PI;
+}
+
+} // namespace
+
+DrawingFrontend::DrawingFrontend(const Drawing& drawing, double tolerance)
+    : m_drawing(drawing), m_resolver(drawing), m_tolerance(tolerance > 0 ? tolerance : 1e-3)
+{
+}
+
+void DrawingFrontend::drawModelSpace(RenderBackend& backend)
+{
+    m_backend = &backend;
+    m_skipped = 0;
+    const QTransform identity;
+    const BlockContext top;
+    for (const Entity& entity : m_drawing.entities)
+        if (entity.layout == kModelSpace)
+            drawEntity(entity, identity, top, 0);
+    m_backend = nullptr;
+}
+
+void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform,
+                                   const Style& style)
+{
+    if (points.empty())
+        return;
+    if (!transform.isIdentity())
+        for (QPointF& p : points)
+            p = transform.map(p);
+    m_backend->drawPolyline(points, closed, style);
+}
+
+void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context,
+                                 int depth)
+{
+    const ResolvedProperties resolved = m_resolver.resolve(entity, context);
+    // An insert on a layer that is off still shows the entities of its block
+    // that lie on other layers; only a frozen layer hides the whole block.
+    if (entity.type == EntityType::Insert) {
+        if (const auto* insert = std::get_if<InsertGeom>(&entity.geometry))
+            drawInsert(entity, *insert, transform, resolved, context, depth);
+        return;
+    }
+    if (!resolved.visible)
+        return;
+    Style style{resolved.colour, 0, resolved.layer};
+    const double localTolerance = m_tolerance / std::max(scaleOf(transform), 1e-12);
+
+    std::visit(
+        [&](const auto& g) {
+            using G = std::decay_t<decltype(g)>;
+            if constexpr (std::is_same_v<G, LineGeom>) {
+                emitPolyline({g.start, g.end}, false, transform, style);
+            } else if constexpr (std::is_same_v<G, PolylineGeom>) {
+                double width = g.constantWidth;
+                if (width <= 0)
+                    for (const PolyVertex& v : g.vertices)
+                        width = std::max({width, v.startWidth, v.endWidth});
+                style.width = width * scaleOf(transform);
+                emitPolyline(flattenBulges(g.vertices, g.closed, localTolerance), false, transform, style);
+            } else if constexpr (std::is_same_v<G, CircleGeom>) {
+                if (isSimilarity(transform))
+                    m_backend->drawCircle(transform.map(g.center), g.radius * scaleOf(transform), style);
+                else
+                    emitPolyline(flattenArc(g.center, g.radius, 0, 360, localTolerance), true, transform, style);
+            } else if constexpr (std::is_same_v<G, ArcGeom>) {
+                emitPolyline(flattenArc(g.center, g.radius, g.startAngle, g.endAngle, localTolerance), false,
+                             transform, style);
+            } else if constexpr (std::is_same_v<G, EllipseGeom>) {
+                emitPolyline(flattenEllipse(g, localTolerance), false, transform, style);
+            } else if constexpr (std::is_same_v<G, SplineGeom>) {
+                emitPolyline(flattenSpline(g, localTolerance), false, transform, style);
+            } else if constexpr (std::is_same_v<G, PointGeom>) {
+                m_backend->drawPoint(transform.map(g.pos), style);
+            } else if constexpr (std::is_same_v<G, QuadGeom>) {
+                const auto& c = g.corners;
+                if (entity.type == EntityType::Face3d) {
+                    emitPolyline({c[0], c[1], c[2], c[3]}, true, transform, style);
+                } else {
+                    // SOLID and TRACE corners run 0-1-3-2 around the outline.
+                    std::vector<QPointF> outline{c[0], c[1], c[3], c[2]};
+                    for (QPointF& p : outline)
+                        p = transform.map(p);
+                    m_backend->fillPolygons({outline}, style);
+                }
+            } else if constexpr (std::is_same_v<G, HatchGeom>) {
+                std::vector<std::vector<QPointF>> loops;
+                for (const HatchLoop& loop : g.loops) {
+                    std::vector<QPointF> points = flattenBulges(loop.vertices, true, localTolerance);
+                    for (QPointF& p : points)
+                        p = transform.map(p);
+                    if (points.size() >= 2)
+                        loops.push_back(std::move(points));
+                }
+                if (g.solidFill) {
+                    if (!loops.empty())
+                        m_backend->fillPolygons(loops, style);
+                } else {
+                    for (const auto& loop : loops)
+                        m_backend->drawPolyline(loop, true, style);
+                }
+            } else if constexpr (std::is_same_v<G, TextGeom>) {
+                drawText(g, transform, style);
+            } else if constexpr (std::is_same_v<G, MTextGeom>) {
+                drawMText(g, transform, style);
+            } else if constexpr (std::is_same_v<G, DimensionGeom>) {
+                // A dimension's look is its block, drawn where it stands,
+                // taking the dimension's layer and colour like an insert.
+                drawBlock(g.block, transform, BlockContext{resolved.layer, resolved.colour, true}, depth + 1);
+            } else if constexpr (std::is_same_v<G, LeaderGeom>) {
+                emitPolyline(g.vertices, false, transform, style);
+                if (g.arrowhead && g.vertices.size() >= 2) {
+                    const QPointF tip = transform.map(g.vertices[0]);
+                    const QPointF from = transform.map(g.vertices[1]);
+                    const QPointF d = tip - from;
+                    const double length = std::hypot(d.x(), d.y());
+                    if (length > 0) {
+                        const double size = std::min(length * 0.3, m_tolerance * 400);
+                        const QPointF u = d / length, n(-u.y(), u.x());
+                        const QPointF base = tip - u * size;
+                        m_backend->fillPolygons({{tip, base + n * size / 6, base - n * size / 6}}, style);
+                    }
+                }
+            } else {
+                ++m_skipped; // viewports and entities without geometry
+            }
+        },
+        entity.geometry);
+}
+
+void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert, const QTransform& transform,
+                                 const ResolvedProperties& resolved, const BlockContext& context, int depth)
+{
+    if (m_resolver.layerFrozen(resolved.layer))
+        return;
+    const BlockContext inner{resolved.layer, resolved.colour, true};
+    if (const BlockDefinition* block = m_drawing.block(insert.block); block && depth < maximumBlockDepth) {
+        const int columns = std::max<int>(1, insert.columns), rows = std::max<int>(1, insert.rows);
+        int cells = 0;
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns && cells < maximumArrayCells; ++column, ++cells) {
+                const QTransform t = insertTransform(insert, block->basePoint, column, row) * transform;
+                for (const Entity& child : block->entities)
+                    drawEntity(child, t, inner, depth + 1);
+            }
+    }
+    if (entity.attributes)
+        for (const Entity& attribute : *entity.attributes)
+            drawEntity(attribute, transform, context, depth + 1);
+}
+
+void DrawingFrontend::drawBlock(NameId blockId, const QTransform& transform, const BlockContext& inner, int depth)
+{
+    const BlockDefinition* block = m_drawing.block(blockId);
+    if (!block || depth >= maximumBlockDepth)
+        return;
+    for (const Entity& child : block->entities)
+        drawEntity(child, transform, inner, depth + 1);
+}
+
+void DrawingFrontend::emitText(QPointF position, double height, double rotation, TextRun::Align align,
+                               const QString& text, const QTransform& transform, const Style& style, double fitWidth)
+{
+    if (text.trimmed().isEmpty() || !(height > 0) || !std::isfinite(height))
+        return;
+    TextRun run;
+    run.position = transform.map(position);
+    run.height = height * scaleOf(transform);
+    run.rotationDegrees = rotation + rotationOf(transform);
+    run.align = align;
+    run.fitWidth = fitWidth * scaleOf(transform);
+    run.text = text;
+    m_backend->drawText(run, style);
+}
+
+void DrawingFrontend::drawText(const TextGeom& g, const QTransform& transform, const Style& style)
+{
+    const QString text = plainTextOf(g.text);
+    double rotation = g.rotation;
+    QPointF anchor = g.insert;
+    TextRun::Align align = TextRun::Align::Left;
+    double lift = 0; // how far the baseline lies above the anchor, in text heights
+    double fitWidth = 0;
+    if (g.hAlign == 3 || g.hAlign == 5) {
+        // Aligned and fit: the text runs from the insertion point to the
+        // alignment point, centred between them on the baseline.
+        const QPointF d = g.alignPoint - g.insert;
+        anchor = (g.insert + g.alignPoint) / 2;
+        align = TextRun::Align::Center;
+        fitWidth = std::hypot(d.x(), d.y());
+        if (fitWidth > 0)
+            rotation = std::atan2(d.y(), d.x()) * 180.0 / M_PI;
+    } else if (g.hAlign == 4) {
+        anchor = g.alignPoint;
+        align = TextRun::Align::Center;
+        lift = -0.5;
+    } else if (g.hAlign != 0 || g.vAlign != 0) {
+        anchor = g.alignPoint;
+        align = g.hAlign == 1 ? TextRun::Align::Center : g.hAlign == 2 ? TextRun::Align::Right : TextRun::Align::Left;
+        lift = g.vAlign == 1 ? 0.3 : g.vAlign == 2 ? -0.5 : g.vAlign == 3 ? -1.0 : 0.0;
+    }
+    const double radians = rotation * M_PI / 180.0;
+    const QPointF up(-std::sin(radians), std::cos(radians));
+    emitText(anchor + up * (lift * g.height), g.height, rotation, align, text, transform, style, fitWidth);
+}
+
+void DrawingFrontend::drawMText(const MTextGeom& g, const QTransform& transform, const Style& style)
+{
+    const QStringList lines = mtextLines(g.text);
+    const int attachment = std::clamp<int>(g.attachment, 1, 9);
+    const int column = (attachment - 1) % 3, row = (attachment - 1) / 3;
+    const TextRun::Align align = column == 0 ? TextRun::Align::Left
+                                 : column == 1 ? TextRun::Align::Center
+                                               : TextRun::Align::Right;
+    const double h = g.height;
+    const double blockHeight = h + (lines.size() - 1) * h * mtextLineSpacing;
+    // Distance from the insertion point down to the top of the first line.
+    const double topOffset = row == 0 ? 0 : row == 1 ? -blockHeight / 2 : -blockHeight;
+    const double radians = g.rotation * M_PI / 180.0;
+    const QPointF down(std::sin(radians), -std::cos(radians));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const double drop = topOffset + h + i * h * mtextLineSpacing;
+        emitText(g.insert + down * drop, h, g.rotation, align, lines[i], transform, style);
+    }
+}
+
+} // namespace cad::render

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cad/Drawing.h"
+#include "cad/render/PropertyResolver.h"
+#include "cad/render/RenderBackend.h"
+
+#include <QTransform>
+
+namespace cad::render {
+
+/// Turns the model-space entities of a drawing into backend calls: LINE,
+/// LWPOLYLINE and POLYLINE (bulges, widths), CIRCLE, ARC, ELLIPSE, SPLINE,
+/// POINT, SOLID, TRACE, 3DFACE, HATCH (solid fills filled, patterns as their
+/// boundaries), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
+/// attributes), DIMENSION (its block) and LEADER. Other entities are counted
+/// in `skippedEntities` and not drawn. Layers that are off or frozen draw
+/// nothing; entities go out in file order.
+class DrawingFrontend {
+public:
+    /// `tolerance`: how far, in drawing units, flattened curves may stray.
+    DrawingFrontend(const Drawing& drawing, double tolerance);
+
+    void drawModelSpace(RenderBackend& backend);
+    std::size_t skippedEntities() const { return m_skipped; }
+
+private:
+    void drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context, int depth);
+    void drawInsert(const Entity& entity, const InsertGeom& insert, const QTransform& transform,
+                    const ResolvedProperties& resolved, const BlockContext& context, int depth);
+    void drawBlock(NameId block, const QTransform& transform, const BlockContext& inner, int depth);
+    void drawText(const TextGeom& text, const QTransform& transform, const Style& style);
+    void drawMText(const MTextGeom& text, const QTransform& transform, const Style& style);
+    void emitText(QPointF position, double height, double rotation, TextRun::Align align, const QString& text,
+                  const QTransform& transform, const Style& style, double fitWidth = 0);
+    void emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform, const Style& style);
+
+    const Drawing& m_drawing;
+    PropertyResolver m_resolver;
+    double m_tolerance;
+    RenderBackend* m_backend = nullptr;
+    std::size_t m_skipped = 0;
+};
+
+} // namespace cad::render

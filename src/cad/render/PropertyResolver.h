@@ -1,0 +1,48 @@
+#pragma once
+
+#include "cad/Drawing.h"
+
+#include <QRgb>
+
+#include <vector>
+
+namespace cad::render {
+
+/// What an INSERT hands down to the entities of its block.
+struct BlockContext {
+    int layer = -1;            ///< the insert's effective layer (for entities on layer 0)
+    QRgb colour = 0xFF000000;  ///< the insert's resolved colour (for ByBlock)
+    bool nested = false;       ///< false at the top level of a space
+};
+
+struct ResolvedProperties {
+    int layer = -1;            ///< effective layer (table index), -1 when not in the table
+    QRgb colour = 0xFF000000;
+    bool visible = true;
+};
+
+/// The one place where an entity's effective layer, colour and visibility
+/// are worked out: ByLayer and ByBlock colours, layer 0 inside a block taking
+/// the insert's layer, colour 7 (and true white) drawn black on the white
+/// picture, and a layer that is off or frozen drawing nothing. An entity on a
+/// layer the table lacks draws in colour 7 and is visible.
+class PropertyResolver {
+public:
+    explicit PropertyResolver(const Drawing& drawing);
+    ResolvedProperties resolve(const Entity& entity, const BlockContext& context) const;
+    /// True when the layer (table index) is on and thawed; -1 counts as visible.
+    bool layerVisible(int layer) const;
+    /// True when the layer is frozen, which hides whole blocks inserted on it.
+    bool layerFrozen(int layer) const;
+    /// The table index of a name id, or -1.
+    int layerOf(NameId name) const;
+
+private:
+    QRgb colourOfIndex(int index) const;
+
+    const Drawing& m_drawing;
+    std::vector<int> m_layerByName; ///< NameId -> table index or -1
+    int m_layerZero = -1;
+};
+
+} // namespace cad::render

@@ -1,0 +1,197 @@
+#include "cad/render/WmfBackend.h"
+
+#include "cad/render/TextFormat.h"
+#include "metafile/WmfWriter.h"
+
+#include <QColor>
+
+#include <cmath>
+
+namespace cad::render {
+
+namespace {
+
+/// Lines are clipped to this box (logical units), well inside 16 bits.
+constexpr double clipLimit = 30000;
+
+QPoint rounded(QPointF p)
+{
+    return QPoint(int(std::lround(std::clamp(p.x(), -32767.0, 32767.0))),
+                  int(std::lround(std::clamp(p.y(), -32767.0, 32767.0))));
+}
+
+/// Clips the segment a-b to the square ±clipLimit (Liang-Barsky); false when
+/// nothing of it lies inside.
+bool clipSegment(QPointF& a, QPointF& b)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() + clipLimit, clipLimit - a.x(), a.y() + clipLimit, clipLimit - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF start = a;
+    a = start + QPointF(dx, dy) * t0;
+    b = start + QPointF(dx, dy) * t1;
+    return true;
+}
+
+bool inside(QPointF p)
+{
+    return std::abs(p.x()) <= clipLimit && std::abs(p.y()) <= clipLimit;
+}
+
+} // namespace
+
+WmfBackend::WmfBackend(metafile::WmfWriter& writer, const PictureFrame& frame)
+    : m_writer(writer), m_toLogical(frame.worldToLogical()), m_scale(std::sqrt(std::abs(m_toLogical.determinant())))
+{
+}
+
+void WmfBackend::setPen(const Style& style)
+{
+    m_writer.setPen(QColor::fromRgb(style.colour), int(std::lround(style.width * m_scale)));
+}
+
+void WmfBackend::writeRun(std::vector<QPoint>& run)
+{
+    if (run.size() == 1)
+        run.push_back(run.front() + QPoint(1, 0)); // a curve smaller than a unit still shows as a dot
+    if (run.size() >= 2)
+        m_writer.polyline(run);
+    run.clear();
+}
+
+void WmfBackend::drawPolyline(const std::vector<QPointF>& points, bool closed, const Style& style)
+{
+    if (points.empty())
+        return;
+    setPen(style);
+    std::vector<QPointF> logical;
+    logical.reserve(points.size() + 1);
+    for (const QPointF& p : points)
+        if (std::isfinite(p.x()) && std::isfinite(p.y()))
+            logical.push_back(m_toLogical.map(p));
+    if (closed && logical.size() > 2)
+        logical.push_back(logical.front());
+    if (logical.empty())
+        return;
+
+    std::vector<QPoint> run;
+    run.reserve(logical.size());
+    auto push = [&run](QPointF p) {
+        const QPoint q = rounded(p);
+        if (run.empty() || run.back() != q)
+            run.push_back(q);
+    };
+    if (logical.size() == 1) {
+        if (inside(logical.front()))
+            push(logical.front());
+        writeRun(run);
+        return;
+    }
+    for (std::size_t i = 0; i + 1 < logical.size(); ++i) {
+        QPointF a = logical[i], b = logical[i + 1];
+        if (!clipSegment(a, b)) {
+            writeRun(run);
+            continue;
+        }
+        if (a != logical[i] && !run.empty())
+            writeRun(run); // the line came back into the box: a new piece
+        push(a);
+        push(b);
+        if (b != logical[i + 1])
+            writeRun(run);
+    }
+    writeRun(run);
+}
+
+void WmfBackend::fillPolygons(const std::vector<std::vector<QPointF>>& loops, const Style& style)
+{
+    std::vector<std::vector<QPoint>> polygons;
+    for (const auto& loop : loops) {
+        std::vector<QPoint> polygon;
+        polygon.reserve(loop.size());
+        for (const QPointF& p : loop) {
+            const QPoint q = rounded(m_toLogical.map(p));
+            if (polygon.empty() || polygon.back() != q)
+                polygon.push_back(q);
+        }
+        if (polygon.size() >= 3)
+            polygons.push_back(std::move(polygon));
+    }
+    if (polygons.empty())
+        return;
+    // The outline in the fill colour keeps thin fills visible at any size.
+    m_writer.setPen(QColor::fromRgb(style.colour), 0);
+    m_writer.setBrush(QColor::fromRgb(style.colour));
+    m_writer.polyPolygon(polygons);
+    m_writer.setNoBrush();
+}
+
+void WmfBackend::drawCircle(QPointF centre, double radius, const Style& style)
+{
+    const QPointF c = m_toLogical.map(centre);
+    const double r = radius * m_scale;
+    if (!std::isfinite(r) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || r > clipLimit
+        || !inside(c)) {
+        // Too large or too far for 16-bit coordinates: draw it as lines, clipped.
+        std::vector<QPointF> outline;
+        const int n = 720;
+        for (int i = 0; i <= n; ++i)
+            outline.push_back(centre + QPointF(std::cos(2 * M_PI * i / n), std::sin(2 * M_PI * i / n)) * radius);
+        drawPolyline(outline, false, style);
+        return;
+    }
+    setPen(style);
+    if (r < 0.5) {
+        std::vector<QPoint> dot{rounded(c)};
+        writeRun(dot);
+        return;
+    }
+    m_writer.setNoBrush();
+    const QPoint topLeft = rounded(c - QPointF(r, r));
+    const QPoint bottomRight = rounded(c + QPointF(r, r));
+    m_writer.ellipse(QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())));
+}
+
+void WmfBackend::drawText(const TextRun& text, const Style& style)
+{
+    const QPointF anchor = m_toLogical.map(text.position);
+    const double em = emFittingWidth(text.text, text.height * m_scale * capHeightToEm, text.fitWidth * m_scale);
+    if (!inside(anchor) || !(em >= 1) || em > 32767)
+        return; // text smaller than a logical unit cannot be written and would not be seen
+    metafile::WmfTextStyle wmfStyle;
+    wmfStyle.height = int(std::lround(em));
+    wmfStyle.angleDegrees = text.rotationDegrees;
+    wmfStyle.hAlign = text.align == TextRun::Align::Center  ? metafile::WmfTextStyle::HAlign::Center
+                      : text.align == TextRun::Align::Right ? metafile::WmfTextStyle::HAlign::Right
+                                                            : metafile::WmfTextStyle::HAlign::Left;
+    wmfStyle.vAlign = metafile::WmfTextStyle::VAlign::Baseline;
+    wmfStyle.colour = QColor::fromRgb(style.colour);
+    m_writer.text(rounded(anchor), text.text, wmfStyle);
+}
+
+void WmfBackend::drawPoint(QPointF position, const Style& style)
+{
+    const QPointF p = m_toLogical.map(position);
+    if (!inside(p))
+        return;
+    setPen(style);
+    std::vector<QPoint> dot{rounded(p)};
+    writeRun(dot);
+}
+
+} // namespace cad::render

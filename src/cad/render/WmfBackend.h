@@ -1,0 +1,41 @@
+#pragma once
+
+#include "cad/render/PictureFrame.h"
+#include "cad/render/RenderBackend.h"
+
+#include <QPoint>
+
+namespace metafile {
+class WmfWriter;
+}
+
+namespace cad::render {
+
+/// Writes primitives into a metafile laid out by a PictureFrame. Geometry is
+/// rounded to logical units, repeated points are dropped, and lines that run
+/// far outside the frame are clipped before they meet the metafile's 16-bit
+/// coordinates. Arcs arrive flattened, so every player draws them alike.
+class WmfBackend : public RenderBackend {
+public:
+    WmfBackend(metafile::WmfWriter& writer, const PictureFrame& frame);
+
+    void drawPolyline(const std::vector<QPointF>& points, bool closed, const Style& style) override;
+    void fillPolygons(const std::vector<std::vector<QPointF>>& loops, const Style& style) override;
+    void drawCircle(QPointF centre, double radius, const Style& style) override;
+    void drawText(const TextRun& text, const Style& style) override;
+    void drawPoint(QPointF position, const Style& style) override;
+
+    /// A font's em is about this many times the height of its capitals,
+    /// which is what a drawing's text height measures.
+    static constexpr double capHeightToEm = 1.4;
+
+private:
+    void setPen(const Style& style);
+    void writeRun(std::vector<QPoint>& run);
+
+    metafile::WmfWriter& m_writer;
+    QTransform m_toLogical;
+    double m_scale;
+};
+
+} // namespace cad::render
