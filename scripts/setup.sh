@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libdxflib-dev libuemf-dev libzip-dev
   googletest libgtest-dev libgmock-dev
-  dbus xvfb xauth fonts-noto-cjk
+  dbus dbus-bin xvfb xauth fontconfig fonts-noto-cjk
   python3-ezdxf python3-openpyxl libwmf-bin imagemagick x11-apps
 )
 missing=()
