@@ -34,11 +34,13 @@ ApplicationPtr XlsxConnector::startNew()
 void XlsxConnector::release(const ApplicationPtr& application)
 {
     m_written.clear();
+    m_released.clear();
     if (!m_running || application != m_running)
         return;
     // The application stops running whatever happens below: its workbooks are
     // handed over once, and a failed write is reported, not retried.
     const std::shared_ptr<XlsxApplication> running = std::move(m_running);
+    m_released = running->workbookModels();
     for (const WorkbookModelPtr& book : running->workbookModels()) {
         QString path = m_path;
         if (m_ask) {

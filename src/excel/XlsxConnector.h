@@ -32,6 +32,8 @@ public:
 
     /// The files written by the last `release`, in workbook order.
     const QStringList& writtenFiles() const { return m_written; }
+    /// The workbooks the last `release` handed over (written or discarded).
+    const std::vector<WorkbookModelPtr>& releasedWorkbooks() const { return m_released; }
 
 private:
     XlsxConnector(bool ask, QString path) : m_ask(ask), m_path(std::move(path)) {}
@@ -40,6 +42,7 @@ private:
     QString m_path;
     std::shared_ptr<XlsxApplication> m_running;
     QStringList m_written;
+    std::vector<WorkbookModelPtr> m_released;
 };
 
 } // namespace excel
