@@ -64,6 +64,9 @@ public:
     /// Number of model/paper-space entities on layers whose name matches the
     /// wildcard `pattern` (AutoCAD's rules, case-insensitive).
     std::uint32_t countOnLayers(const QString& pattern) const;
+    /// Indexes (into Drawing::entities) of the entities on layers whose name
+    /// matches `pattern`, in file order.
+    std::vector<std::uint32_t> entitiesOnLayers(const QString& pattern) const;
 
     // --- regeneration and saving --------------------------------------------
     /// Tells every listener to redraw; `which` is accepted as AutoCAD does (0 or 1).
@@ -81,15 +84,31 @@ signals:
     void layersChanged();
 
 private:
-    explicit CadDocument(Drawing drawing, DxfSource source, QString fullName);
+    CadDocument(Drawing drawing, DxfSource source, QString fullName);
     void checkIndex(int index) const;
     void markChanged();
+    /// Layer-name ids (of names entities use) that match `pattern`.
+    std::vector<NameId> matchingLayerNames(const QString& pattern) const;
+    void buildLayerIndex() const;
+    void writeFile(const QString& path, bool checkStamp);
 
     Drawing m_drawing;
     DxfSource m_source;
+    /// The layer table and current layer as last saved or loaded, to know
+    /// which entries changed.
+    std::vector<LayerRecord> m_savedLayers;
+    QString m_savedClayer;
     QString m_fullName;
     bool m_modified = false;
+    bool m_renamed = false;
     std::vector<std::shared_ptr<SelectionSetData>> m_selectionSets;
+
+    // Entities grouped by layer-name id (built on first use): the entities of
+    // name id k are m_byLayer[m_byLayerStart[k] .. m_byLayerStart[k + 1]).
+    mutable std::vector<std::uint32_t> m_byLayerStart;
+    mutable std::vector<std::uint32_t> m_byLayer;
+    mutable QHash<QString, std::vector<NameId>> m_layerNamesFolded;
+    mutable bool m_indexBuilt = false;
 };
 
 /// A named selection set's contents: the entities that the last Select found

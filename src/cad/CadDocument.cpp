@@ -1,0 +1,363 @@
+#include "CadDocument.h"
+
+#include "LayerWildcard.h"
+#include "acad/AcadError.h"
+#include "dxf/DxfLayerWriter.h"
+#include "dxf/DxfLoader.h"
+#include "dxf/DxfTokenizer.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace cad {
+
+using acad::AcadError;
+namespace error = acad::error;
+
+namespace {
+
+/// The text of an empty R12 drawing: layer "0" and the standard linetypes.
+/// A new drawing is made by reading it, so that it has a source to save from.
+QByteArray newDrawingText()
+{
+    return QByteArrayLiteral(
+        "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  9\n$DWGCODEPAGE\n  3\nANSI_1252\n"
+        "  9\n$CLAYER\n  8\n0\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nTABLES\n"
+        "  0\nTABLE\n  2\nLTYPE\n 70\n3\n"
+        "  0\nLTYPE\n  2\nByBlock\n 70\n0\n  3\n\n 72\n65\n 73\n0\n 40\n0.0\n"
+        "  0\nLTYPE\n  2\nByLayer\n 70\n0\n  3\n\n 72\n65\n 73\n0\n 40\n0.0\n"
+        "  0\nLTYPE\n  2\nContinuous\n 70\n0\n  3\nSolid line\n 72\n65\n 73\n0\n 40\n0.0\n"
+        "  0\nENDTAB\n"
+        "  0\nTABLE\n  2\nLAYER\n 70\n1\n"
+        "  0\nLAYER\n  2\n0\n 70\n0\n 62\n7\n  6\nContinuous\n"
+        "  0\nENDTAB\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nBLOCKS\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n"
+        "  0\nEOF\n");
+}
+
+[[noreturn]] void fail(qint32 number, const QString& description)
+{
+    throw AcadError(number, description);
+}
+
+} // namespace
+
+CadDocument::CadDocument()
+{
+    dxf::LoadedDrawing fresh = dxf::loadDxf(newDrawingText());
+    m_drawing = std::move(fresh.drawing);
+    m_source = std::move(fresh.source);
+    m_savedLayers = m_drawing.layers;
+    m_savedClayer = m_drawing.clayer;
+    // A never-saved drawing's full name must not point at a file: a folder
+    // of this process that is never created.
+    m_fullName = QDir(QDir::tempPath())
+                     .filePath(QStringLiteral("kasanemi-unsaved-%1/Drawing1.dwg")
+                                   .arg(QCoreApplication::applicationPid()));
+}
+
+CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName)
+    : m_drawing(std::move(drawing)), m_source(std::move(source)), m_fullName(std::move(fullName))
+{
+    m_savedLayers = m_drawing.layers;
+    m_savedClayer = m_drawing.clayer;
+}
+
+CadDocument::~CadDocument() = default;
+
+std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
+{
+    try {
+        dxf::LoadedDrawing loaded = dxf::loadDxfFile(path);
+        return std::unique_ptr<CadDocument>(new CadDocument(
+            std::move(loaded.drawing), std::move(loaded.source), QFileInfo(path).absoluteFilePath()));
+    } catch (const dxf::DxfFormatError& e) {
+        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
+                                                               QString::fromStdString(e.what())));
+    } catch (const std::bad_alloc&) {
+        fail(error::kHostFailure, QStringLiteral("%1: the drawing is too large to load").arg(QFileInfo(path).fileName()));
+    }
+}
+
+QString CadDocument::name() const
+{
+    return QFileInfo(m_fullName).fileName();
+}
+
+void CadDocument::checkIndex(int index) const
+{
+    if (index < 0 || index >= layerCount())
+        fail(error::kIndexOutOfRange, QStringLiteral("Layer index %1 is out of range").arg(index));
+}
+
+void CadDocument::markChanged()
+{
+    m_modified = true;
+    emit layersChanged();
+}
+
+int CadDocument::layerIndex(const QString& name) const
+{
+    const int index = m_drawing.findLayer(name);
+    if (index < 0)
+        fail(error::kKeyNotFound, QStringLiteral("Key not found: layer \"%1\"").arg(name));
+    return index;
+}
+
+const LayerRecord& CadDocument::layer(int index) const
+{
+    checkIndex(index);
+    return m_drawing.layers[size_t(index)];
+}
+
+void CadDocument::setLayerOn(int index, bool on)
+{
+    checkIndex(index);
+    auto& l = m_drawing.layers[size_t(index)];
+    if (l.on == on) return;
+    l.on = on;
+    markChanged();
+}
+
+void CadDocument::setLayerFrozen(int index, bool frozen)
+{
+    checkIndex(index);
+    auto& l = m_drawing.layers[size_t(index)];
+    if (frozen && index == currentLayer())
+        fail(error::kCurrentLayerFrozen, QStringLiteral("The current layer cannot be frozen"));
+    if (l.frozen == frozen) return;
+    l.frozen = frozen;
+    markChanged();
+}
+
+void CadDocument::setLayerLocked(int index, bool locked)
+{
+    checkIndex(index);
+    auto& l = m_drawing.layers[size_t(index)];
+    if (l.locked == locked) return;
+    l.locked = locked;
+    markChanged();
+}
+
+void CadDocument::setLayerLinetype(int index, const QString& linetype)
+{
+    checkIndex(index);
+    const int lt = m_drawing.findLinetype(linetype);
+    if (lt < 0 || linetype.isEmpty())
+        fail(error::kKeyNotFound, QStringLiteral("Key not found: linetype \"%1\"").arg(linetype));
+    auto& l = m_drawing.layers[size_t(index)];
+    const QString& spelled = m_drawing.linetypes[size_t(lt)];
+    if (l.linetype == spelled) return;
+    l.linetype = spelled;
+    markChanged();
+}
+
+void CadDocument::setLayerName(int index, const QString& name)
+{
+    checkIndex(index);
+    if (name.trimmed().isEmpty())
+        fail(error::kInvalidArgument, QStringLiteral("A layer name cannot be empty"));
+    const int other = m_drawing.findLayer(name);
+    if (other >= 0 && other != index)
+        fail(error::kInvalidArgument, QStringLiteral("A layer named \"%1\" already exists").arg(name));
+    auto& l = m_drawing.layers[size_t(index)];
+    if (l.name == name) return;
+    // Entities name their layer; they move with it, as in AutoCAD.
+    const QString old = l.name;
+    const NameId newId = m_drawing.names.intern(name);
+    auto follow = [&](std::vector<Entity>& list) {
+        for (Entity& e : list) {
+            if (m_drawing.names.name(e.layer).compare(old, Qt::CaseInsensitive) == 0) e.layer = newId;
+            if (e.attributes)
+                for (Entity& a : *e.attributes)
+                    if (m_drawing.names.name(a.layer).compare(old, Qt::CaseInsensitive) == 0) a.layer = newId;
+        }
+    };
+    follow(m_drawing.entities);
+    for (BlockDefinition& b : m_drawing.blocks) follow(b.entities);
+    if (m_drawing.clayer.compare(old, Qt::CaseInsensitive) == 0)
+        m_drawing.clayer = name;
+    l.name = name;
+    m_drawing.rebuildIndex();
+    m_indexBuilt = false;
+    m_renamed = true;
+    markChanged();
+}
+
+int CadDocument::currentLayer() const
+{
+    const int index = m_drawing.findLayer(m_drawing.clayer);
+    if (index >= 0) return index;
+    const int zero = m_drawing.findLayer(QStringLiteral("0"));
+    return zero >= 0 ? zero : 0;
+}
+
+void CadDocument::setCurrentLayer(int index)
+{
+    checkIndex(index);
+    const auto& l = m_drawing.layers[size_t(index)];
+    if (l.frozen)
+        fail(error::kFrozenLayerCurrent, QStringLiteral("The layer \"%1\" is frozen and cannot be made current").arg(l.name));
+    if (m_drawing.clayer == l.name) return;
+    m_drawing.clayer = l.name;
+    markChanged();
+}
+
+// --- selection -------------------------------------------------------------
+
+std::shared_ptr<SelectionSetData> CadDocument::selectionSet(int index) const
+{
+    if (index < 0 || index >= selectionSetCount())
+        fail(error::kIndexOutOfRange, QStringLiteral("Selection set index %1 is out of range").arg(index));
+    return m_selectionSets[size_t(index)];
+}
+
+std::shared_ptr<SelectionSetData> CadDocument::addSelectionSet(const QString& name)
+{
+    if (name.trimmed().isEmpty())
+        fail(error::kInvalidArgument, QStringLiteral("A selection set needs a name"));
+    for (const auto& s : m_selectionSets)
+        if (s->name().compare(name, Qt::CaseInsensitive) == 0)
+            fail(error::kInvalidArgument, QStringLiteral("A selection set named \"%1\" already exists").arg(name));
+    auto set = std::make_shared<SelectionSetData>(name);
+    m_selectionSets.push_back(set);
+    return set;
+}
+
+void CadDocument::removeSelectionSet(const SelectionSetData* set)
+{
+    for (auto it = m_selectionSets.begin(); it != m_selectionSets.end(); ++it)
+        if (it->get() == set) {
+            (*it)->markErased();
+            m_selectionSets.erase(it);
+            return;
+        }
+}
+
+void CadDocument::buildLayerIndex() const
+{
+    if (m_indexBuilt) return;
+    const auto& counts = m_drawing.countsByLayerName();
+    const size_t names = counts.size();
+    m_byLayerStart.assign(names + 1, 0);
+    for (size_t k = 0; k < names; ++k)
+        m_byLayerStart[k + 1] = m_byLayerStart[k] + counts[k];
+    m_byLayer.assign(m_byLayerStart.back(), 0);
+    std::vector<std::uint32_t> fill(m_byLayerStart.begin(), m_byLayerStart.end() - 1);
+    for (std::uint32_t i = 0; i < m_drawing.entities.size(); ++i) {
+        const NameId layer = m_drawing.entities[i].layer;
+        if (layer < names)
+            m_byLayer[fill[layer]++] = i;
+    }
+    m_layerNamesFolded.clear();
+    for (NameId k = 0; k < names; ++k)
+        if (counts[k] > 0)
+            m_layerNamesFolded[m_drawing.names.name(k).toCaseFolded()].push_back(k);
+    m_indexBuilt = true;
+}
+
+std::vector<NameId> CadDocument::matchingLayerNames(const QString& pattern) const
+{
+    buildLayerIndex();
+    const LayerWildcard wildcard(pattern);
+    if (wildcard.isLiteral()) {
+        auto it = m_layerNamesFolded.constFind(wildcard.literal().toCaseFolded());
+        return it == m_layerNamesFolded.constEnd() ? std::vector<NameId>() : it.value();
+    }
+    std::vector<NameId> ids;
+    for (auto it = m_layerNamesFolded.constBegin(); it != m_layerNamesFolded.constEnd(); ++it)
+        for (NameId k : it.value())
+            if (wildcard.matches(m_drawing.names.name(k)))
+                ids.push_back(k);
+    return ids;
+}
+
+std::uint32_t CadDocument::countOnLayers(const QString& pattern) const
+{
+    std::uint32_t total = 0;
+    const auto& counts = m_drawing.countsByLayerName();
+    for (NameId k : matchingLayerNames(pattern))
+        total += counts[k];
+    return total;
+}
+
+std::vector<std::uint32_t> CadDocument::entitiesOnLayers(const QString& pattern) const
+{
+    std::vector<std::uint32_t> out;
+    for (NameId k : matchingLayerNames(pattern))
+        out.insert(out.end(), m_byLayer.begin() + m_byLayerStart[k], m_byLayer.begin() + m_byLayerStart[k + 1]);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// --- regeneration and saving -------------------------------------------------
+
+void CadDocument::regen(int which)
+{
+    if (which < 0 || which > 1)
+        fail(error::kInvalidArgument, QStringLiteral("Regen takes 0 (active viewport) or 1 (all viewports)"));
+    emit regenerated();
+}
+
+void CadDocument::save(bool force)
+{
+    if (m_source.fileSize < 0)
+        fail(error::kHostFailure, QStringLiteral("The drawing has never been saved; save it under a name first"));
+    writeFile(m_fullName, !force);
+}
+
+void CadDocument::saveAs(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        fail(error::kInvalidArgument, QStringLiteral("No file name given"));
+    writeFile(QFileInfo(path).absoluteFilePath(), false);
+    m_fullName = QFileInfo(path).absoluteFilePath();
+}
+
+void CadDocument::writeFile(const QString& path, bool checkStamp)
+{
+    if (m_renamed)
+        // Entities name their layer in the file text; a renamed layer would
+        // leave them on a layer the table no longer holds.
+        fail(error::kHostFailure, QStringLiteral("A drawing with renamed layers cannot be saved as DXF text by this host"));
+    if (checkStamp && m_source.fileSize >= 0) {
+        const QFileInfo info(path);
+        bool changed = !info.exists() || info.size() != m_source.fileSize;
+        if (!changed && info.lastModified() != m_source.modified) {
+            QFile current(path);
+            changed = !current.open(QIODevice::ReadOnly)
+                || QCryptographicHash::hash(current.readAll(), QCryptographicHash::Sha1) != m_source.sha1;
+        }
+        if (changed)
+            fail(error::kHostFailure,
+                 QStringLiteral("%1 was changed on disk since it was loaded; it was not overwritten").arg(info.fileName()));
+    }
+    const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing.layers, m_savedClayer,
+                                              m_drawing.clayer);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        fail(error::kHostFailure, QStringLiteral("Cannot write %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+
+    // The written text is the new source: read it again for its byte ranges.
+    try {
+        dxf::LoadedDrawing again = dxf::loadDxf(bytes);
+        m_source = std::move(again.source);
+    } catch (const dxf::DxfFormatError& e) {
+        fail(error::kHostFailure, QStringLiteral("The saved file cannot be read back: %1").arg(QString::fromStdString(e.what())));
+    }
+    const QFileInfo info(path);
+    m_source.fileSize = info.size();
+    m_source.modified = info.lastModified();
+    m_source.sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    m_savedLayers = m_drawing.layers;
+    m_savedClayer = m_drawing.clayer;
+    m_modified = false;
+}
+
+} // namespace cad

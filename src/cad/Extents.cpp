@@ -1,0 +1,258 @@
+#include "Extents.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace cad {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr int kMaxBlockDepth = 16;
+
+bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+
+/// Adds an arc (angles in degrees, counter-clockwise from a0 to a1) by its
+/// end points and the axis extremes it passes.
+void addArc(Bounds& b, const QTransform& t, QPointF c, double r, double a0, double a1)
+{
+    auto at = [&](double deg) {
+        const double rad = deg * kPi / 180;
+        return c + QPointF(std::cos(rad), std::sin(rad)) * r;
+    };
+    double start = std::fmod(a0, 360.0);
+    if (start < 0) start += 360;
+    double sweep = std::fmod(a1 - a0, 360.0);
+    if (sweep <= 0) sweep += 360;
+    b.add(t.map(at(start)));
+    b.add(t.map(at(start + sweep)));
+    // Under a rotating or shearing transform the extremes move; sample the
+    // arc finely enough instead of only the quadrant points.
+    const bool axisAligned = t.type() <= QTransform::TxScale;
+    if (axisAligned) {
+        for (int q = 0; q < 8; ++q) {
+            const double angle = q * 90.0;
+            if (angle > start && angle < start + sweep)
+                b.add(t.map(at(angle)));
+        }
+    } else {
+        const int steps = 32;
+        for (int i = 1; i < steps; ++i)
+            b.add(t.map(at(start + sweep * i / steps)));
+    }
+}
+
+void addPolyline(Bounds& b, const QTransform& t, const std::vector<PolyVertex>& vs, bool closed)
+{
+    const size_t n = vs.size();
+    for (size_t i = 0; i < n; ++i) {
+        b.add(t.map(vs[i].pos));
+        const double bulge = vs[i].bulge;
+        if (bulge == 0 || !std::isfinite(bulge) || (!closed && i + 1 == n))
+            continue;
+        const QPointF p0 = vs[i].pos, p1 = vs[(i + 1) % n].pos;
+        const QPointF d = p1 - p0;
+        const double chord = std::hypot(d.x(), d.y());
+        if (chord == 0)
+            continue;
+        // The arc through p0 and p1 with included angle 4·atan(bulge).
+        const double theta = 4 * std::atan(bulge);
+        const double r = chord / (2 * std::sin(theta / 2));
+        const QPointF mid = (p0 + p1) / 2;
+        const QPointF normal(-d.y() / chord, d.x() / chord);
+        const double h = r * std::cos(theta / 2);
+        const QPointF c = mid + normal * h;
+        double a0 = std::atan2(p0.y() - c.y(), p0.x() - c.x()) * 180 / kPi;
+        double a1 = std::atan2(p1.y() - c.y(), p1.x() - c.x()) * 180 / kPi;
+        if (bulge < 0) std::swap(a0, a1);
+        addArc(b, t, c, std::abs(r), a0, a1);
+    }
+}
+
+/// A rough box of a single-line text: as wide as its characters at about
+/// the height each (typical CAD fonts), placed by its alignment.
+void addText(Bounds& b, const QTransform& t, const TextGeom& g)
+{
+    const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
+    const double w = g.text.size() * h * 0.8 * (g.widthFactor > 0 ? g.widthFactor : 1);
+    QPointF anchor = (g.hAlign == 0 && g.vAlign == 0) ? g.insert : g.alignPoint;
+    double x0 = 0;
+    switch (g.hAlign) {
+    case 1: case 4: x0 = -w / 2; break;
+    case 2: x0 = -w; break;
+    case 3: case 5: anchor = g.insert; break; // aligned/fit run from insert to alignPoint
+    default: break;
+    }
+    double y0 = 0;
+    switch (g.vAlign) {
+    case 2: y0 = -h / 2; break;
+    case 3: y0 = -h; break;
+    default: break;
+    }
+    if (g.hAlign == 4) y0 = -h / 2;
+    QTransform local;
+    local.translate(anchor.x(), anchor.y());
+    local.rotate(g.rotation);
+    const QTransform m = local * t;
+    b.add(m.map(QPointF(x0, y0)));
+    b.add(m.map(QPointF(x0 + w, y0 + h)));
+    if (g.hAlign == 3 || g.hAlign == 5)
+        b.add(t.map(g.alignPoint));
+}
+
+void addMText(Bounds& b, const QTransform& t, const MTextGeom& g)
+{
+    const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
+    // Lines split at \P; the longest line sets the width when there is no
+    // reference width.
+    const auto lines = g.text.split(QLatin1String("\\P"));
+    qsizetype longest = 0;
+    for (const auto& l : lines) longest = std::max(longest, l.size());
+    const double w = g.width > 0 ? g.width : longest * h * 0.8;
+    const double totalH = lines.size() * h * 1.67;
+    const int col = (g.attachment - 1) % 3, row = (g.attachment - 1) / 3;
+    const double x0 = -w * col / 2.0;
+    const double y1 = totalH * row / 2.0; // top edge relative to the insert
+    QTransform local;
+    local.translate(g.insert.x(), g.insert.y());
+    local.rotate(g.rotation);
+    const QTransform m = local * t;
+    b.add(m.map(QPointF(x0, y1)));
+    b.add(m.map(QPointF(x0 + w, y1 - totalH)));
+}
+
+} // namespace
+
+void Bounds::add(const QPointF& p)
+{
+    if (!finite(p))
+        return;
+    if (m_empty) {
+        m_x0 = m_x1 = p.x();
+        m_y0 = m_y1 = p.y();
+        m_empty = false;
+        return;
+    }
+    m_x0 = std::min(m_x0, p.x());
+    m_x1 = std::max(m_x1, p.x());
+    m_y0 = std::min(m_y0, p.y());
+    m_y1 = std::max(m_y1, p.y());
+}
+
+void Bounds::add(const Bounds& other)
+{
+    if (other.m_empty)
+        return;
+    add(QPointF(other.m_x0, other.m_y0));
+    add(QPointF(other.m_x1, other.m_y1));
+}
+
+QRectF Bounds::rect() const
+{
+    if (m_empty)
+        return {};
+    return QRectF(QPointF(m_x0, m_y0), QPointF(m_x1, m_y1));
+}
+
+QTransform insertTransform(const InsertGeom& in, const QPointF& base, int column, int row)
+{
+    QTransform m;
+    m.translate(in.insert.x(), in.insert.y());
+    m.rotate(in.rotation);
+    m.translate(column * in.columnSpacing, row * in.rowSpacing);
+    m.scale(in.scaleX, in.scaleY);
+    m.translate(-base.x(), -base.y());
+    return m;
+}
+
+void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& t, Bounds& b, int depth)
+{
+    std::visit([&](const auto& g) {
+        using G = std::decay_t<decltype(g)>;
+        if constexpr (std::is_same_v<G, LineGeom>) {
+            b.add(t.map(g.start));
+            b.add(t.map(g.end));
+        } else if constexpr (std::is_same_v<G, PolylineGeom>) {
+            addPolyline(b, t, g.vertices, g.closed);
+        } else if constexpr (std::is_same_v<G, CircleGeom>) {
+            addArc(b, t, g.center, g.radius, 0, 360);
+        } else if constexpr (std::is_same_v<G, ArcGeom>) {
+            addArc(b, t, g.center, g.radius, g.startAngle, g.endAngle);
+        } else if constexpr (std::is_same_v<G, EllipseGeom>) {
+            const QPointF minor(-g.majorAxis.y() * g.ratio, g.majorAxis.x() * g.ratio);
+            double t0 = g.startParam, t1 = g.endParam;
+            while (t1 <= t0) t1 += 2 * kPi;
+            const int steps = 64;
+            for (int i = 0; i <= steps; ++i) {
+                const double p = t0 + (t1 - t0) * i / steps;
+                b.add(t.map(g.center + g.majorAxis * std::cos(p) + minor * std::sin(p)));
+            }
+        } else if constexpr (std::is_same_v<G, SplineGeom>) {
+            // The curve lies inside the hull of its control points.
+            for (const auto& p : g.controlPoints) b.add(t.map(p));
+            if (g.controlPoints.empty())
+                for (const auto& p : g.fitPoints) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, PointGeom>) {
+            b.add(t.map(g.pos));
+        } else if constexpr (std::is_same_v<G, QuadGeom>) {
+            for (const auto& p : g.corners) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, HatchGeom>) {
+            for (const auto& loop : g.loops) addPolyline(b, t, loop.vertices, true);
+        } else if constexpr (std::is_same_v<G, TextGeom>) {
+            addText(b, t, g);
+        } else if constexpr (std::is_same_v<G, MTextGeom>) {
+            addMText(b, t, g);
+        } else if constexpr (std::is_same_v<G, InsertGeom>) {
+            const BlockDefinition* block = drawing.block(g.block);
+            if (!block || depth >= kMaxBlockDepth)
+                return;
+            Bounds inner;
+            for (const Entity& child : block->entities)
+                addEntityBounds(drawing, child, QTransform(), inner, depth + 1);
+            if (!inner.isEmpty()) {
+                // The block's box, carried to the corner cells of the array:
+                // the array is affine in column and row, so its corners bound it.
+                const QRectF r = inner.rect();
+                const int cs[] = {0, g.columns - 1}, rs[] = {0, g.rows - 1};
+                for (int c : cs)
+                    for (int rw : rs) {
+                        const QTransform m = insertTransform(g, block->basePoint, c, rw) * t;
+                        b.add(m.map(r.topLeft()));
+                        b.add(m.map(r.topRight()));
+                        b.add(m.map(r.bottomLeft()));
+                        b.add(m.map(r.bottomRight()));
+                    }
+            }
+            if (e.attributes)
+                for (const Entity& a : *e.attributes)
+                    addEntityBounds(drawing, a, t, b, depth + 1);
+        } else if constexpr (std::is_same_v<G, DimensionGeom>) {
+            const BlockDefinition* block = drawing.block(g.block);
+            if (block && depth < kMaxBlockDepth) {
+                for (const Entity& child : block->entities)
+                    addEntityBounds(drawing, child, t, b, depth + 1);
+            } else {
+                b.add(t.map(g.definitionPoint));
+                b.add(t.map(g.textMidPoint));
+            }
+        } else if constexpr (std::is_same_v<G, LeaderGeom>) {
+            for (const auto& p : g.vertices) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, ViewportGeom>) {
+            b.add(t.map(g.center - QPointF(g.width / 2, g.height / 2)));
+            b.add(t.map(g.center + QPointF(g.width / 2, g.height / 2)));
+        }
+    }, e.geometry);
+}
+
+std::optional<QRectF> modelExtents(const Drawing& drawing)
+{
+    Bounds b;
+    for (const Entity& e : drawing.entities)
+        if (e.layout == kModelSpace)
+            addEntityBounds(drawing, e, QTransform(), b);
+    if (b.isEmpty())
+        return std::nullopt;
+    return b.rect();
+}
+
+} // namespace cad

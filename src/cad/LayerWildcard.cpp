@@ -1,0 +1,158 @@
+#include "LayerWildcard.h"
+
+#include <QList>
+
+namespace cad {
+
+namespace {
+
+using Token = LayerWildcard::Token;
+
+std::u32string folded(const QString& s)
+{
+    const QList<uint> ucs4 = s.toCaseFolded().toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+bool isDigit(char32_t c) { return QChar::isDigit(c); }
+bool isLetter(char32_t c) { return QChar::isLetter(c); }
+
+bool tokenMatches(const Token& t, char32_t c)
+{
+    switch (t.kind) {
+    case Token::Char: return t.ch == c;
+    case Token::AnyOne: return true;
+    case Token::Digit: return isDigit(c);
+    case Token::Letter: return isLetter(c);
+    case Token::NonAlnum: return !isDigit(c) && !isLetter(c);
+    case Token::Set: {
+        bool in = false;
+        for (const auto& [lo, hi] : t.ranges)
+            if (c >= lo && c <= hi) { in = true; break; }
+        return in != t.negated;
+    }
+    case Token::AnySeq: return false;
+    }
+    return false;
+}
+
+/// Glob matching with backtracking to the last '*': linear in practice.
+bool matchTokens(const std::vector<Token>& tokens, const std::u32string& name)
+{
+    size_t t = 0, n = 0;
+    size_t starT = std::u32string::npos, starN = 0;
+    while (n < name.size()) {
+        if (t < tokens.size() && tokens[t].kind == Token::AnySeq) {
+            starT = t++;
+            starN = n;
+        } else if (t < tokens.size() && tokenMatches(tokens[t], name[n])) {
+            ++t;
+            ++n;
+        } else if (starT != std::u32string::npos) {
+            t = starT + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (t < tokens.size() && tokens[t].kind == Token::AnySeq)
+        ++t;
+    return t == tokens.size();
+}
+
+} // namespace
+
+LayerWildcard::LayerWildcard(const QString& pattern)
+{
+    const std::u32string p = folded(pattern);
+    bool anyWild = false;
+    Alternative alt;
+    bool atStart = true;
+    auto finish = [&] {
+        m_alternatives.push_back(std::move(alt));
+        alt = Alternative();
+        atStart = true;
+    };
+    for (size_t i = 0; i < p.size(); ++i) {
+        const char32_t c = p[i];
+        Token tok;
+        switch (c) {
+        case U',':
+            anyWild = true;
+            finish();
+            continue;
+        case U'~':
+            if (atStart) {
+                alt.negated = true;
+                anyWild = true;
+                atStart = false;
+                continue;
+            }
+            tok.ch = c;
+            break;
+        case U'`':
+            // An escape at the very end stands for itself.
+            tok.ch = i + 1 < p.size() ? p[++i] : c;
+            anyWild = true;
+            break;
+        case U'*': tok.kind = Token::AnySeq; anyWild = true; break;
+        case U'?': tok.kind = Token::AnyOne; anyWild = true; break;
+        case U'#': tok.kind = Token::Digit; anyWild = true; break;
+        case U'@': tok.kind = Token::Letter; anyWild = true; break;
+        case U'.': tok.kind = Token::NonAlnum; anyWild = true; break;
+        case U'[': {
+            // Find the closing bracket; a ']' right after '[' or '[~' is a member.
+            size_t j = i + 1;
+            bool neg = false;
+            if (j < p.size() && p[j] == U'~') { neg = true; ++j; }
+            const size_t first = j;
+            size_t close = std::u32string::npos;
+            for (size_t k = first; k < p.size(); ++k) {
+                if (p[k] == U'`') { ++k; continue; }
+                if (p[k] == U']' && k > first) { close = k; break; }
+            }
+            if (close == std::u32string::npos) {
+                tok.ch = c; // an unclosed bracket is an ordinary character
+                break;
+            }
+            tok.kind = Token::Set;
+            tok.negated = neg;
+            for (size_t k = first; k < close; ++k) {
+                char32_t lo = p[k];
+                if (lo == U'`' && k + 1 < close) lo = p[++k];
+                char32_t hi = lo;
+                if (k + 2 < close && p[k + 1] == U'-') {
+                    hi = p[k + 2];
+                    if (hi == U'`' && k + 3 < close) { hi = p[k + 3]; ++k; }
+                    k += 2;
+                }
+                if (hi < lo) std::swap(lo, hi);
+                tok.ranges.emplace_back(lo, hi);
+            }
+            i = close;
+            anyWild = true;
+            break;
+        }
+        default:
+            tok.ch = c;
+            break;
+        }
+        atStart = false;
+        alt.tokens.push_back(std::move(tok));
+    }
+    finish();
+    m_literal = !anyWild;
+    if (m_literal)
+        m_literalText = pattern;
+}
+
+bool LayerWildcard::matches(const QString& name) const
+{
+    const std::u32string n = folded(name);
+    for (const Alternative& a : m_alternatives)
+        if (matchTokens(a.tokens, n) != a.negated)
+            return true;
+    return false;
+}
+
+} // namespace cad

@@ -1,0 +1,71 @@
+#include "DrawingReport.h"
+
+#include "cad/Extents.h"
+
+#include <QJsonArray>
+
+namespace cad::cli {
+
+namespace {
+
+QJsonValue textOrNull(bool present, const QString& text)
+{
+    return present ? QJsonValue(text) : QJsonValue(QJsonValue::Null);
+}
+
+} // namespace
+
+QJsonObject drawingReport(const CadDocument& document)
+{
+    const Drawing& d = document.drawing();
+    QJsonObject report;
+    report.insert(QStringLiteral("version"), textOrNull(d.hasVersion, d.version));
+    report.insert(QStringLiteral("codepage"), textOrNull(d.hasCodepage, d.codepage));
+    report.insert(QStringLiteral("clayer"), textOrNull(d.hasClayer, d.clayer));
+
+    QJsonArray layers;
+    for (const LayerRecord& l : d.layers) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), l.name);
+        o.insert(QStringLiteral("on"), l.on);
+        o.insert(QStringLiteral("frozen"), l.frozen);
+        o.insert(QStringLiteral("locked"), l.locked);
+        o.insert(QStringLiteral("color"), l.color);
+        o.insert(QStringLiteral("linetype"), l.linetype);
+        o.insert(QStringLiteral("lineweight"), l.lineweight);
+        o.insert(QStringLiteral("plottable"), l.plottable);
+        o.insert(QStringLiteral("vp_default_frozen"), l.frozenInNewViewports);
+        layers.append(o);
+    }
+    report.insert(QStringLiteral("layers"), layers);
+
+    QJsonArray linetypes;
+    for (const QString& name : d.linetypes)
+        linetypes.append(name);
+    report.insert(QStringLiteral("linetypes"), linetypes);
+
+    // One key per layer name the entities use, as they spell it; layers
+    // without entities are left out.
+    QJsonObject counts;
+    qint64 total = 0;
+    const auto& byName = d.countsByLayerName();
+    for (NameId id = 0; id < byName.size(); ++id) {
+        if (byName[id] == 0)
+            continue;
+        const QString& name = d.names.name(id);
+        counts.insert(name, qint64(document.countOnLayers(name)));
+        total += byName[id];
+    }
+    report.insert(QStringLiteral("counts"), counts);
+    report.insert(QStringLiteral("total"), total);
+
+    if (const auto box = modelExtents(d)) {
+        report.insert(QStringLiteral("extents"),
+                      QJsonArray{box->left(), box->top(), box->right(), box->bottom()});
+    } else {
+        report.insert(QStringLiteral("extents"), QJsonValue(QJsonValue::Null));
+    }
+    return report;
+}
+
+} // namespace cad::cli

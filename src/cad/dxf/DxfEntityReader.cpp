@@ -1,0 +1,592 @@
+#include "DxfEntityReader.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace cad::dxf {
+
+namespace {
+
+// Group 101 starts an embedded object (MTEXT columns of R2018) whose groups
+// reuse the entity's codes; nothing after it belongs to the entity proper.
+constexpr int kEmbeddedObject = 101;
+
+std::string_view trimmedName(std::string_view s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+void setX(QPointF& p, const Group& g) { p.setX(g.toDouble()); }
+void setY(QPointF& p, const Group& g) { p.setY(g.toDouble()); }
+
+int clampInt(std::int64_t v, int lo, int hi) { return int(std::max<std::int64_t>(lo, std::min<std::int64_t>(hi, v))); }
+
+EntityType typeOf(std::string_view name)
+{
+    static const std::unordered_map<std::string_view, EntityType> types = {
+        {"LINE", EntityType::Line},        {"LWPOLYLINE", EntityType::LwPolyline},
+        {"POLYLINE", EntityType::Polyline}, {"CIRCLE", EntityType::Circle},
+        {"ARC", EntityType::Arc},          {"ELLIPSE", EntityType::Ellipse},
+        {"SPLINE", EntityType::Spline},    {"POINT", EntityType::Point},
+        {"SOLID", EntityType::Solid},      {"TRACE", EntityType::Trace},
+        {"3DFACE", EntityType::Face3d},    {"HATCH", EntityType::Hatch},
+        {"TEXT", EntityType::Text},        {"MTEXT", EntityType::MText},
+        {"INSERT", EntityType::Insert},    {"DIMENSION", EntityType::Dimension},
+        {"LEADER", EntityType::Leader},    {"VIEWPORT", EntityType::Viewport},
+    };
+    auto it = types.find(name);
+    return it == types.end() ? EntityType::Other : it->second;
+}
+
+/// Mirrors an entity written in an object coordinate system whose Z points
+/// down (extrusion 0,0,-1, as mirrored arcs and inserts are stored): x flips.
+void mirrorX(Entity& e)
+{
+    auto flip = [](QPointF& p) { p.setX(-p.x()); };
+    std::visit([&](auto& g) {
+        using G = std::decay_t<decltype(g)>;
+        if constexpr (std::is_same_v<G, CircleGeom>) {
+            flip(g.center);
+        } else if constexpr (std::is_same_v<G, ArcGeom>) {
+            flip(g.center);
+            const double s = g.startAngle;
+            g.startAngle = 180.0 - g.endAngle;
+            g.endAngle = 180.0 - s;
+        } else if constexpr (std::is_same_v<G, PolylineGeom>) {
+            for (auto& v : g.vertices) { flip(v.pos); v.bulge = -v.bulge; }
+        } else if constexpr (std::is_same_v<G, InsertGeom>) {
+            flip(g.insert);
+            g.rotation = -g.rotation;
+            g.scaleX = -g.scaleX;
+        } else if constexpr (std::is_same_v<G, TextGeom>) {
+            flip(g.insert);
+            flip(g.alignPoint);
+            g.rotation = 180.0 - g.rotation;
+        } else if constexpr (std::is_same_v<G, QuadGeom>) {
+            for (auto& c : g.corners) flip(c);
+        } else if constexpr (std::is_same_v<G, HatchGeom>) {
+            for (auto& loop : g.loops)
+                for (auto& v : loop.vertices) { flip(v.pos); v.bulge = -v.bulge; }
+        }
+    }, e.geometry);
+}
+
+constexpr double kPi = std::numbers::pi;
+
+/// Points along an elliptic arc, for hatch edges (parameters in radians).
+void flattenEllipse(std::vector<PolyVertex>& out, QPointF c, QPointF major, double ratio,
+                    double t0, double t1)
+{
+    const QPointF minor(-major.y() * ratio, major.x() * ratio);
+    const int steps = 24;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = t0 + (t1 - t0) * i / steps;
+        out.push_back({c + major * std::cos(t) + minor * std::sin(t)});
+    }
+}
+
+/// Points of a B-spline by de Boor's algorithm; the control polygon when the
+/// knot vector does not fit.
+void flattenSpline(std::vector<PolyVertex>& out, int degree, const std::vector<double>& knots,
+                   const std::vector<QPointF>& ctrl)
+{
+    const int n = int(ctrl.size());
+    if (degree < 1 || n <= degree || int(knots.size()) != n + degree + 1) {
+        for (const auto& p : ctrl) out.push_back({p});
+        return;
+    }
+    const double u0 = knots[size_t(degree)], u1 = knots[size_t(n)];
+    const int steps = std::min(8 * n, 400);
+    std::vector<QPointF> d(size_t(degree + 1));
+    for (int s = 0; s <= steps; ++s) {
+        const double u = u0 + (u1 - u0) * s / steps;
+        int k = degree;
+        while (k < n - 1 && knots[size_t(k + 1)] <= u) ++k;
+        for (int j = 0; j <= degree; ++j) d[size_t(j)] = ctrl[size_t(k - degree + j)];
+        for (int r = 1; r <= degree; ++r)
+            for (int j = degree; j >= r; --j) {
+                const int i = k - degree + j;
+                const double den = knots[size_t(i + degree - r + 1)] - knots[size_t(i)];
+                const double a = den == 0 ? 0 : (u - knots[size_t(i)]) / den;
+                d[size_t(j)] = d[size_t(j - 1)] * (1 - a) + d[size_t(j)] * a;
+            }
+        out.push_back({d[size_t(degree)]});
+    }
+}
+
+/// Reads the boundary loops of a HATCH starting at groups[i] (its group 91).
+/// Counts in the file are trusted only as far as the groups go.
+void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
+{
+    const size_t n = gs.size();
+    auto at = [&](int code) { return i < n && gs[i].code == code; };
+    std::int64_t loops = gs[i].toInt();
+    ++i;
+    for (std::int64_t l = 0; l < loops && i < n; ++l) {
+        while (i < n && gs[i].code != 92) ++i;
+        if (i >= n) break;
+        const auto flags = gs[i].toInt();
+        ++i;
+        HatchLoop loop;
+        if (flags & 2) { // polyline boundary
+            bool hasBulge = false;
+            std::int64_t count = 0;
+            while (i < n && gs[i].code != 10 && gs[i].code != 92 && gs[i].code != 97) {
+                if (gs[i].code == 72) hasBulge = gs[i].toInt() != 0;
+                else if (gs[i].code == 93) count = gs[i].toInt();
+                ++i;
+            }
+            for (std::int64_t v = 0; v < count && at(10); ++v) {
+                PolyVertex pv;
+                setX(pv.pos, gs[i]); ++i;
+                if (at(20)) { setY(pv.pos, gs[i]); ++i; }
+                if (hasBulge && at(42)) { pv.bulge = gs[i].toDouble(); ++i; }
+                loop.vertices.push_back(pv);
+            }
+        } else { // edge boundary
+            std::int64_t edges = 0;
+            if (at(93)) { edges = gs[i].toInt(); ++i; }
+            for (std::int64_t k = 0; k < edges && at(72); ++k) {
+                const auto type = gs[i].toInt();
+                ++i;
+                // Collect this edge's groups up to the next edge or loop end.
+                QPointF p10, p11;
+                double r40 = 0, a50 = 0, a51 = 0;
+                bool ccw = true;
+                int degree = 3;
+                std::vector<double> knots;
+                std::vector<QPointF> ctrl;
+                while (i < n && gs[i].code != 72 && gs[i].code != 92 && gs[i].code != 97
+                       && gs[i].code != 75) {
+                    const Group& g = gs[i];
+                    switch (g.code) {
+                    case 10: if (type == 4) ctrl.push_back({g.toDouble(), 0}); else setX(p10, g); break;
+                    case 20: if (type == 4) { if (!ctrl.empty()) ctrl.back().setY(g.toDouble()); } else setY(p10, g); break;
+                    case 11: if (type != 4) setX(p11, g); break;
+                    case 21: if (type != 4) setY(p11, g); break;
+                    case 40: if (type == 4) knots.push_back(g.toDouble()); else r40 = g.toDouble(); break;
+                    case 50: a50 = g.toDouble(); break;
+                    case 51: a51 = g.toDouble(); break;
+                    case 73: if (type != 4) ccw = g.toInt() != 0; break;
+                    case 94: degree = clampInt(g.toInt(), 1, 10); break;
+                    default: break;
+                    }
+                    ++i;
+                }
+                if (type == 1) {
+                    loop.vertices.push_back({p10});
+                    // the end point is the next edge's start; keep it for the last edge
+                    if (k == edges - 1) loop.vertices.push_back({p11});
+                } else if (type == 2) {
+                    // Clockwise arcs store their angles mirrored.
+                    double s = ccw ? a50 : -a50, e = ccw ? a51 : -a51;
+                    double sweep = ccw ? e - s : s - e;
+                    while (sweep <= 0) sweep += 360;
+                    while (sweep > 360) sweep -= 360;
+                    const double rad = s * kPi / 180;
+                    PolyVertex pv{p10 + QPointF(std::cos(rad), std::sin(rad)) * r40};
+                    pv.bulge = std::tan(sweep * kPi / 180 / 4) * (ccw ? 1 : -1);
+                    loop.vertices.push_back(pv);
+                    if (k == edges - 1) {
+                        const double er = e * kPi / 180;
+                        loop.vertices.push_back({p10 + QPointF(std::cos(er), std::sin(er)) * r40});
+                    }
+                } else if (type == 3) {
+                    double t0 = a50 * kPi / 180, t1 = a51 * kPi / 180;
+                    if (!ccw) { t0 = -t0; t1 = -t1; std::swap(t0, t1); }
+                    while (t1 <= t0) t1 += 2 * kPi;
+                    flattenEllipse(loop.vertices, p10, p11, r40 == 0 ? 1 : r40, t0, t1);
+                } else if (type == 4) {
+                    flattenSpline(loop.vertices, degree, knots, ctrl);
+                }
+            }
+        }
+        if (!loop.vertices.empty())
+            hatch.loops.push_back(std::move(loop));
+    }
+}
+
+} // namespace
+
+DxfEntityReader::DxfEntityReader(Drawing& drawing, DxfText& text)
+    : m_drawing(drawing), m_text(text)
+{
+    m_layerZero = m_drawing.names.intern(QStringLiteral("0"));
+}
+
+NameId DxfEntityReader::nameId(std::string_view raw)
+{
+    raw = trimmedName(raw);
+    // Heterogeneous lookup is C++20 only with a transparent hash; a short
+    // std::string key copy is cheap next to decoding.
+    std::string key(raw);
+    auto it = m_nameCache.find(key);
+    if (it != m_nameCache.end())
+        return it->second;
+    const NameId id = m_drawing.names.intern(m_text.decode(raw));
+    m_nameCache.emplace(std::move(key), id);
+    return id;
+}
+
+void DxfEntityReader::readCommon(const Group& g, Entity& e)
+{
+    switch (g.code) {
+    case 8:
+        if (e.layer == kNoName) e.layer = nameId(g.value);
+        break;
+    case 6:
+        if (e.linetype == kNoName) {
+            const NameId id = nameId(g.value);
+            if (m_drawing.names.name(id).compare(QLatin1String("BYLAYER"), Qt::CaseInsensitive) != 0)
+                e.linetype = id;
+        }
+        break;
+    case 62: {
+        const auto c = g.toInt();
+        e.color = std::int16_t(c < 0 ? std::min<std::int64_t>(-c, 256) : std::min<std::int64_t>(c, 256));
+        break;
+    }
+    case 420:
+        e.trueColor = std::int32_t(g.toInt() & 0xFFFFFF);
+        break;
+    default:
+        break;
+    }
+}
+
+Entity DxfEntityReader::read(const std::vector<Group>& gs)
+{
+    Entity e;
+    e.type = typeOf(trimmedName(gs.front().value));
+    const std::string_view typeName = trimmedName(gs.front().value);
+    if (typeName == "TEXT" || typeName == "ATTRIB") {
+        e = readText(gs);
+        e.type = EntityType::Text;
+        return e;
+    }
+    size_t end = gs.size();
+    for (size_t i = 1; i < gs.size(); ++i)
+        if (gs[i].code == kEmbeddedObject || gs[i].code >= 1000) { end = i; break; }
+    for (size_t i = 1; i < end; ++i)
+        readCommon(gs[i], e);
+    if (e.layer == kNoName)
+        e.layer = m_layerZero;
+
+    bool mirrored = false;
+    auto extrusion = [&](const Group& g) { if (g.code == 230 && g.toDouble() < 0) mirrored = true; };
+
+    switch (e.type) {
+    case EntityType::Line: {
+        LineGeom l;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 10: setX(l.start, g); break;
+            case 20: setY(l.start, g); break;
+            case 11: setX(l.end, g); break;
+            case 21: setY(l.end, g); break;
+            }
+        }
+        e.geometry = l;
+        break;
+    }
+    case EntityType::LwPolyline: {
+        PolylineGeom p;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 70: p.closed = g.toInt() & 1; break;
+            case 43: p.constantWidth = g.toDouble(); break;
+            case 10: p.vertices.push_back({QPointF(g.toDouble(), 0)}); break;
+            case 20: if (!p.vertices.empty()) setY(p.vertices.back().pos, g); break;
+            case 40: if (!p.vertices.empty()) p.vertices.back().startWidth = g.toDouble(); break;
+            case 41: if (!p.vertices.empty()) p.vertices.back().endWidth = g.toDouble(); break;
+            case 42: if (!p.vertices.empty()) p.vertices.back().bulge = g.toDouble(); break;
+            default: extrusion(g);
+            }
+        }
+        e.geometry = std::move(p);
+        break;
+    }
+    case EntityType::Polyline: {
+        PolylineGeom p;
+        double w0 = 0, w1 = 0;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 70: p.closed = g.toInt() & 1; break;
+            case 40: w0 = g.toDouble(); break;
+            case 41: w1 = g.toDouble(); break;
+            default: extrusion(g);
+            }
+        }
+        if (w0 == w1) p.constantWidth = w0;
+        e.geometry = std::move(p);
+        break;
+    }
+    case EntityType::Circle:
+    case EntityType::Arc: {
+        ArcGeom a;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 10: setX(a.center, g); break;
+            case 20: setY(a.center, g); break;
+            case 40: a.radius = std::abs(g.toDouble()); break;
+            case 50: a.startAngle = g.toDouble(); break;
+            case 51: a.endAngle = g.toDouble(); break;
+            default: extrusion(g);
+            }
+        }
+        if (e.type == EntityType::Circle)
+            e.geometry = CircleGeom{a.center, a.radius};
+        else
+            e.geometry = a;
+        break;
+    }
+    case EntityType::Ellipse: {
+        EllipseGeom el;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 10: setX(el.center, g); break;
+            case 20: setY(el.center, g); break;
+            case 11: setX(el.majorAxis, g); break;
+            case 21: setY(el.majorAxis, g); break;
+            case 40: el.ratio = g.toDouble(); break;
+            case 41: el.startParam = g.toDouble(); break;
+            case 42: el.endParam = g.toDouble(); break;
+            }
+        }
+        e.geometry = el;
+        break;
+    }
+    case EntityType::Spline: {
+        SplineGeom s;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 70: s.closed = g.toInt() & 1; break;
+            case 71: s.degree = clampInt(g.toInt(), 1, 25); break;
+            case 40: s.knots.push_back(g.toDouble()); break;
+            case 41: s.weights.push_back(g.toDouble()); break;
+            case 10: s.controlPoints.push_back({g.toDouble(), 0}); break;
+            case 20: if (!s.controlPoints.empty()) s.controlPoints.back().setY(g.toDouble()); break;
+            case 11: s.fitPoints.push_back({g.toDouble(), 0}); break;
+            case 21: if (!s.fitPoints.empty()) s.fitPoints.back().setY(g.toDouble()); break;
+            }
+        }
+        if (std::all_of(s.weights.begin(), s.weights.end(), [](double w) { return w == 1.0; }))
+            s.weights.clear();
+        e.geometry = std::move(s);
+        break;
+    }
+    case EntityType::Point: {
+        PointGeom p;
+        for (size_t i = 1; i < end; ++i) {
+            if (gs[i].code == 10) setX(p.pos, gs[i]);
+            else if (gs[i].code == 20) setY(p.pos, gs[i]);
+        }
+        e.geometry = p;
+        break;
+    }
+    case EntityType::Solid:
+    case EntityType::Trace:
+    case EntityType::Face3d: {
+        QuadGeom q;
+        bool has13 = false;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            if (g.code >= 10 && g.code <= 13) { q.corners[size_t(g.code - 10)].setX(g.toDouble()); has13 |= g.code == 13; }
+            else if (g.code >= 20 && g.code <= 23) q.corners[size_t(g.code - 20)].setY(g.toDouble());
+            else extrusion(g);
+        }
+        if (!has13) q.corners[3] = q.corners[2]; // a triangle
+        if (e.type == EntityType::Face3d) mirrored = false; // 3DFACE is in world coordinates
+        e.geometry = q;
+        break;
+    }
+    case EntityType::Hatch: {
+        HatchGeom h;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            if (g.code == 2) h.patternName = m_text.decode(g.value);
+            else if (g.code == 70) h.solidFill = g.toInt() & 1;
+            else if (g.code == 230) extrusion(g);
+            else if (g.code == 91) { readHatchLoops(gs, i, h); break; }
+        }
+        e.geometry = std::move(h);
+        break;
+    }
+    case EntityType::MText: {
+        MTextGeom m;
+        QByteArray raw;
+        bool hasDirection = false;
+        QPointF direction;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 10: setX(m.insert, g); break;
+            case 20: setY(m.insert, g); break;
+            case 11: setX(direction, g); hasDirection = true; break;
+            case 21: setY(direction, g); break;
+            case 40: m.height = g.toDouble(); break;
+            case 41: m.width = g.toDouble(); break;
+            case 50: m.rotation = g.toDouble(); break;
+            case 71: m.attachment = std::int8_t(clampInt(g.toInt(), 1, 9)); break;
+            case 1: case 3: raw.append(g.value.data(), qsizetype(g.value.size())); break;
+            }
+        }
+        if (hasDirection && (direction.x() != 0 || direction.y() != 0))
+            m.rotation = std::atan2(direction.y(), direction.x()) * 180 / kPi;
+        m.text = m_text.decode(std::string_view(raw.constData(), size_t(raw.size())));
+        e.geometry = std::move(m);
+        break;
+    }
+    case EntityType::Insert: {
+        InsertGeom in;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 2: in.block = nameId(g.value); break;
+            case 10: setX(in.insert, g); break;
+            case 20: setY(in.insert, g); break;
+            case 41: in.scaleX = g.toDouble(); break;
+            case 42: in.scaleY = g.toDouble(); break;
+            case 50: in.rotation = g.toDouble(); break;
+            case 70: in.columns = std::uint16_t(clampInt(g.toInt(), 1, 65535)); break;
+            case 71: in.rows = std::uint16_t(clampInt(g.toInt(), 1, 65535)); break;
+            case 44: in.columnSpacing = g.toDouble(); break;
+            case 45: in.rowSpacing = g.toDouble(); break;
+            default: extrusion(g);
+            }
+        }
+        e.geometry = in;
+        break;
+    }
+    case EntityType::Dimension: {
+        DimensionGeom d;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 2: d.block = nameId(g.value); break;
+            case 10: setX(d.definitionPoint, g); break;
+            case 20: setY(d.definitionPoint, g); break;
+            case 11: setX(d.textMidPoint, g); break;
+            case 21: setY(d.textMidPoint, g); break;
+            case 1: d.text = m_text.decode(g.value); break;
+            }
+        }
+        e.geometry = std::move(d);
+        break;
+    }
+    case EntityType::Leader: {
+        LeaderGeom l;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            if (g.code == 10) l.vertices.push_back({g.toDouble(), 0});
+            else if (g.code == 20 && !l.vertices.empty()) l.vertices.back().setY(g.toDouble());
+            else if (g.code == 71) l.arrowhead = g.toInt() != 0;
+        }
+        e.geometry = std::move(l);
+        break;
+    }
+    case EntityType::Viewport: {
+        ViewportGeom v;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 10: setX(v.center, g); break;
+            case 20: setY(v.center, g); break;
+            case 40: v.width = g.toDouble(); break;
+            case 41: v.height = g.toDouble(); break;
+            }
+        }
+        e.geometry = v;
+        break;
+    }
+    default:
+        break;
+    }
+    if (mirrored)
+        mirrorX(e);
+    return e;
+}
+
+Entity DxfEntityReader::readText(const std::vector<Group>& gs)
+{
+    Entity e;
+    e.type = EntityType::Text;
+    TextGeom t;
+    const bool isAttrib = trimmedName(gs.front().value) == "ATTRIB";
+    bool mirrored = false;
+    size_t end = gs.size();
+    for (size_t i = 1; i < gs.size(); ++i)
+        if (gs[i].code == kEmbeddedObject || gs[i].code >= 1000) { end = i; break; }
+    for (size_t i = 1; i < end; ++i) {
+        const Group& g = gs[i];
+        readCommon(g, e);
+        switch (g.code) {
+        case 10: setX(t.insert, g); break;
+        case 20: setY(t.insert, g); break;
+        case 11: setX(t.alignPoint, g); break;
+        case 21: setY(t.alignPoint, g); break;
+        case 40: t.height = g.toDouble(); break;
+        case 41: t.widthFactor = g.toDouble(); break;
+        case 50: t.rotation = g.toDouble(); break;
+        case 72: t.hAlign = std::int8_t(clampInt(g.toInt(), 0, 5)); break;
+        case 73: if (!isAttrib) t.vAlign = std::int8_t(clampInt(g.toInt(), 0, 3)); break;
+        case 74: if (isAttrib) t.vAlign = std::int8_t(clampInt(g.toInt(), 0, 3)); break;
+        case 1: t.text = m_text.decode(g.value); break;
+        case 230: if (g.toDouble() < 0) mirrored = true; break;
+        }
+    }
+    if (e.layer == kNoName)
+        e.layer = m_layerZero;
+    e.geometry = std::move(t);
+    if (mirrored)
+        mirrorX(e);
+    return e;
+}
+
+void DxfEntityReader::appendVertex(Entity& polyline, const std::vector<Group>& gs)
+{
+    auto* p = std::get_if<PolylineGeom>(&polyline.geometry);
+    if (!p)
+        return;
+    PolyVertex v;
+    std::int64_t flags = 0;
+    bool widthSet = false;
+    for (size_t i = 1; i < gs.size(); ++i) {
+        const Group& g = gs[i];
+        switch (g.code) {
+        case 10: setX(v.pos, g); break;
+        case 20: setY(v.pos, g); break;
+        case 40: v.startWidth = g.toDouble(); widthSet = true; break;
+        case 41: v.endWidth = g.toDouble(); widthSet = true; break;
+        case 42: v.bulge = g.toDouble(); break;
+        case 70: flags = g.toInt(); break;
+        }
+    }
+    // Face records of a polyface mesh carry vertex numbers, not a position.
+    if ((flags & 128) && !(flags & 64))
+        return;
+    if (!widthSet) {
+        v.startWidth = v.endWidth = p->constantWidth;
+    }
+    p->vertices.push_back(v);
+}
+
+void DxfEntityReader::appendAttribute(Entity& insert, const std::vector<Group>& gs)
+{
+    for (size_t i = 1; i < gs.size(); ++i)
+        if (gs[i].code == 70 && (gs[i].toInt() & 1))
+            return; // invisible attribute
+    if (!insert.attributes)
+        insert.attributes = std::make_shared<AttributeList>();
+    insert.attributes->push_back(readText(gs));
+}
+
+} // namespace cad::dxf

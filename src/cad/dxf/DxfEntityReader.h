@@ -1,0 +1,41 @@
+#pragma once
+
+// Turns the groups of one DXF entity into an Entity of the model. Compound
+// entities (POLYLINE + VERTEX..., INSERT + ATTRIB...) are folded together by
+// the caller through appendVertex/appendAttribute.
+
+#include "cad/Drawing.h"
+#include "DxfText.h"
+#include "DxfTokenizer.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace cad::dxf {
+
+class DxfEntityReader {
+public:
+    DxfEntityReader(Drawing& drawing, DxfText& text);
+
+    /// Builds the entity whose groups (the first is its "0" group) are given.
+    Entity read(const std::vector<Group>& groups);
+    /// Adds a VERTEX's point to a POLYLINE entity.
+    static void appendVertex(Entity& polyline, const std::vector<Group>& vertexGroups);
+    /// Adds an ATTRIB (as a Text entity) to an INSERT entity.
+    void appendAttribute(Entity& insert, const std::vector<Group>& attribGroups);
+
+    /// The name id of a raw name value, decoded once per distinct spelling.
+    NameId nameId(std::string_view raw);
+
+private:
+    void readCommon(const Group& g, Entity& e);
+    Entity readText(const std::vector<Group>& groups);
+
+    Drawing& m_drawing;
+    DxfText& m_text;
+    std::unordered_map<std::string, NameId> m_nameCache;
+    NameId m_layerZero;
+};
+
+} // namespace cad::dxf

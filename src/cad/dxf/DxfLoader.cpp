@@ -1,0 +1,434 @@
+#include "DxfLoader.h"
+
+#include "DxfEntityReader.h"
+#include "DxfText.h"
+#include "DxfTokenizer.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace cad::dxf {
+
+namespace {
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+bool isKeyword(const Group& g, std::string_view word)
+{
+    return g.code == 0 && trimmed(g.value) == word;
+}
+
+bool startsWithNoCase(const QString& s, const char* prefix)
+{
+    return s.startsWith(QLatin1String(prefix), Qt::CaseInsensitive);
+}
+
+class Loader {
+public:
+    explicit Loader(QByteArray bytes) : m_bytes(std::move(bytes)), m_tok(m_bytes) {}
+
+    LoadedDrawing run();
+
+private:
+    /// Reads the groups of one record (from a "0" group to before the next
+    /// "0") into m_groups, or hands back the record unread before; false at
+    /// the end of the data.
+    bool readRecord();
+    /// The record in m_groups is read again by the next readRecord().
+    void unreadRecord() { m_recordPending = true; }
+    std::string_view kind() const { return trimmed(m_groups.front().value); }
+    bool atEnd(std::string_view sectionEnd) const;
+    void readHeader();
+    void readTables();
+    void readLayer();
+    void readBlocks();
+    void readObjects();
+    void skipSection();
+    /// Reads entities until ENDSEC, ENDBLK or EOF (left unread). With
+    /// `layout` -1 an entity is in model space unless its group 67 puts it in
+    /// the active paper space.
+    void readEntityList(std::vector<Entity>& target, int layout);
+    int paperLayout(const QString& blockName);
+    void resolvePlotStyles();
+
+    QByteArray m_bytes;
+    DxfTokenizer m_tok;
+    LoadedDrawing m_out;
+    DxfText m_text;
+    std::unique_ptr<DxfEntityReader> m_reader;
+    std::vector<Group> m_groups;
+    Group m_next;
+    bool m_haveNext = false;
+    bool m_recordPending = false;
+    bool m_sawSection = false;
+    QByteArray m_clayerRaw;
+    // A layer's group 390 is the handle of a placeholder object that the
+    // plot-style dictionary names.
+    std::vector<std::pair<size_t, std::string>> m_layerPlotStyleHandles;
+    std::unordered_map<std::string, std::string> m_dictionaryNames; // upper-case handle -> raw name
+};
+
+std::string upperHandle(std::string_view v)
+{
+    std::string h(trimmed(v));
+    for (char& c : h) c = char(std::toupper((unsigned char)c));
+    return h;
+}
+
+bool Loader::readRecord()
+{
+    if (m_recordPending) {
+        m_recordPending = false;
+        return true;
+    }
+    m_groups.clear();
+    Group g;
+    if (m_haveNext) {
+        g = m_next;
+        m_haveNext = false;
+    } else if (!m_tok.next(g)) {
+        return false;
+    }
+    m_groups.push_back(g);
+    while (m_tok.next(g)) {
+        if (g.code == 0) {
+            m_next = g;
+            m_haveNext = true;
+            return true;
+        }
+        m_groups.push_back(g);
+    }
+    return true;
+}
+
+bool Loader::atEnd(std::string_view sectionEnd) const
+{
+    const Group& head = m_groups.front();
+    return head.code == 0 && (trimmed(head.value) == sectionEnd || trimmed(head.value) == "EOF"
+                              || trimmed(head.value) == "SECTION");
+}
+
+LoadedDrawing Loader::run()
+{
+    m_out.source.lineEnd = m_tok.lineEnd();
+    m_reader = std::make_unique<DxfEntityReader>(m_out.drawing, m_text);
+    while (readRecord()) {
+        const Group& head = m_groups.front();
+        if (head.code == 999)
+            continue; // comment
+        if (isKeyword(head, "EOF"))
+            break;
+        if (!isKeyword(head, "SECTION")) {
+            if (!m_sawSection)
+                throw DxfFormatError("the file does not start with a DXF section; it is not a DXF drawing");
+            continue; // stray groups between sections
+        }
+        m_sawSection = true;
+        std::string_view name;
+        for (const Group& g : m_groups)
+            if (g.code == 2) { name = trimmed(g.value); break; }
+        if (name == "HEADER") readHeader();
+        else if (name == "TABLES") readTables();
+        else if (name == "BLOCKS") readBlocks();
+        else if (name == "ENTITIES") {
+            readEntityList(m_out.drawing.entities, -1);
+            if (readRecord() && !isKeyword(m_groups.front(), "ENDSEC")) unreadRecord();
+        }
+        else if (name == "OBJECTS") readObjects();
+        else skipSection();
+    }
+    if (!m_sawSection)
+        throw DxfFormatError("the file holds no DXF sections; it is not a DXF drawing");
+    resolvePlotStyles();
+    // Text read before the header named the code page (none in a sane file)
+    // stays as decoded; the table, block and entity names follow the header.
+    m_out.drawing.rebuildIndex();
+    m_out.source.bytes = m_bytes;
+    return std::move(m_out);
+}
+
+void Loader::skipSection()
+{
+    while (readRecord()) {
+        if (isKeyword(m_groups.front(), "ENDSEC"))
+            return;
+        if (atEnd("ENDSEC")) { unreadRecord(); return; }
+    }
+}
+
+void Loader::readHeader()
+{
+    // The header variables hold no "0" groups, so the whole section came in
+    // with its SECTION record.
+    Drawing& d = m_out.drawing;
+    QString current;
+    bool waiting = false;
+    for (size_t i = 1; i < m_groups.size(); ++i) {
+        const Group& g = m_groups[i];
+        if (g.code == 9) {
+            const auto name = trimmed(g.value);
+            current = QString::fromLatin1(name.data(), qsizetype(name.size()));
+            waiting = true;
+            continue;
+        }
+        if (!waiting)
+            continue;
+        waiting = false; // a variable's first value is the one that counts
+        const QString value = QString::fromLatin1(g.value.data(), qsizetype(g.value.size()));
+        if (current == QLatin1String("$ACADVER") && !d.hasVersion) {
+            d.version = value;
+            d.hasVersion = true;
+        } else if (current == QLatin1String("$DWGCODEPAGE") && !d.hasCodepage) {
+            d.codepage = value;
+            d.hasCodepage = true;
+        } else if (current == QLatin1String("$CLAYER") && !d.hasClayer) {
+            m_clayerRaw = QByteArray(g.value.data(), qsizetype(g.value.size()));
+            m_out.source.clayerValue = GroupSpan{g.code, g.valueOffset, g.valueOffset + qsizetype(g.value.size())};
+            d.hasClayer = true;
+        }
+    }
+    if (readRecord()) {
+        m_out.source.headerEnd = m_groups.front().offset;
+        if (!isKeyword(m_groups.front(), "ENDSEC"))
+            unreadRecord();
+    }
+    m_out.source.encoding = encodingFor(d.version, d.codepage);
+    m_text = DxfText(m_out.source.encoding);
+    d.clayer = m_text.decode(std::string_view(m_clayerRaw.constData(), size_t(m_clayerRaw.size())));
+}
+
+void Loader::readTables()
+{
+    while (readRecord()) {
+        if (isKeyword(m_groups.front(), "ENDSEC"))
+            return;
+        if (atEnd("ENDSEC")) { unreadRecord(); return; }
+        if (kind() == "LAYER") {
+            readLayer();
+        } else if (kind() == "LTYPE") {
+            QString name;
+            for (const Group& g : m_groups)
+                if (g.code == 2) { name = m_text.decode(g.value); break; }
+            m_out.drawing.linetypes.push_back(name);
+        }
+    }
+}
+
+void Loader::readLayer()
+{
+    LayerRecord layer;
+    LayerEntrySpan span;
+    span.begin = m_groups.front().offset;
+    span.end = m_haveNext ? m_next.offset : m_bytes.size();
+    bool hasName = false, hasFlags = false, hasColor = false, hasLinetype = false,
+         hasWeight = false, hasPlot = false;
+    span.groups.reserve(m_groups.size());
+    for (const Group& g : m_groups) {
+        span.groups.push_back({g.code, g.valueOffset, g.valueOffset + qsizetype(g.value.size())});
+        if (g.code >= 1000)
+            continue; // extended data belongs to applications
+        switch (g.code) {
+        case 2:
+            if (!hasName) { layer.name = m_text.decode(g.value); hasName = true; }
+            break;
+        case 70:
+            if (!hasFlags) {
+                const auto f = g.toInt();
+                layer.frozen = f & 1;
+                layer.frozenInNewViewports = f & 2;
+                layer.locked = f & 4;
+                hasFlags = true;
+            }
+            break;
+        case 62:
+            if (!hasColor) {
+                // A negative colour means the layer is off.
+                const auto c = g.toInt();
+                layer.on = c >= 0;
+                layer.color = std::int16_t(std::min<std::int64_t>(c < 0 ? -c : c, 32767));
+                hasColor = true;
+            }
+            break;
+        case 6:
+            if (!hasLinetype) { layer.linetype = m_text.decode(g.value); hasLinetype = true; }
+            break;
+        case 370:
+            if (!hasWeight) { layer.lineweight = std::int32_t(g.toInt()); hasWeight = true; }
+            break;
+        case 290:
+            if (!hasPlot) { layer.plottable = g.toInt() != 0; hasPlot = true; }
+            break;
+        case 390:
+            m_layerPlotStyleHandles.emplace_back(m_out.drawing.layers.size(), upperHandle(g.value));
+            break;
+        default:
+            break;
+        }
+    }
+    m_out.drawing.layers.push_back(std::move(layer));
+    m_out.source.layerEntries.push_back(std::move(span));
+}
+
+int Loader::paperLayout(const QString& blockName)
+{
+    auto& layouts = m_out.drawing.layouts;
+    for (size_t i = 0; i < layouts.size(); ++i)
+        if (layouts[i].blockName.compare(blockName, Qt::CaseInsensitive) == 0)
+            return int(i) + 1;
+    layouts.push_back({blockName});
+    return int(layouts.size());
+}
+
+void Loader::readBlocks()
+{
+    // From R13 on, the layouts' entities may live in the *Model_Space and
+    // *Paper_Space* block definitions; they are drawing entities, not a block.
+    const bool layoutBlocks = m_out.drawing.version > QLatin1String("AC1009");
+    while (readRecord()) {
+        if (isKeyword(m_groups.front(), "ENDSEC"))
+            return;
+        if (atEnd("ENDSEC")) { unreadRecord(); return; }
+        if (kind() != "BLOCK")
+            continue; // ENDBLK or a stray record
+        BlockDefinition block;
+        for (const Group& g : m_groups) {
+            switch (g.code) {
+            case 2: if (block.name.isEmpty()) block.name = m_text.decode(trimmed(g.value)); break;
+            case 10: block.basePoint.setX(g.toDouble()); break;
+            case 20: block.basePoint.setY(g.toDouble()); break;
+            case 70: block.flags = int(g.toInt()); break;
+            }
+        }
+        if (layoutBlocks && startsWithNoCase(block.name, "*Model_Space")) {
+            readEntityList(m_out.drawing.entities, kModelSpace);
+        } else if (layoutBlocks && startsWithNoCase(block.name, "*Paper_Space")) {
+            readEntityList(m_out.drawing.entities, paperLayout(block.name));
+        } else {
+            readEntityList(block.entities, kModelSpace);
+            m_out.drawing.blocks.push_back(std::move(block));
+        }
+        if (readRecord() && !isKeyword(m_groups.front(), "ENDBLK"))
+            unreadRecord();
+    }
+}
+
+void Loader::readEntityList(std::vector<Entity>& target, int layout)
+{
+    // POLYLINE and INSERT (with group 66) collect the VERTEX or ATTRIB records
+    // that follow until SEQEND; such records are part of their owner, never
+    // entities of their own, and are dropped when they have no owner.
+    std::optional<size_t> open;
+    while (readRecord()) {
+        const Group& head = m_groups.front();
+        if (head.code != 0)
+            continue;
+        const std::string_view k = kind();
+        if (k == "ENDSEC" || k == "ENDBLK" || k == "EOF" || k == "BLOCK" || k == "SECTION") {
+            unreadRecord();
+            return;
+        }
+        if (k == "VERTEX") {
+            if (open && target[*open].type == EntityType::Polyline)
+                DxfEntityReader::appendVertex(target[*open], m_groups);
+            continue;
+        }
+        if (k == "ATTRIB") {
+            if (open && target[*open].type == EntityType::Insert)
+                m_reader->appendAttribute(target[*open], m_groups);
+            continue;
+        }
+        if (k == "SEQEND") {
+            open.reset();
+            continue;
+        }
+        Entity e = m_reader->read(m_groups);
+        int where = layout;
+        if (where < 0) {
+            where = kModelSpace;
+            for (const Group& g : m_groups)
+                if (g.code == 67) {
+                    if (g.toInt() != 0)
+                        where = paperLayout(QStringLiteral("*Paper_Space"));
+                    break;
+                }
+        }
+        e.layout = std::uint16_t(std::min(where, 65535));
+        target.push_back(std::move(e));
+        const bool compound = k == "POLYLINE"
+            || (k == "INSERT" && std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
+                   return g.code == 66 && g.toInt() != 0;
+               }));
+        if (compound) open = target.size() - 1;
+        else open.reset();
+    }
+}
+
+void Loader::readObjects()
+{
+    std::unordered_set<std::string> placeholders;
+    while (readRecord()) {
+        if (isKeyword(m_groups.front(), "ENDSEC"))
+            break;
+        if (atEnd("ENDSEC")) { unreadRecord(); break; }
+        const std::string_view k = kind();
+        if (k == "ACDBPLACEHOLDER") {
+            for (const Group& g : m_groups)
+                if (g.code == 5) { placeholders.insert(upperHandle(g.value)); break; }
+        } else if (k == "DICTIONARY" || k == "ACDBDICTIONARYWDFLT") {
+            std::string_view name;
+            for (const Group& g : m_groups) {
+                if (g.code == 3) name = g.value;
+                else if ((g.code == 350 || g.code == 360) && !name.empty())
+                    m_dictionaryNames.emplace(upperHandle(g.value), std::string(name));
+            }
+        }
+    }
+    // Keep only names of placeholder objects: plot style names.
+    for (auto it = m_dictionaryNames.begin(); it != m_dictionaryNames.end();)
+        it = placeholders.count(it->first) ? std::next(it) : m_dictionaryNames.erase(it);
+}
+
+void Loader::resolvePlotStyles()
+{
+    for (const auto& [layer, handle] : m_layerPlotStyleHandles) {
+        auto it = m_dictionaryNames.find(handle);
+        if (it != m_dictionaryNames.end() && layer < m_out.drawing.layers.size())
+            m_out.drawing.layers[layer].plotStyleName = m_text.decode(it->second);
+    }
+}
+
+} // namespace
+
+LoadedDrawing loadDxf(QByteArray bytes)
+{
+    Loader loader(std::move(bytes));
+    return loader.run();
+}
+
+LoadedDrawing loadDxfFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DxfFormatError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()).toStdString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw DxfFormatError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()).toStdString());
+    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    LoadedDrawing loaded = loadDxf(std::move(bytes));
+    const QFileInfo info(path);
+    loaded.source.fileSize = info.size();
+    loaded.source.modified = info.lastModified();
+    loaded.source.sha1 = hash;
+    return loaded;
+}
+
+} // namespace cad::dxf

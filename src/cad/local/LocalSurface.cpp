@@ -1,0 +1,193 @@
+#include "LocalSurface.h"
+
+#include "acad/AcadError.h"
+
+namespace cad {
+
+using acad::AcadError;
+namespace error = acad::error;
+
+namespace {
+
+class LocalLayers : public acad::Layers {
+public:
+    explicit LocalLayers(std::shared_ptr<CadDocument> d) : m_doc(std::move(d)) {}
+    qint32 count() override { return m_doc->layerCount(); }
+    acad::LayerPtr item(qint32 index) override
+    {
+        return std::make_shared<LocalLayer>(m_doc, m_doc->layer(index).name);
+    }
+    acad::LayerPtr item(const QString& name) override
+    {
+        return std::make_shared<LocalLayer>(m_doc, m_doc->layer(m_doc->layerIndex(name)).name);
+    }
+
+private:
+    std::shared_ptr<CadDocument> m_doc;
+};
+
+class LocalLinetype : public acad::Linetype {
+public:
+    explicit LocalLinetype(QString name) : m_name(std::move(name)) {}
+    QString name() override { return m_name; }
+
+private:
+    QString m_name;
+};
+
+class LocalLinetypes : public acad::Linetypes {
+public:
+    explicit LocalLinetypes(std::shared_ptr<CadDocument> d) : m_doc(std::move(d)) {}
+    qint32 count() override { return qint32(m_doc->drawing().linetypes.size()); }
+    acad::LinetypePtr item(qint32 index) override
+    {
+        const auto& names = m_doc->drawing().linetypes;
+        if (index < 0 || size_t(index) >= names.size())
+            throw AcadError(error::kIndexOutOfRange, QStringLiteral("Linetype index %1 is out of range").arg(index));
+        return std::make_shared<LocalLinetype>(names[size_t(index)]);
+    }
+
+private:
+    std::shared_ptr<CadDocument> m_doc;
+};
+
+class LocalSelectionSet : public acad::SelectionSet {
+public:
+    LocalSelectionSet(std::shared_ptr<CadDocument> d, std::shared_ptr<SelectionSetData> s)
+        : m_doc(std::move(d)), m_set(std::move(s)) {}
+
+    QString name() override { return live().name(); }
+    qint32 count() override { return qint32(live().members.size()); }
+    void clear() override { live().members.clear(); }
+    void select(qint32 mode, const std::vector<qint16>& filterType, const QVariantList& filterData) override
+    {
+        SelectionSetData& set = live();
+        // Mode 5 (all) is the only one that needs no points or user input.
+        if (mode != 5)
+            throw AcadError(error::kInvalidArgument, QStringLiteral("Select mode %1 is not supported; use 5 (all)").arg(mode));
+        if (filterType.size() != size_t(filterData.size()))
+            throw AcadError(error::kInvalidArgument, QStringLiteral("Filter types and filter data differ in length"));
+        std::vector<std::uint32_t> found;
+        bool first = true;
+        for (size_t i = 0; i < filterType.size(); ++i) {
+            if (filterType[i] != 8)
+                throw AcadError(error::kInvalidArgument,
+                                QStringLiteral("Filter group code %1 is not supported").arg(filterType[i]));
+            const QVariant& v = filterData[qsizetype(i)];
+            if (!v.canConvert<QString>())
+                throw AcadError(error::kInvalidArgument, QStringLiteral("A layer filter needs a text value"));
+            std::vector<std::uint32_t> on = m_doc->entitiesOnLayers(v.toString());
+            if (first) {
+                found = std::move(on);
+                first = false;
+            } else {
+                std::vector<std::uint32_t> both;
+                std::set_intersection(found.begin(), found.end(), on.begin(), on.end(), std::back_inserter(both));
+                found = std::move(both);
+            }
+        }
+        if (first) {
+            found.resize(m_doc->drawing().entities.size());
+            for (std::uint32_t i = 0; i < found.size(); ++i) found[i] = i;
+        }
+        // Select adds to the set; an entity already in it is not added twice.
+        if (set.members.empty()) {
+            set.members = std::move(found);
+        } else {
+            std::vector<std::uint32_t> merged;
+            std::vector<std::uint32_t> old = set.members;
+            std::sort(old.begin(), old.end());
+            std::set_union(old.begin(), old.end(), found.begin(), found.end(), std::back_inserter(merged));
+            set.members = std::move(merged);
+        }
+    }
+    void erase() override
+    {
+        live();
+        m_doc->removeSelectionSet(m_set.get());
+    }
+
+private:
+    SelectionSetData& live()
+    {
+        if (m_set->isErased())
+            throw AcadError(error::kKeyNotFound, QStringLiteral("The selection set \"%1\" was deleted").arg(m_set->name()));
+        return *m_set;
+    }
+
+    std::shared_ptr<CadDocument> m_doc;
+    std::shared_ptr<SelectionSetData> m_set;
+};
+
+class LocalSelectionSets : public acad::SelectionSets {
+public:
+    explicit LocalSelectionSets(std::shared_ptr<CadDocument> d) : m_doc(std::move(d)) {}
+    qint32 count() override { return m_doc->selectionSetCount(); }
+    acad::SelectionSetPtr item(qint32 index) override
+    {
+        return std::make_shared<LocalSelectionSet>(m_doc, m_doc->selectionSet(index));
+    }
+    acad::SelectionSetPtr add(const QString& name) override
+    {
+        return std::make_shared<LocalSelectionSet>(m_doc, m_doc->addSelectionSet(name));
+    }
+
+private:
+    std::shared_ptr<CadDocument> m_doc;
+};
+
+} // namespace
+
+// --- LocalDocument -----------------------------------------------------------
+
+LocalDocument::LocalDocument(std::shared_ptr<CadDocument> document) : m_document(std::move(document)) {}
+
+acad::LayersPtr LocalDocument::layers() { return std::make_shared<LocalLayers>(m_document); }
+acad::LinetypesPtr LocalDocument::linetypes() { return std::make_shared<LocalLinetypes>(m_document); }
+acad::SelectionSetsPtr LocalDocument::selectionSets() { return std::make_shared<LocalSelectionSets>(m_document); }
+
+acad::LayerPtr LocalDocument::activeLayer()
+{
+    return std::make_shared<LocalLayer>(m_document, m_document->layer(m_document->currentLayer()).name);
+}
+
+void LocalDocument::setActiveLayer(const acad::LayerPtr& layer)
+{
+    if (!layer)
+        throw AcadError(error::kInvalidArgument, QStringLiteral("No layer given"));
+    m_document->setCurrentLayer(m_document->layerIndex(layer->name()));
+}
+
+void LocalDocument::regen(qint32 which) { m_document->regen(which); }
+QString LocalDocument::fullName() { return m_document->fullName(); }
+QString LocalDocument::name() { return m_document->name(); }
+
+// --- LocalLayer ----------------------------------------------------------------
+
+LocalLayer::LocalLayer(std::shared_ptr<CadDocument> document, QString name)
+    : m_document(std::move(document)), m_name(std::move(name)) {}
+
+int LocalLayer::index() const { return m_document->layerIndex(m_name); }
+const LayerRecord& LocalLayer::record() const { return m_document->layer(index()); }
+
+QString LocalLayer::name() { return record().name; }
+void LocalLayer::setName(const QString& name)
+{
+    m_document->setLayerName(index(), name);
+    m_name = name;
+}
+bool LocalLayer::layerOn() { return record().on; }
+void LocalLayer::setLayerOn(bool on) { m_document->setLayerOn(index(), on); }
+bool LocalLayer::freeze() { return record().frozen; }
+void LocalLayer::setFreeze(bool frozen) { m_document->setLayerFrozen(index(), frozen); }
+bool LocalLayer::lock() { return record().locked; }
+void LocalLayer::setLock(bool locked) { m_document->setLayerLocked(index(), locked); }
+QString LocalLayer::linetype() { return record().linetype; }
+void LocalLayer::setLinetype(const QString& linetype) { m_document->setLayerLinetype(index(), linetype); }
+qint32 LocalLayer::color() { return record().color; }
+qint32 LocalLayer::lineweight() { return record().lineweight; }
+QString LocalLayer::plotStyleName() { return record().plotStyleName; }
+bool LocalLayer::plottable() { return record().plottable; }
+bool LocalLayer::viewportDefault() { return record().frozenInNewViewports; }
+
+} // namespace cad
