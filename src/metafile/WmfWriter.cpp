@@ -122,8 +122,13 @@ WmfWriter::WmfWriter(QSize logicalSize, int unitsPerInch)
     append(U_WMRSETWINDOWEXT_set(U_POINT16{std::int16_t(m_size.width()), std::int16_t(m_size.height())}));
     append(U_WMRSETBKMODE_set(bkTransparent));
     append(U_WMRSETPOLYFILLMODE_set(fillAlternate));
-    setPen(Qt::black, 0);
+    // An invisible rectangle over the whole frame: readers that size a
+    // picture by what it draws (rather than by its header) then see the same
+    // frame as the rest, and an empty picture is still a valid one to them.
+    setNoPen();
     setNoBrush();
+    append(U_WMRRECTANGLE_set(U_RECT16{0, 0, std::int16_t(m_size.width()), std::int16_t(m_size.height())}));
+    setPen(Qt::black, 0);
 }
 
 WmfWriter::~WmfWriter() = default;

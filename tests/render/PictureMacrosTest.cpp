@@ -1,0 +1,215 @@
+#include "DrawingBuilder.h"
+#include "acad/AcadError.h"
+#include "acad/PictureFileName.h"
+#include "cad/CadDocument.h"
+#include "cad/MacroRegistry.h"
+#include "cad/local/LocalApplication.h"
+#include "cad/macros/PictureMacros.h"
+#include "cad/macros/PicturesCommand.h"
+#include "metafile/WmfPicture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+using namespace cad::macros;
+using testing_render::DrawingBuilder;
+
+namespace {
+
+QString samples()
+{
+    return qEnvironmentVariable("KASANEMI_SAMPLES");
+}
+
+QImage renderFile(const QString& path, QSize size = QSize(200, 200))
+{
+    metafile::WmfPicture picture;
+    QString error;
+    EXPECT_TRUE(picture.load(path, &error)) << error.toStdString();
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+int countColour(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const QColor want = QColor::fromRgb(colour);
+            if (std::abs(c.red() - want.red()) < 80 && std::abs(c.green() - want.green()) < 80
+                && std::abs(c.blue() - want.blue()) < 80)
+                ++count;
+        }
+    return count;
+}
+
+QStringList filesUnder(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+/// Two layers, red on the left half and blue on the right, and an off layer.
+cad::Drawing& twoLayerDrawing(DrawingBuilder& b)
+{
+    b.layer("left", 1);
+    b.layer("right", 5);
+    b.layer("hidden", 3, false);
+    for (int i = 0; i <= 10; ++i) {
+        b.add(b.line("left", {0, double(i)}, {4, double(i)}));
+        b.add(b.line("right", {6, double(i)}, {10, double(i)}));
+    }
+    b.add(b.line("hidden", {0, 0}, {10, 10}));
+    return b.drawing();
+}
+
+} // namespace
+
+TEST(PictureMacros, EachLayerGetsItsOwnPictureInTheSharedFrame)
+{
+    DrawingBuilder b;
+    const cad::Drawing& drawing = twoLayerDrawing(b);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("LAYER");
+    writeDrawingPicture(drawing, folder + "/SYS/all.wmf");
+    const PictureStats stats = writeLayerPictures(drawing, folder, LayerChoice::AllLayers);
+    EXPECT_EQ(stats.files, 4);
+    EXPECT_EQ(filesUnder(folder), (QStringList{"0.wmf", "SYS/all.wmf", "hidden.wmf", "left.wmf", "right.wmf"}));
+
+    metafile::WmfPicture overview;
+    ASSERT_TRUE(overview.load(folder + "/SYS/all.wmf"));
+    for (const QString& name : {"0", "left", "right", "hidden"}) {
+        metafile::WmfPicture picture;
+        ASSERT_TRUE(picture.load(folder + "/" + name + ".wmf"));
+        EXPECT_EQ(picture.sizeTwips(), overview.sizeTwips()) << name.toStdString();
+    }
+    const QImage left = renderFile(folder + "/left.wmf");
+    const QImage right = renderFile(folder + "/right.wmf");
+    EXPECT_GT(countColour(left.copy(0, 0, 90, 200), 0xFFFF0000), 100);
+    EXPECT_EQ(countColour(left.copy(110, 0, 90, 200), 0xFFFF0000), 0);
+    EXPECT_GT(countColour(right.copy(110, 0, 90, 200), 0xFF0000FF), 100);
+    EXPECT_EQ(countColour(right.copy(0, 0, 90, 200), 0xFF0000FF), 0);
+    // The layer that is off draws nothing, in its own picture and the overview.
+    EXPECT_EQ(countColour(renderFile(folder + "/hidden.wmf"), 0xFF00FF00), 0);
+    EXPECT_EQ(countColour(renderFile(folder + "/SYS/all.wmf"), 0xFF00FF00), 0);
+}
+
+TEST(PictureMacros, TheViewMacroWritesOnlyLayersThatAreOnAndThawed)
+{
+    DrawingBuilder b;
+    cad::Drawing& drawing = twoLayerDrawing(b);
+    drawing.layers[2].frozen = true; // "right"
+    QTemporaryDir dir;
+    writeLayerPictures(drawing, dir.path(), LayerChoice::VisibleLayers);
+    EXPECT_EQ(filesUnder(dir.path()), (QStringList{"0.wmf", "left.wmf"}));
+}
+
+TEST(PictureMacros, LayerNamesNeverWriteOutsideTheFolder)
+{
+    DrawingBuilder b;
+    const QStringList names{"../x", "a/b", ".", "..", QString("bell\x07"), "a\\b", QString::fromUtf8("壁/外")};
+    for (const QString& name : names) {
+        b.layer(name, 2);
+        b.add(b.line(name, {0, 0}, {1, 1}));
+    }
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("LAYER");
+    writeLayerPictures(b.drawing(), folder, LayerChoice::AllLayers);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"LAYER"});
+    QStringList expected{"0.wmf"};
+    for (const QString& name : names)
+        expected << acad::pictureFileName(name);
+    expected.sort();
+    EXPECT_EQ(filesUnder(folder), expected);
+    for (const QString& file : expected)
+        EXPECT_FALSE(file.contains('/')) << file.toStdString();
+}
+
+TEST(PictureMacros, AFolderThatCannotBeMadeIsAnErrorNotASilentSuccess)
+{
+    DrawingBuilder b;
+    const cad::Drawing& drawing = twoLayerDrawing(b);
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("LAYER"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+    blocker.close();
+    EXPECT_THROW(writeLayerPictures(drawing, dir.filePath("LAYER"), LayerChoice::AllLayers), acad::AcadError);
+    EXPECT_THROW(writeDrawingPicture(drawing, dir.filePath("LAYER/SYS/all.wmf")), acad::AcadError);
+}
+
+TEST(PictureMacros, RunMacroThroughTheHostWritesBesideTheProject)
+{
+    const QString dxf = samples() + "/qcad_flange.dxf";
+    if (!QFile::exists(dxf))
+        GTEST_SKIP() << "samples not found";
+    registerPictureMacros(cad::MacroRegistry::global());
+    cad::LocalApplication application(std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(dxf)));
+    QTemporaryDir dir;
+    const QString project = dir.filePath("QEMTIN.dvb");
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KASANEMI_BIN") + "/QEMTIN.dvb", project));
+    application.loadDVB(project);
+    // No LAYER folder yet: a macro run by hand still finds somewhere to write.
+    application.runMacro(kMakeAll);
+    application.runMacro(kMakePart);
+    application.runMacro(kMakeViewLayer);
+    EXPECT_TRUE(QFile::exists(dir.filePath("LAYER/SYS/all.wmf")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("LAYER/SYS/part.wmf")));
+    EXPECT_GT(QDir(dir.filePath("LAYER")).entryList({"*.wmf"}).size(), 3);
+    EXPECT_THROW(application.runMacro("QEMTIN.basWMF.pu_subMakeWMF_Nothing"), acad::AcadError);
+}
+
+TEST(PictureMacros, ThePicturesCommandRefusesAnUnreadableDrawingWithOneLine)
+{
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("bad.dxf"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("this is not a drawing\n");
+    bad.close();
+    QString out, err;
+    QTextStream output(&out), errors(&err);
+    EXPECT_EQ(runPicturesCommand(dir.filePath("bad.dxf"), dir.filePath("out"), output, errors), 2);
+    EXPECT_EQ(err.count('\n'), 1);
+    EXPECT_FALSE(QDir(dir.filePath("out")).exists());
+}
+
+TEST(PictureMacros, AnotherReaderOpensEveryPictureOfTheSamples)
+{
+    if (!QFile::exists("/usr/bin/wmf2svg"))
+        GTEST_SKIP() << "wmf2svg is not installed";
+    const QStringList drawings = QDir(samples()).entryList({"*.dxf"});
+    if (drawings.isEmpty())
+        GTEST_SKIP() << "samples not found";
+    QTemporaryDir dir;
+    int checked = 0;
+    for (const QString& drawing : drawings) {
+        const QString out = dir.filePath(drawing);
+        QString text;
+        QTextStream output(&text), errors(&text);
+        if (runPicturesCommand(QDir(samples()).filePath(drawing), out, output, errors) != 0)
+            continue; // a drawing the host refuses has no pictures to check
+        for (const QString& file : filesUnder(out)) {
+            QProcess convert;
+            convert.start("/usr/bin/wmf2svg", {"-o", dir.filePath("check.svg"), QDir(out).filePath(file)});
+            ASSERT_TRUE(convert.waitForFinished(30000));
+            EXPECT_EQ(convert.exitCode(), 0) << (drawing + "/" + file).toStdString() << ": "
+                                             << convert.readAllStandardError().toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50);
+}
