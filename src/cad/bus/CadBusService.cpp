@@ -1,0 +1,357 @@
+#include "CadBusService.h"
+
+#include "HostWindowControl.h"
+#include "acad/AcadBridge.h"
+#include "acad/LayerReads.h"
+#include "acad/dbus/BusErrors.h"
+#include "acad/dbus/BusNames.h"
+#include "cad/local/LocalApplication.h"
+#include "cad_adaptor.h"
+
+#include <QDBusConnectionInterface>
+#include <QThread>
+
+#include <vector>
+
+namespace cad {
+namespace {
+
+QHash<QString, int> readTestDelays()
+{
+    QHash<QString, int> delays;
+    const QString spec = qEnvironmentVariable("KASANEMI_CAD_TEST_DELAY");
+    for (const QString& item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QLatin1Char(':'));
+        bool ok = false;
+        const int ms = parts.size() == 2 ? parts[1].toInt(&ok) : 0;
+        if (ok && ms > 0)
+            delays.insert(parts[0].trimmed(), ms);
+    }
+    return delays;
+}
+
+acad::DocumentPtr documentOf(LocalApplication& application)
+{
+    return application.activeDocument();
+}
+
+acad::LayerPtr layerNamed(LocalApplication& application, const QString& name)
+{
+    return documentOf(application)->layers()->item(name);
+}
+
+acad::LinetypePtr linetypeNamed(LocalApplication& application, const QString& name)
+{
+    const acad::LinetypesPtr linetypes = documentOf(application)->linetypes();
+    const qint32 count = linetypes->count();
+    for (qint32 i = 0; i < count; ++i) {
+        acad::LinetypePtr linetype = linetypes->item(i);
+        if (linetype->name().compare(name, Qt::CaseInsensitive) == 0)
+            return linetype;
+    }
+    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("Key not found: linetype %1").arg(name));
+}
+
+acad::SelectionSetPtr selectionSetNamed(LocalApplication& application, const QString& name)
+{
+    const acad::SelectionSetsPtr sets = documentOf(application)->selectionSets();
+    const qint32 count = sets->count();
+    for (qint32 i = 0; i < count; ++i) {
+        acad::SelectionSetPtr set = sets->item(i);
+        if (set->name().compare(name, Qt::CaseInsensitive) == 0)
+            return set;
+    }
+    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("Key not found: selection set %1").arg(name));
+}
+
+} // namespace
+
+CadBusService::CadBusService(std::shared_ptr<LocalApplication> application, HostWindowControl* window,
+                             QObject* parent)
+    : QObject(parent), m_application(std::move(application)), m_window(window),
+      m_testDelays(readTestDelays())
+{
+    acad::dbus::registerBusTypes();
+    new CadAdaptor(this); // owned by this object; exposes its slots on the bus
+}
+
+bool CadBusService::publish(QString& error)
+{
+    std::optional<QDBusConnection> bus = acad::dbus::sessionBus();
+    if (!bus) {
+        error = QStringLiteral("This session has no message bus (DBUS_SESSION_BUS_ADDRESS is not set)");
+        return false;
+    }
+    if (!bus->registerObject(acad::dbus::kObjectPath, this)) {
+        error = QStringLiteral("The object %1 is already served on the bus").arg(acad::dbus::kObjectPath);
+        return false;
+    }
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus->interface()->registerService(acad::dbus::kServiceName, QDBusConnectionInterface::DontQueueService,
+                                          QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        bus->unregisterObject(acad::dbus::kObjectPath);
+        error = QStringLiteral("Another drawing host already owns %1").arg(acad::dbus::kServiceName);
+        return false;
+    }
+    return true;
+}
+
+template <typename Fn>
+auto CadBusService::serve(const char* member, Fn&& fn) -> decltype(fn())
+{
+    using Result = decltype(fn());
+    if (const auto delay = m_testDelays.constFind(QLatin1String(member)); delay != m_testDelays.cend())
+        QThread::msleep(ulong(*delay));
+    try {
+        return fn();
+    } catch (const acad::AcadError& failure) {
+        if (calledFromDBus())
+            sendErrorReply(acad::dbus::kErrorName, acad::dbus::encodeHostError(failure));
+    } catch (const std::exception& failure) {
+        if (calledFromDBus())
+            sendErrorReply(acad::dbus::kErrorName,
+                           acad::dbus::encodeHostError(acad::AcadError(
+                               acad::error::kHostFailure, QString::fromLocal8Bit(failure.what()))));
+    }
+    if constexpr (!std::is_void_v<Result>)
+        return Result{};
+}
+
+void CadBusService::SetVisible(bool visible)
+{
+    serve("SetVisible", [&] {
+        m_application->setVisible(visible);
+        if (m_window)
+            m_window->showWindow(visible);
+    });
+}
+
+QString CadBusService::Caption()
+{
+    return serve("Caption", [&] { return m_application->caption(); });
+}
+
+void CadBusService::LoadDVB(const QString& path)
+{
+    serve("LoadDVB", [&] { m_application->loadDVB(path); });
+}
+
+void CadBusService::RunMacro(const QString& macroName)
+{
+    serve("RunMacro", [&] { m_application->runMacro(macroName); });
+}
+
+qlonglong CadBusService::WindowHandle(const QString& title)
+{
+    return serve("WindowHandle", [&] { return m_window ? m_window->handleIfTitled(title) : qint64(0); });
+}
+
+bool CadBusService::BringToFront(qlonglong handle)
+{
+    return serve("BringToFront", [&] { return m_window && m_window->bringToFront(handle); });
+}
+
+QString CadBusService::ActiveDocument()
+{
+    return serve("ActiveDocument", [&] { return documentOf(*m_application)->fullName(); });
+}
+
+QString CadBusService::DocumentFullName()
+{
+    return serve("DocumentFullName", [&] { return documentOf(*m_application)->fullName(); });
+}
+
+QString CadBusService::DocumentName()
+{
+    return serve("DocumentName", [&] { return documentOf(*m_application)->name(); });
+}
+
+void CadBusService::Regen(int which)
+{
+    serve("Regen", [&] { documentOf(*m_application)->regen(which); });
+}
+
+QString CadBusService::ActiveLayer()
+{
+    return serve("ActiveLayer", [&] { return documentOf(*m_application)->activeLayer()->name(); });
+}
+
+void CadBusService::SetActiveLayer(const QString& layer)
+{
+    serve("SetActiveLayer", [&] {
+        const acad::DocumentPtr document = documentOf(*m_application);
+        document->setActiveLayer(document->layers()->item(layer));
+    });
+}
+
+int CadBusService::LayerCount()
+{
+    return serve("LayerCount", [&] { return documentOf(*m_application)->layers()->count(); });
+}
+
+QString CadBusService::LayerAt(int index)
+{
+    return serve("LayerAt", [&] { return documentOf(*m_application)->layers()->item(index)->name(); });
+}
+
+QString CadBusService::LayerByName(const QString& name)
+{
+    return serve("LayerByName", [&] { return layerNamed(*m_application, name)->name(); });
+}
+
+QString CadBusService::LayerName(const QString& layer)
+{
+    return serve("LayerName", [&] { return layerNamed(*m_application, layer)->name(); });
+}
+
+void CadBusService::SetLayerName(const QString& layer, const QString& newName)
+{
+    serve("SetLayerName", [&] { layerNamed(*m_application, layer)->setName(newName); });
+}
+
+bool CadBusService::LayerOn(const QString& layer)
+{
+    return serve("LayerOn", [&] { return layerNamed(*m_application, layer)->layerOn(); });
+}
+
+void CadBusService::SetLayerOn(const QString& layer, bool on)
+{
+    serve("SetLayerOn", [&] { layerNamed(*m_application, layer)->setLayerOn(on); });
+}
+
+bool CadBusService::LayerFreeze(const QString& layer)
+{
+    return serve("LayerFreeze", [&] { return layerNamed(*m_application, layer)->freeze(); });
+}
+
+void CadBusService::SetLayerFreeze(const QString& layer, bool frozen)
+{
+    serve("SetLayerFreeze", [&] { layerNamed(*m_application, layer)->setFreeze(frozen); });
+}
+
+bool CadBusService::LayerLock(const QString& layer)
+{
+    return serve("LayerLock", [&] { return layerNamed(*m_application, layer)->lock(); });
+}
+
+void CadBusService::SetLayerLock(const QString& layer, bool locked)
+{
+    serve("SetLayerLock", [&] { layerNamed(*m_application, layer)->setLock(locked); });
+}
+
+QString CadBusService::LayerLinetype(const QString& layer)
+{
+    return serve("LayerLinetype", [&] { return layerNamed(*m_application, layer)->linetype(); });
+}
+
+void CadBusService::SetLayerLinetype(const QString& layer, const QString& linetype)
+{
+    serve("SetLayerLinetype", [&] { layerNamed(*m_application, layer)->setLinetype(linetype); });
+}
+
+int CadBusService::LayerColor(const QString& layer)
+{
+    return serve("LayerColor", [&] { return layerNamed(*m_application, layer)->color(); });
+}
+
+int CadBusService::LayerLineweight(const QString& layer)
+{
+    return serve("LayerLineweight", [&] { return layerNamed(*m_application, layer)->lineweight(); });
+}
+
+QString CadBusService::LayerPlotStyleName(const QString& layer)
+{
+    return serve("LayerPlotStyleName", [&] { return layerNamed(*m_application, layer)->plotStyleName(); });
+}
+
+bool CadBusService::LayerPlottable(const QString& layer)
+{
+    return serve("LayerPlottable", [&] { return layerNamed(*m_application, layer)->plottable(); });
+}
+
+bool CadBusService::LayerViewportDefault(const QString& layer)
+{
+    return serve("LayerViewportDefault", [&] { return layerNamed(*m_application, layer)->viewportDefault(); });
+}
+
+int CadBusService::LinetypeCount()
+{
+    return serve("LinetypeCount", [&] { return documentOf(*m_application)->linetypes()->count(); });
+}
+
+QString CadBusService::LinetypeAt(int index)
+{
+    return serve("LinetypeAt", [&] { return documentOf(*m_application)->linetypes()->item(index)->name(); });
+}
+
+QString CadBusService::LinetypeName(const QString& linetype)
+{
+    return serve("LinetypeName", [&] { return linetypeNamed(*m_application, linetype)->name(); });
+}
+
+int CadBusService::SelectionSetCount()
+{
+    return serve("SelectionSetCount", [&] { return documentOf(*m_application)->selectionSets()->count(); });
+}
+
+QString CadBusService::SelectionSetAt(int index)
+{
+    return serve("SelectionSetAt",
+                 [&] { return documentOf(*m_application)->selectionSets()->item(index)->name(); });
+}
+
+QString CadBusService::AddSelectionSet(const QString& name)
+{
+    return serve("AddSelectionSet", [&] { return documentOf(*m_application)->selectionSets()->add(name)->name(); });
+}
+
+int CadBusService::SelectionSetSize(const QString& set)
+{
+    return serve("SelectionSetSize", [&] { return selectionSetNamed(*m_application, set)->count(); });
+}
+
+void CadBusService::ClearSelectionSet(const QString& set)
+{
+    serve("ClearSelectionSet", [&] { selectionSetNamed(*m_application, set)->clear(); });
+}
+
+void CadBusService::SelectInSelectionSet(const QString& set, int mode, const QList<short>& filterType,
+                                         const QVariantList& filterData)
+{
+    serve("SelectInSelectionSet", [&] {
+        const std::vector<qint16> types(filterType.begin(), filterType.end());
+        selectionSetNamed(*m_application, set)->select(mode, types, filterData);
+    });
+}
+
+void CadBusService::DeleteSelectionSet(const QString& set)
+{
+    serve("DeleteSelectionSet", [&] { selectionSetNamed(*m_application, set)->erase(); });
+}
+
+QList<acad::LayerSnapshot> CadBusService::LayerSnapshotAll()
+{
+    return serve("LayerSnapshotAll", [&] {
+        const std::vector<acad::LayerSnapshot> records = acad::readLayerRecords(*documentOf(*m_application));
+        return QList<acad::LayerSnapshot>(records.begin(), records.end());
+    });
+}
+
+QStringList CadBusService::LinetypeNames()
+{
+    return serve("LinetypeNames", [&] { return acad::readLinetypeNames(*documentOf(*m_application)); });
+}
+
+int CadBusService::CountLayerObjects(const QStringList& layers)
+{
+    return serve("CountLayerObjects", [&] {
+        // The bridge's own count over the host's document: the same steps as
+        // the single members, without a round trip for each.
+        acad::NameList names = acad::emptyNameList();
+        names.append(layers);
+        return acad::AcadBridge::CountLayerObjects(documentOf(*m_application), names);
+    });
+}
+
+} // namespace cad

@@ -1,0 +1,184 @@
+#include "CadMainWindow.h"
+
+#include "DrawingView.h"
+#include "app/UserInterface.h"
+#include "cad/CadDocument.h"
+#include "cad/local/LocalApplication.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+
+namespace cad {
+namespace {
+const QString kDxfFilter = QStringLiteral("DXF 図面 (*.dxf)");
+}
+
+CadMainWindow::CadMainWindow(std::shared_ptr<LocalApplication> application, QWidget* parent)
+    : QMainWindow(parent), m_application(std::move(application)), m_view(new DrawingView(this))
+{
+    setCentralWidget(m_view);
+    createActions();
+    attachDocument();
+    resize(960, 720);
+}
+
+CadMainWindow::~CadMainWindow() = default;
+
+void CadMainWindow::createActions()
+{
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    QAction* open = fileMenu->addAction(QStringLiteral("開く(&O)..."), this, [this] { openDrawing(); });
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = fileMenu->addAction(QStringLiteral("上書き保存(&S)"), this, [this] { saveDrawing(); });
+    save->setShortcut(QKeySequence::Save);
+    QAction* saveAs =
+        fileMenu->addAction(QStringLiteral("名前を付けて保存(&A)..."), this, [this] { saveDrawingAs(); });
+    saveAs->setShortcut(QKeySequence::SaveAs);
+    fileMenu->addSeparator();
+    QAction* quit = fileMenu->addAction(QStringLiteral("終了(&X)"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+}
+
+void CadMainWindow::attachDocument()
+{
+    disconnect(m_regenConnection);
+    disconnect(m_changeConnection);
+    CadDocument& document = m_application->document();
+    m_view->setDocument(m_application->documentPtr());
+    // The picture follows the drawing at each regeneration, as the CAD
+    // program's display does; the title may change with a rename or save.
+    m_regenConnection = connect(&document, &CadDocument::regenerated, this, [this] {
+        m_view->redraw();
+        updateTitle();
+    });
+    m_changeConnection = connect(&document, &CadDocument::layersChanged, this, &CadMainWindow::updateTitle);
+    updateTitle();
+}
+
+void CadMainWindow::updateTitle()
+{
+    setWindowTitle(m_application->caption());
+}
+
+qint64 CadMainWindow::handle()
+{
+    const qint64 id = qint64(winId()) & 0xffffffffLL;
+    return id != 0 ? id : 1;
+}
+
+qint64 CadMainWindow::handleIfTitled(const QString& title)
+{
+    return title == windowTitle() ? handle() : 0;
+}
+
+bool CadMainWindow::bringToFront(qint64 handle)
+{
+    if (handle != this->handle())
+        return false;
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void CadMainWindow::showWindow(bool visible)
+{
+    setVisible(visible);
+}
+
+bool CadMainWindow::maySafelyDropDrawing()
+{
+    CadDocument& document = m_application->document();
+    if (!document.isModified())
+        return true;
+    const app::MsgAnswer answer = app::ui().message(
+        QStringLiteral("図面 %1 の画層の変更は保存されていません。\r保存しますか？").arg(document.name()),
+        app::MsgButtons::YesNoCancel, app::MsgIcon::Exclamation, windowTitle());
+    switch (answer) {
+    case app::MsgAnswer::Yes:
+        return saveDrawing();
+    case app::MsgAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CadMainWindow::openDrawing(const QString& path)
+{
+    if (!maySafelyDropDrawing())
+        return false;
+    QString file = path;
+    if (file.isEmpty()) {
+        file = app::ui().openFileName(QStringLiteral("図面を開く"),
+                                      QFileInfo(m_application->document().fullName()).absolutePath(),
+                                      kDxfFilter);
+        if (file.isEmpty())
+            return false;
+    }
+    try {
+        std::shared_ptr<CadDocument> document = CadDocument::open(file);
+        m_application->setDocument(std::move(document));
+    } catch (const acad::AcadError& failure) {
+        reportFailure(QStringLiteral("図面を開けませんでした。\r%1").arg(failure.description()));
+        return false;
+    }
+    attachDocument();
+    return true;
+}
+
+bool CadMainWindow::saveDrawing()
+{
+    CadDocument& document = m_application->document();
+    if (!QFileInfo::exists(document.fullName()))
+        return saveDrawingAs();
+    try {
+        document.save();
+    } catch (const acad::AcadError& failure) {
+        reportFailure(QStringLiteral("図面を保存できませんでした。\r%1").arg(failure.description()));
+        return false;
+    }
+    updateTitle();
+    return true;
+}
+
+bool CadMainWindow::saveDrawingAs(const QString& path)
+{
+    CadDocument& document = m_application->document();
+    QString file = path;
+    if (file.isEmpty()) {
+        QString proposed = document.fullName();
+        if (proposed.endsWith(QLatin1String(".dwg"), Qt::CaseInsensitive))
+            proposed = proposed.chopped(4) + QStringLiteral(".dxf");
+        file = app::ui().saveFileName(QStringLiteral("名前を付けて保存"), proposed, kDxfFilter);
+        if (file.isEmpty())
+            return false;
+    }
+    try {
+        document.saveAs(file);
+    } catch (const acad::AcadError& failure) {
+        reportFailure(QStringLiteral("図面を保存できませんでした。\r%1").arg(failure.description()));
+        return false;
+    }
+    updateTitle();
+    return true;
+}
+
+void CadMainWindow::reportFailure(const QString& text)
+{
+    app::ui().message(text, app::MsgButtons::Ok, app::MsgIcon::Critical, windowTitle());
+}
+
+void CadMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (maySafelyDropDrawing())
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace cad

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "cad/bus/HostWindowControl.h"
+
+#include <QMainWindow>
+#include <QMetaObject>
+
+#include <memory>
+
+namespace cad {
+
+class CadDocument;
+class DrawingView;
+class LocalApplication;
+
+/// The drawing host's main window: the drawing as it is now (visible layers,
+/// drawn anew at every regeneration), titled with the application's caption,
+/// and a File menu to open, save, save as and quit. Dropping unsaved layer
+/// changes (open, quit) is asked first. Messages and file dialogs go through
+/// app::ui().
+class CadMainWindow : public QMainWindow, public HostWindowControl {
+    Q_OBJECT
+public:
+    explicit CadMainWindow(std::shared_ptr<LocalApplication> application, QWidget* parent = nullptr);
+    ~CadMainWindow() override;
+
+    /// The handle the bus hands out for this window: its native id cut to 32
+    /// bits, as window handles travel through the viewer; never 0.
+    qint64 handle();
+
+    qint64 handleIfTitled(const QString& title) override;
+    bool bringToFront(qint64 handle) override;
+    void showWindow(bool visible) override;
+
+    /// File > Open: asks about unsaved changes, then loads `path` (a dialog
+    /// when empty). False when cancelled or the file could not be read; the
+    /// current drawing then stays.
+    bool openDrawing(const QString& path = QString());
+    /// File > Save; a drawing never saved goes to Save As. False when not saved.
+    bool saveDrawing();
+    /// File > Save As (a dialog when `path` is empty). False when not saved.
+    bool saveDrawingAs(const QString& path = QString());
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void attachDocument();
+    void updateTitle();
+    /// True when nothing unsaved would be lost: no changes, or the user saved
+    /// them or agreed to drop them.
+    bool maySafelyDropDrawing();
+    void reportFailure(const QString& text);
+
+    std::shared_ptr<LocalApplication> m_application;
+    DrawingView* m_view;
+    QMetaObject::Connection m_regenConnection;
+    QMetaObject::Connection m_changeConnection;
+};
+
+} // namespace cad

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+namespace cad {
+
+class CadDocument;
+
+/// The host window's picture of the drawing: the visible layers of model
+/// space, fitted into the widget. It is drawn once into an image and repainted
+/// from it, so the drawing is only drawn anew when redraw() says the layers
+/// changed (a regeneration) or the size changed.
+class DrawingView : public QWidget {
+    Q_OBJECT
+public:
+    explicit DrawingView(QWidget* parent = nullptr);
+
+    void setDocument(std::shared_ptr<CadDocument> document);
+    /// Draws the drawing anew on the next paint.
+    void redraw();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::shared_ptr<CadDocument> m_document;
+    QImage m_picture;
+};
+
+} // namespace cad
