@@ -92,7 +92,7 @@ bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, C
     qint64 widest = 0;
     qsizetype candidate = -1;
     for (qsizetype n = 0; n < lines.size(); ++n) {
-        widest = std::max<qint64>(widest, csv::splitLine(lines[n].toString(), sDelimited).size() - 1);
+        widest = std::max<qint64>(widest, csv::splitLine(lines[n], sDelimited).size() - 1);
         candidate = n;
         const qint64 lineNumber = n + 1;
         if ((iHeaderLow > 0 && lineNumber == iHeaderLow) || (!bColComplete && lineNumber == 1))
@@ -104,7 +104,7 @@ bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, C
             *vHeader = QStringLiteral("Not Col Num");
             return false;
         }
-        const QList<CsvField> fields = csv::splitLine(lines[candidate].toString(), sDelimited);
+        const QList<CsvField> fields = csv::splitLine(lines[candidate], sDelimited);
         for (qsizetype n = 0; n <= headerUpper; ++n) {
             if (n >= fields.size() || fields[n].text != header[n]) {
                 *vHeader = QStringLiteral("Not Head data");
@@ -124,7 +124,7 @@ bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, C
         return false;
     CsvTable table(base, base + qint32(widest), base, base + qint32(rows) - 1);
     for (qsizetype r = 0; r < rows; ++r) {
-        const QList<CsvField> fields = csv::splitLine(lines[first + r].toString(), sDelimited);
+        const QList<CsvField> fields = csv::splitLine(lines[first + r], sDelimited);
         const qsizetype count = std::min<qsizetype>(fields.size(), widest + 1);
         for (qsizetype n = 0; n < count; ++n) {
             QString value = fields[n].text;

@@ -8,32 +8,32 @@
 
 namespace csv {
 
-QList<CsvField> splitLine(const QString& line, const QString& delimiter)
+QList<CsvField> splitLine(QStringView line, QStringView delimiter)
 {
     Q_ASSERT(!delimiter.isEmpty());
     QList<CsvField> fields;
-    const QString quoteAndDelimiter = QChar(u'"') + delimiter;
+    const QString quoteAndDelimiter = QChar(u'"') + delimiter.toString();
     qsizetype pos = 0;
     for (;;) {
         if (pos < line.size() && line[pos] == u'"') {
             const qsizetype close = line.indexOf(quoteAndDelimiter, pos + 1);
             if (close >= 0) {
-                fields.append({line.mid(pos + 1, close - pos - 1), true});
+                fields.append({line.mid(pos + 1, close - pos - 1).toString(), true});
                 pos = close + quoteAndDelimiter.size();
                 continue;
             }
             // The last field: drop the opening quote and the last character.
             // A lone quote leaves an empty text.
             const qsizetype length = line.size() - pos - 2;
-            fields.append({length > 0 ? line.mid(pos + 1, length) : QString(""), true});
+            fields.append({length > 0 ? line.mid(pos + 1, length).toString() : QString(""), true});
             return fields;
         }
         const qsizetype next = line.indexOf(delimiter, pos);
         if (next < 0) {
-            fields.append({line.mid(pos), false});
+            fields.append({line.mid(pos).toString(), false});
             return fields;
         }
-        fields.append({line.mid(pos, next - pos), false});
+        fields.append({line.mid(pos, next - pos).toString(), false});
         pos = next + delimiter.size();
     }
 }

@@ -19,7 +19,7 @@ struct CsvField {
 /// field runs to the end of the line; when enclosed, its opening quote and its
 /// last character (taken as the closing quote) are dropped. `delimiter` must
 /// not be empty.
-QList<CsvField> splitLine(const QString& line, const QString& delimiter);
+QList<CsvField> splitLine(QStringView line, QStringView delimiter);
 
 /// Splits file text into lines: a line ends at CR LF or at a lone CR; a lone
 /// LF belongs to the line. A last line without terminator counts; text ending
