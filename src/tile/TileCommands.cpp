@@ -1,0 +1,237 @@
+#include "TileCommands.h"
+
+#include "StatePictures.h"
+#include "TileHost.h"
+#include "clsDWF.h"
+
+#include "acad/AcadError.h"
+#include "app/AppInfo.h"
+#include "app/ErrorReport.h"
+#include "app/UserInterface.h"
+#include "app/WindowHelpers.h"
+
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include <utility>
+#include <vector>
+
+namespace tile {
+
+namespace {
+QString appTitle() { return QString::fromUtf16(app::kAppTitle); }
+} // namespace
+
+TileCommands::TileCommands(clsDWF& tile) : QObject(&tile), m_tile(tile)
+{
+    connect(&tile, &clsDWF::pr_oImgOne_MouseDown, this, &TileCommands::pr_oImgOne_MouseDown);
+    connect(&tile, &clsDWF::pr_oImgOne_Click, this, &TileCommands::pr_oImgOne_Click);
+    connect(&tile, &clsDWF::pr_oImgOne_DblClick, this, &TileCommands::pr_oImgOne_DblClick);
+    connect(&tile, &clsDWF::pr_oCmdView_Click, this, &TileCommands::pr_oCmdView_Click);
+    connect(&tile, &clsDWF::pr_oCmdFreeze_Click, this, &TileCommands::pr_oCmdFreeze_Click);
+    connect(&tile, &clsDWF::pr_oCmdLock_Click, this, &TileCommands::pr_oCmdLock_Click);
+    connect(&tile, &clsDWF::pr_oCmdColor_Click, this, &TileCommands::pr_oCmdColor_Click);
+    connect(&tile, &clsDWF::pr_oCboLineType_Click, this, &TileCommands::pr_oCboLineType_Click);
+}
+
+TileCommands* TileCommands::attach(clsDWF* tile)
+{
+    return new TileCommands(*tile);
+}
+
+QString TileCommands::staleTileMessage()
+{
+    return QStringLiteral("前回更新した後にAutoCAD側で画層の追加・削除") + QChar(u'\r')
+         + QStringLiteral("又は線種の追加・削除をした可能性がある為更新ボタンで再度更新して下さい。");
+}
+
+QString TileCommands::frozenLayerMessage()
+{
+    return QStringLiteral("フリーズされた画層をアクティブにすることはできません") + QChar(u'\r');
+}
+
+bool TileCommands::commandsEnabled() const
+{
+    return m_tile.m_bEnableEvent && m_tile.m_host.bRefreshDone();
+}
+
+void TileCommands::reportFailure(const char* procedure, const acad::AcadError& failure)
+{
+    if (failure.number() == acad::error::kKeyNotFound)
+        app::ui().message(staleTileMessage(), app::MsgButtons::Ok, app::MsgIcon::Critical, appTitle());
+    else
+        app::reportUnexpectedError(QString::fromLatin1(procedure), failure);
+}
+
+void TileCommands::reportFailure(const char* procedure, const std::exception& failure)
+{
+    app::reportUnexpectedError(QString::fromLatin1(procedure), 0, QString::fromLocal8Bit(failure.what()));
+}
+
+void TileCommands::pr_oCmdView_Click()
+{
+    toggle(Toggle::View, "pr_oCmdView_Click");
+}
+
+void TileCommands::pr_oCmdFreeze_Click()
+{
+    toggle(Toggle::Freeze, "pr_oCmdFreeze_Click");
+}
+
+void TileCommands::pr_oCmdLock_Click()
+{
+    toggle(Toggle::Lock, "pr_oCmdLock_Click");
+}
+
+void TileCommands::toggle(Toggle which, const char* procedure)
+{
+    if (!commandsEnabled())
+        return;
+    bool& flag = which == Toggle::View ? m_tile.m_bLayerOn
+               : which == Toggle::Freeze ? m_tile.m_bAllViewportFreaze
+                                         : m_tile.m_bLock;
+    const bool wanted = !flag;
+    try {
+        const acad::LayerPtr layer = m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName);
+        ImageButton* button = nullptr;
+        StatePicture picture{};
+        switch (which) {
+        case Toggle::View:
+            layer->setLayerOn(wanted);
+            button = m_tile.pr_oCmdView;
+            picture = wanted ? StatePicture::ViewOn : StatePicture::ViewOff;
+            break;
+        case Toggle::Freeze:
+            layer->setFreeze(wanted);
+            button = m_tile.pr_oCmdFreeze;
+            picture = wanted ? StatePicture::FreezeOn : StatePicture::FreezeOff;
+            break;
+        case Toggle::Lock:
+            layer->setLock(wanted);
+            button = m_tile.pr_oCmdLock;
+            picture = wanted ? StatePicture::LockOn : StatePicture::LockOff;
+            break;
+        }
+        // The flag follows the drawing: it changes only once the host has
+        // taken the change, so a refused change (freezing the current layer,
+        // a layer gone from the drawing) leaves flag, picture and drawing
+        // in agreement and the next click tries the same change again.
+        flag = wanted;
+        if (button)
+            button->showPicture(statePixmap(picture, button->devicePixelRatioF()), statePictureName(picture));
+        m_tile.m_oAcadDoc->regen(1);
+    } catch (const acad::AcadError& failure) {
+        reportFailure(procedure, failure);
+    } catch (const std::exception& failure) {
+        reportFailure(procedure, failure);
+    }
+}
+
+void TileCommands::pr_oCboLineType_Click()
+{
+    if (!commandsEnabled())
+        return;
+    try {
+        const QString chosen = m_tile.pr_oCboLineType ? m_tile.pr_oCboLineType->currentText() : QString();
+        m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName)->setLinetype(chosen);
+        m_tile.m_oAcadDoc->regen(1);
+    } catch (const acad::AcadError& failure) {
+        reportFailure("pr_oCboLineType_Click", failure);
+    } catch (const std::exception& failure) {
+        reportFailure("pr_oCboLineType_Click", failure);
+    }
+}
+
+void TileCommands::pr_oImgOne_MouseDown(Qt::MouseButton, qint32 shift, QPointF)
+{
+    constexpr qint32 kShiftAlone = 1;
+    try {
+        if (m_tile.m_bSelect)
+            m_tile.ResetSelect();
+        else
+            m_tile.SelectView();
+        if (shift != kShiftAlone)
+            m_tile.m_host.pu_subResetSelect(m_tile.m_iIndex);
+    } catch (const std::exception& failure) {
+        reportFailure("pr_oImgOne_MouseDown", failure);
+    }
+}
+
+void TileCommands::pr_oImgOne_Click()
+{
+    try {
+        QListWidget* list = m_tile.m_host.LstLayers();
+        const int entry = m_tile.m_iIndex - 1;
+        if (!list || entry < 0 || entry >= list->count())
+            return;
+        {
+            // One change of the selection, not one per entry: the list's own
+            // handling recolours every tile, which must not run a thousand
+            // times for a thousand entries.
+            const QSignalBlocker once(list);
+            list->clearSelection();
+            list->setCurrentRow(entry, QItemSelectionModel::ClearAndSelect);
+        }
+        // The handling runs even when the selection already was this entry
+        // alone: the press before this click may have changed the tile's look.
+        emit list->itemSelectionChanged();
+    } catch (const std::exception& failure) {
+        reportFailure("pr_oImgOne_Click", failure);
+    }
+}
+
+void TileCommands::pr_oImgOne_DblClick()
+{
+    TileHost& host = m_tile.m_host;
+    try {
+        if (host.OptDblClickActive()) {
+            const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
+            document->setActiveLayer(document->layers()->item(m_tile.m_sLayerName));
+            host.pu_subActiveLayerUpdate();
+            app::SetForeground(qint32(host.lnAcadHwnd()));
+        } else if (host.OptDblClickExclusiveView()) {
+            exclusiveView();
+        }
+    } catch (const acad::AcadError& failure) {
+        if (failure.number() == acad::error::kFrozenLayerCurrent)
+            app::ui().message(frozenLayerMessage(), app::MsgButtons::Ok, app::MsgIcon::Exclamation, appTitle());
+        else
+            reportFailure("pr_oImgOne_DblClick", failure);
+    } catch (const std::exception& failure) {
+        reportFailure("pr_oImgOne_DblClick", failure);
+    }
+}
+
+void TileCommands::exclusiveView()
+{
+    const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
+    const acad::LayersPtr layers = document->layers();
+    // Layers switched off so far, with the state each had: a failure part way
+    // puts them back, so the user's drawing is never left with layers off
+    // that the command did not finish.
+    std::vector<std::pair<acad::LayerPtr, bool>> switchedOff;
+    try {
+        const qint32 count = layers->count();
+        for (qint32 i = 0; i < count; ++i) {
+            const acad::LayerPtr layer = layers->item(i);
+            const bool wasOn = layer->layerOn();
+            layer->setLayerOn(false);
+            switchedOff.emplace_back(layer, wasOn);
+        }
+        layers->item(m_tile.m_sLayerName)->setLayerOn(true);
+    } catch (...) {
+        for (auto& [layer, wasOn] : switchedOff) {
+            try {
+                if (wasOn)
+                    layer->setLayerOn(true);
+            } catch (const std::exception&) {
+                // The layer vanished meanwhile: nothing left to put back.
+            }
+        }
+        throw;
+    }
+    document->regen(1);
+    m_tile.m_host.pu_subCtrlViewUpdate();
+}
+
+} // namespace tile

@@ -1,0 +1,155 @@
+#include "Toolbar1.h"
+
+#include "app/WindowHelpers.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QIcon>
+
+// The pictures are compiled into the library; make sure they are registered
+// even when the linker keeps nothing else of the resource object.
+static void initToolbarPictures() { Q_INIT_RESOURCE(Toolbar1); }
+
+namespace viewer {
+
+Toolbar1::Toolbar1(QWidget* mainWindow, QWidget* parent)
+    : QToolBar(parent), m_mainWindow(mainWindow)
+{
+    initToolbarPictures();
+    setObjectName(QStringLiteral("Toolbar1"));
+    setMovable(false);
+    setFloatable(false);
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    addEmptyButton(1);
+    addEmptyButton(2);
+    addButton(3, QStringLiteral("zoom_up"), QStringLiteral("ズームアップ"));
+    addButton(4, QStringLiteral("zoom_down"), QStringLiteral("ズームダウン"));
+    addButton(5, QStringLiteral("zoom_fit"), QStringLiteral("全体表示"));
+    addSeparatorAt(6);
+    addButton(7, QStringLiteral("refresh"), QStringLiteral("更新（アクティブ図面の画像を読み込みます）"));
+    addSeparatorAt(8);
+    addButton(9, QStringLiteral("excel"), QStringLiteral("画層の一覧をExcelへ出力"));
+    addSeparatorAt(10);
+    addButton(11, QStringLiteral("select_on"), QStringLiteral("選択したリストの画層を表示に設定します"));
+    addButton(12, QStringLiteral("select_off"), QStringLiteral("選択したリストの画層を非表示に設定します"));
+    addButton(13, QStringLiteral("remove"), QStringLiteral("選択したリスト及びリストに該当するビューを削除します"));
+    addButton(14, QStringLiteral("all_on"), QStringLiteral("全ての画層を表示に設定します"));
+    addButton(15, QStringLiteral("all_off"), QStringLiteral("全ての画層を非表示に設定します"));
+    addSeparatorAt(16);
+    addButton(17, QStringLiteral("info"), QStringLiteral("バージョン情報を表示します"));
+}
+
+QAction* Toolbar1::button(int index) const
+{
+    if (index < 1 || index > kButtonCount)
+        return nullptr;
+    return m_buttons[size_t(index)];
+}
+
+void Toolbar1::addButton(int index, const QString& picture, const QString& tooltip)
+{
+    QAction* action = addAction(QIcon(QStringLiteral(":/toolbar/%1.svg").arg(picture)), QString());
+    action->setToolTip(tooltip);
+    action->setStatusTip(tooltip);
+    action->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+    connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+    m_buttons[size_t(index)] = action;
+}
+
+void Toolbar1::addSeparatorAt(int index)
+{
+    QAction* separator = addSeparator();
+    separator->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+    m_buttons[size_t(index)] = separator;
+}
+
+void Toolbar1::addEmptyButton(int index)
+{
+    QAction* action = addAction(QString());
+    action->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
+    connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
+    m_buttons[size_t(index)] = action;
+}
+
+void Toolbar1::Toolbar1_ButtonClick(int index)
+{
+    const auto run = [](const std::function<void()>& command) {
+        if (command)
+            command();
+    };
+    switch (index) {
+    case 3: run(m_commands.zoomUp); break;
+    case 4: run(m_commands.zoomDown); break;
+    case 5: run(m_commands.zoomFit); break;
+    case 7: runRefresh(); break;
+    case 9: run(m_commands.excel); break;
+    case 11: run(m_commands.selectView); break;
+    case 12: run(m_commands.selectHide); break;
+    case 13: run(m_commands.selectRemove); break;
+    case 14: run(m_commands.allView); break;
+    case 15: run(m_commands.allHide); break;
+    case 17: run(m_commands.info); break;
+    default: break; // the empty buttons and the separators
+    }
+}
+
+void Toolbar1::runRefresh()
+{
+    if (!m_commands.refresh)
+        return;
+    // The window stays disabled only while the refresh runs: a refresh that
+    // throws must not leave the user with a dead window.
+    struct EnableAgain {
+        QWidget* window;
+        ~EnableAgain()
+        {
+            if (window) {
+                window->setEnabled(true);
+                app::SetForeground(app::windowHandle(window));
+            }
+        }
+    } enableAgain{m_mainWindow};
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(false);
+    m_commands.refresh();
+}
+
+void Toolbar1::placeOverEmptyButtons(QWidget* widget, int widthPixels)
+{
+    m_overlay = widget;
+    widget->setParent(this);
+    for (int index : {1, 2}) {
+        if (QWidget* emptyButton = widgetForAction(button(index))) {
+            emptyButton->setFixedWidth((widthPixels + 1) / 2);
+            emptyButton->installEventFilter(this);
+        }
+    }
+    widget->setFixedWidth(widthPixels);
+    widget->show();
+    keepOverlayInPlace();
+}
+
+bool Toolbar1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        keepOverlayInPlace();
+    return QToolBar::eventFilter(watched, event);
+}
+
+void Toolbar1::keepOverlayInPlace()
+{
+    if (!m_overlay)
+        return;
+    QWidget* first = widgetForAction(button(1));
+    QWidget* second = widgetForAction(button(2));
+    if (!first || !second)
+        return;
+    const QRect area = first->geometry().united(second->geometry());
+    const int height = qMin(area.height(), m_overlay->sizeHint().height());
+    m_overlay->setGeometry(area.left(), area.top() + (area.height() - height) / 2, m_overlay->width(), height);
+    m_overlay->raise();
+}
+
+} // namespace viewer

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QToolBar>
+
+#include <array>
+#include <functional>
+
+class QAction;
+
+namespace viewer {
+
+/// What the toolbar's buttons run. A command left empty makes its button do
+/// nothing.
+struct ToolbarCommands {
+    std::function<void()> zoomUp;       // button 3
+    std::function<void()> zoomDown;     // button 4
+    std::function<void()> zoomFit;      // button 5
+    std::function<void()> refresh;      // button 7, the refresh body
+    std::function<void()> excel;        // button 9
+    std::function<void()> selectView;   // button 11
+    std::function<void()> selectHide;   // button 12
+    std::function<void()> selectRemove; // button 13
+    std::function<void()> allView;      // button 14
+    std::function<void()> allHide;      // button 15
+    std::function<void()> info;         // button 17
+};
+
+/// The main window's toolbar: 17 buttons by 1-based index, two empty ones at
+/// the left under the zoom-ratio box, separators at 6, 8, 10 and 16, and the
+/// zoom, refresh, export, bulk and information buttons with their pictures
+/// and tooltips. A click on button i runs Toolbar1_ButtonClick(i).
+class Toolbar1 : public QToolBar {
+    Q_OBJECT
+public:
+    static constexpr int kButtonCount = 17;
+
+    /// `mainWindow` is the window the refresh button disables while it runs.
+    explicit Toolbar1(QWidget* mainWindow, QWidget* parent = nullptr);
+
+    void setCommands(ToolbarCommands commands) { m_commands = std::move(commands); }
+
+    /// The action of button `index` (1..17); separators are actions too.
+    /// nullptr outside that range.
+    QAction* button(int index) const;
+
+    /// Runs the command of button `index`. The refresh (7) disables the main
+    /// window while it runs, then enables it again, even when the refresh
+    /// fails, and brings it to the front. Indexes without a command do nothing.
+    void Toolbar1_ButtonClick(int index);
+
+    /// Lays `widget` over the two empty buttons at the left end, `widthPixels`
+    /// wide, and keeps it there when the toolbar lays itself out again.
+    void placeOverEmptyButtons(QWidget* widget, int widthPixels);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addButton(int index, const QString& picture, const QString& tooltip);
+    void addSeparatorAt(int index);
+    void addEmptyButton(int index);
+    void runRefresh();
+    void keepOverlayInPlace();
+
+    QWidget* m_mainWindow;
+    ToolbarCommands m_commands;
+    std::array<QAction*, kButtonCount + 1> m_buttons{}; // [0] unused
+    QWidget* m_overlay = nullptr;
+};
+
+} // namespace viewer

@@ -1,0 +1,368 @@
+#include "QtPrinters.h"
+#include "TestDrawing.h"
+
+#include "tile/StatePictures.h"
+#include "tile/TileCommands.h"
+#include "tile/TileHost.h"
+#include "tile/WmfImage.h"
+#include "tile/clsDWF.h"
+
+#include "acad/AcadError.h"
+#include "app/RecordingUserInterface.h"
+#include "app/WindowHelpers.h"
+#include "cad/CadDocument.h"
+
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+using tile::clsDWF;
+using tile::StatePicture;
+using tile::TileCommands;
+
+namespace {
+
+/// Stands for the main window: holds one tile per layer (built as the refresh
+/// builds them), the layer list, the ready flag and the double-click options.
+class TileWindow : public tile::TileHost {
+public:
+    TileWindow(const acad::DocumentPtr& document, const QStringList& names) : m_document(document)
+    {
+        m_lineTypes = acad::emptyNameList();
+        m_lineTypes << QStringLiteral("CONTINUOUS") << QStringLiteral("DASHED") << QStringLiteral("CENTER");
+        area.resize(9000, 7000);
+        for (int i = 0; i < names.size(); ++i) {
+            list.addItem(names[i]);
+            auto* frame = new QFrame(&area);
+            auto* bar = new QFrame(frame);
+            auto* tileObject = new clsDWF(*this, &area);
+            tileObject->InitialSettingAutoCAD(names[i], document);
+            tileObject->InitialSetting(i + 1, frame, bar, new tile::WmfImage(frame), new tile::ImageButton(bar),
+                                       new tile::ImageButton(bar), new tile::ImageButton(bar),
+                                       new tile::ImageButton(bar), new QComboBox(bar), new QLineEdit(frame),
+                                       8000);
+            tileObject->SetLayerState();
+            TileCommands::attach(tileObject);
+            tiles.push_back(tileObject);
+        }
+    }
+
+    clsDWF& tileAt(int index) { return *tiles.at(size_t(index - 1)); }
+
+    const acad::NameList& sLineTypeList() const override { return m_lineTypes; }
+    void ReadLinetypeList() override {}
+    const tile::WmfImage& overviewImage() const override { return overview; }
+    bool bRefreshDone() const override { return refreshDone; }
+    qint64 lnAcadHwnd() const override { return hostWindow; }
+    void pu_subResetSelect(qint32 iIndex) override
+    {
+        resetSelectCalls.append(iIndex);
+        for (clsDWF* t : tiles)
+            if (t->iIndex() != iIndex)
+                t->ResetSelect();
+    }
+    void pu_subActiveLayerUpdate() override
+    {
+        ++activeLayerUpdates;
+        for (clsDWF* t : tiles)
+            t->pu_subActiveLayerCheck();
+    }
+    void pu_subCtrlViewUpdate() override
+    {
+        ++ctrlViewUpdates;
+        for (clsDWF* t : tiles) {
+            t->SetEnableEvent(false);
+            t->SetLayerState();
+            t->SetEnableEvent(true);
+        }
+    }
+    QListWidget* LstLayers() override { return &list; }
+    bool OptDblClickActive() const override { return makeCurrent; }
+    bool OptDblClickExclusiveView() const override { return !makeCurrent; }
+
+    QWidget area;
+    QListWidget list;
+    tile::WmfImage overview;
+    std::vector<clsDWF*> tiles;
+    bool refreshDone = true;
+    bool makeCurrent = true;
+    qint64 hostWindow = 4711;
+    QList<qint32> resetSelectCalls;
+    int activeLayerUpdates = 0;
+    int ctrlViewUpdates = 0;
+
+private:
+    acad::DocumentPtr m_document;
+    acad::NameList m_lineTypes;
+};
+
+/// Windows of another process, as the window helpers reach them.
+class RecordingWindows : public app::ExternalWindows {
+public:
+    qint64 findWindow(const QString&) override { return 0; }
+    bool raiseWindow(qint64 handle) override
+    {
+        raised.append(handle);
+        return true;
+    }
+    QList<qint64> raised;
+};
+
+class TileCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QList<TestLayer> layers = numberedLayers(4);
+        layers[2].frozen = true;   // L3
+        layers[3].on = false;      // L4
+        layers[3].lines = 3;
+        writeTestDrawing(dir.filePath("d.dxf"), layers, QStringLiteral("L1"));
+        host = openTestHost(dir.filePath("d.dxf"));
+        QObject::connect(&host.drawing(), &cad::CadDocument::regenerated, [this] { ++regens; });
+        window = std::make_unique<TileWindow>(host.document, QStringList{"L1", "L2", "L3", "L4"});
+        app::setExternalWindows(windows);
+        recorder.clearRecord();
+    }
+    void TearDown() override { app::setExternalWindows(nullptr); }
+
+    const cad::LayerRecord& layer(const QString& name)
+    {
+        return host.drawing().layer(host.drawing().layerIndex(name));
+    }
+    QString currentLayer() { return host.drawing().layer(host.drawing().currentLayer()).name; }
+    static QString picture(tile::ImageButton* button) { return button->pictureName(); }
+
+    app::RecordingUserInterface recorder;
+    app::ScopedUi scoped{recorder};
+    QTemporaryDir dir;
+    TestHost host;
+    std::unique_ptr<TileWindow> window;
+    std::shared_ptr<RecordingWindows> windows = std::make_shared<RecordingWindows>();
+    int regens = 0;
+};
+
+} // namespace
+
+TEST_F(TileCommandsTest, OnOffButtonSwitchesTheLayerAndASecondClickRestoresIt)
+{
+    clsDWF& t = window->tileAt(2);
+    emit t.pr_oCmdView_Click();
+    EXPECT_FALSE(layer("L2").on);
+    EXPECT_FALSE(t.bLayerOn());
+    EXPECT_EQ(picture(t.CmdView()), tile::statePictureName(StatePicture::ViewOff));
+    EXPECT_EQ(regens, 1);
+
+    emit t.pr_oCmdView_Click();
+    EXPECT_TRUE(layer("L2").on);
+    EXPECT_EQ(picture(t.CmdView()), tile::statePictureName(StatePicture::ViewOn));
+    EXPECT_EQ(regens, 2);
+    EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+TEST_F(TileCommandsTest, FreezeAndLockTouchOnlyTheirOwnTile)
+{
+    clsDWF& t = window->tileAt(2);
+    QTest::mouseClick(t.CmdFreeze(), Qt::LeftButton);
+    QTest::mouseClick(t.CmdLock(), Qt::LeftButton);
+    EXPECT_TRUE(layer("L2").frozen);
+    EXPECT_TRUE(layer("L2").locked);
+    EXPECT_EQ(picture(t.CmdFreeze()), tile::statePictureName(StatePicture::FreezeOn));
+    EXPECT_EQ(picture(t.CmdLock()), tile::statePictureName(StatePicture::LockOn));
+    EXPECT_EQ(regens, 2);
+    EXPECT_EQ(window->ctrlViewUpdates, 0);
+    EXPECT_EQ(picture(window->tileAt(1).CmdLock()), tile::statePictureName(StatePicture::LockOff));
+}
+
+TEST_F(TileCommandsTest, ButtonsDoNothingDuringARefreshOrWhileTheTileIsRewritten)
+{
+    clsDWF& t = window->tileAt(1);
+    window->refreshDone = false;
+    emit t.pr_oCmdView_Click();
+    emit t.pr_oCmdFreeze_Click();
+    emit t.pr_oCmdLock_Click();
+    window->refreshDone = true;
+    t.SetEnableEvent(false);
+    emit t.pr_oCmdView_Click();
+    t.CboLineType()->setCurrentText(QStringLiteral("DASHED"));
+    emit t.pr_oCboLineType_Click();
+    t.SetEnableEvent(true);
+
+    EXPECT_TRUE(layer("L1").on);
+    EXPECT_FALSE(layer("L1").locked);
+    EXPECT_EQ(layer("L1").linetype.toUpper(), QStringLiteral("CONTINUOUS"));
+    EXPECT_TRUE(t.bLayerOn());
+    EXPECT_EQ(regens, 0);
+}
+
+TEST_F(TileCommandsTest, ALayerGoneFromTheDrawingGivesTheStaleTileMessage)
+{
+    clsDWF& t = window->tileAt(2);
+    host.drawing().setLayerName(host.drawing().layerIndex("L2"), QStringLiteral("renamed"));
+    emit t.pr_oCmdLock_Click();
+
+    ASSERT_EQ(recorder.messages().size(), 1);
+    const auto message = recorder.messages()[0];
+    EXPECT_EQ(message.text, QStringLiteral("前回更新した後にAutoCAD側で画層の追加・削除\r"
+                                           "又は線種の追加・削除をした可能性がある為更新ボタンで再度更新して下さい。"));
+    EXPECT_EQ(message.icon, app::MsgIcon::Critical);
+    EXPECT_EQ(message.caption, QStringLiteral("Kasanemi Ver4.00"));
+    EXPECT_EQ(picture(t.CmdLock()), tile::statePictureName(StatePicture::LockOff));
+    // The flag keeps telling the truth: the layer was never locked.
+    EXPECT_FALSE(t.bLock());
+    EXPECT_EQ(regens, 0);
+
+    // The other handlers say the same.
+    emit t.pr_oCmdView_Click();
+    emit t.pr_oCmdFreeze_Click();
+    emit t.pr_oImgOne_DblClick();
+    EXPECT_EQ(recorder.messages().size(), 4);
+    for (const auto& m : recorder.messages())
+        EXPECT_EQ(m.text, message.text);
+}
+
+TEST_F(TileCommandsTest, ARefusedChangeIsReportedAndTheNextClickTriesItAgain)
+{
+    // L1 is the current layer: the host refuses to freeze it.
+    clsDWF& t = window->tileAt(1);
+    emit t.pr_oCmdFreeze_Click();
+    ASSERT_EQ(recorder.messages().size(), 1);
+    EXPECT_TRUE(recorder.messages()[0].text.startsWith(
+        QStringLiteral("予期せぬエラーが pr_oCmdFreeze_Click で発生しました。\r番号：%1\r内容：")
+            .arg(acad::error::kCurrentLayerFrozen)));
+    EXPECT_EQ(recorder.messages()[0].icon, app::MsgIcon::Critical);
+    EXPECT_FALSE(t.bAllViewportFreaze());
+    EXPECT_EQ(picture(t.CmdFreeze()), tile::statePictureName(StatePicture::FreezeOff));
+
+    emit t.pr_oCmdFreeze_Click();
+    EXPECT_EQ(recorder.messages().size(), 2);
+    EXPECT_FALSE(layer("L1").frozen);
+}
+
+TEST_F(TileCommandsTest, LinetypeChoiceGoesToTheDrawingAndTheBoxKeepsIt)
+{
+    clsDWF& t = window->tileAt(2);
+    QComboBox* box = t.CboLineType();
+    box->setCurrentText(QStringLiteral("DASHED"));
+    emit t.pr_oCboLineType_Click();
+    EXPECT_EQ(layer("L2").linetype.toUpper(), QStringLiteral("DASHED"));
+    EXPECT_EQ(box->currentText(), QStringLiteral("DASHED"));
+    EXPECT_EQ(regens, 1);
+    EXPECT_TRUE(recorder.messages().isEmpty());
+
+    // A linetype missing from the drawing is the stale-tile case too.
+    box->addItem(QStringLiteral("NOSUCH"));
+    box->setCurrentText(QStringLiteral("NOSUCH"));
+    emit t.pr_oCboLineType_Click();
+    ASSERT_EQ(recorder.messages().size(), 1);
+    EXPECT_TRUE(recorder.messages()[0].text.startsWith(QStringLiteral("前回更新した後に")));
+    EXPECT_EQ(layer("L2").linetype.toUpper(), QStringLiteral("DASHED"));
+}
+
+TEST_F(TileCommandsTest, ColourSwatchClickChangesNothing)
+{
+    clsDWF& t = window->tileAt(2);
+    const QColor before = t.CmdColor()->fillColor();
+    QTest::mouseClick(t.CmdColor(), Qt::LeftButton);
+    EXPECT_EQ(t.CmdColor()->fillColor(), before);
+    EXPECT_EQ(regens, 0);
+    EXPECT_FALSE(host.drawing().isModified());
+}
+
+TEST_F(TileCommandsTest, DoubleClickMakesAThawedLayerCurrentAndBringsTheHostForward)
+{
+    clsDWF& t = window->tileAt(2);
+    emit t.pr_oImgOne_DblClick();
+    EXPECT_EQ(currentLayer(), QStringLiteral("L2"));
+    EXPECT_EQ(window->activeLayerUpdates, 1);
+    EXPECT_EQ(windows->raised, QList<qint64>{4711});
+    EXPECT_EQ(regens, 0);
+    // The red bar moved to this tile.
+    EXPECT_EQ(t.FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_NE(window->tileAt(1).FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+}
+
+TEST_F(TileCommandsTest, DoubleClickOnAFrozenLayerRefusesAndKeepsTheCurrentLayer)
+{
+    emit window->tileAt(3).pr_oImgOne_DblClick();
+    ASSERT_EQ(recorder.messages().size(), 1);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("フリーズされた画層をアクティブにすることはできません\r"));
+    EXPECT_EQ(recorder.messages()[0].icon, app::MsgIcon::Exclamation);
+    EXPECT_EQ(currentLayer(), QStringLiteral("L1"));
+    EXPECT_TRUE(windows->raised.isEmpty());
+}
+
+TEST_F(TileCommandsTest, ExclusiveViewLeavesOnlyThisLayerOnAndEveryBulbUpdated)
+{
+    window->makeCurrent = false;
+    emit window->tileAt(4).pr_oImgOne_DblClick();
+    for (const QString& name : {"L1", "L2", "L3"})
+        EXPECT_FALSE(layer(name).on) << name.toStdString();
+    EXPECT_TRUE(layer("L4").on);
+    EXPECT_TRUE(layer("L3").frozen); // freeze states stay
+    EXPECT_EQ(regens, 1);
+    EXPECT_EQ(window->ctrlViewUpdates, 1);
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(picture(window->tileAt(i).CmdView()),
+                  tile::statePictureName(i == 4 ? StatePicture::ViewOn : StatePicture::ViewOff))
+            << i;
+    EXPECT_EQ(currentLayer(), QStringLiteral("L1"));
+}
+
+TEST_F(TileCommandsTest, ExclusiveViewOfAStaleTilePutsTheLayersBack)
+{
+    window->makeCurrent = false;
+    host.drawing().setLayerName(host.drawing().layerIndex("L2"), QStringLiteral("renamed"));
+    emit window->tileAt(2).pr_oImgOne_DblClick();
+    ASSERT_EQ(recorder.messages().size(), 1);
+    EXPECT_TRUE(recorder.messages()[0].text.startsWith(QStringLiteral("前回更新した後に")));
+    EXPECT_TRUE(layer("L1").on);
+    EXPECT_TRUE(layer("renamed").on);
+    EXPECT_TRUE(layer("L3").on);
+    EXPECT_FALSE(layer("L4").on);
+}
+
+TEST_F(TileCommandsTest, PressWithShiftAloneKeepsTheOtherSelectionsAndCtrlDoesNot)
+{
+    clsDWF& first = window->tileAt(1);
+    clsDWF& second = window->tileAt(2);
+    QTest::mousePress(first.ImgOne(), Qt::LeftButton);
+    QTest::mouseRelease(first.ImgOne(), Qt::LeftButton);
+    EXPECT_TRUE(first.bSelect());
+
+    QTest::mousePress(second.ImgOne(), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_TRUE(second.bSelect());
+    EXPECT_TRUE(first.bSelect());
+    EXPECT_EQ(window->resetSelectCalls, QList<qint32>{1});
+    QTest::mouseRelease(second.ImgOne(), Qt::LeftButton, Qt::ShiftModifier);
+
+    // The click that follows a press selects the list entry alone, which
+    // (through the list's handling in the main window) recolours the tiles;
+    // here only the press's own effect is looked at.
+    emit second.pr_oImgOne_MouseDown(Qt::LeftButton, 2, QPointF());
+    EXPECT_FALSE(second.bSelect()); // the press toggles the look
+    EXPECT_EQ(window->resetSelectCalls, (QList<qint32>{1, 2}));
+    EXPECT_FALSE(first.bSelect());
+
+    emit second.pr_oImgOne_MouseDown(Qt::LeftButton, 1 | 2, QPointF()); // Shift with Ctrl is not Shift alone
+    EXPECT_EQ(window->resetSelectCalls.size(), 3);
+}
+
+TEST_F(TileCommandsTest, ClickSelectsTheTilesListEntryAloneAndRaisesTheListHandling)
+{
+    window->list.item(0)->setSelected(true);
+    window->list.item(3)->setSelected(true);
+    int handlingRuns = 0;
+    QObject::connect(&window->list, &QListWidget::itemSelectionChanged, [&] { ++handlingRuns; });
+
+    emit window->tileAt(3).pr_oImgOne_Click();
+    EXPECT_EQ(window->list.currentRow(), 2);
+    ASSERT_EQ(window->list.selectedItems().size(), 1);
+    EXPECT_EQ(window->list.selectedItems()[0]->text(), QStringLiteral("L3"));
+    EXPECT_EQ(handlingRuns, 1);
+
+    // Already the only selected entry: the handling still runs.
+    emit window->tileAt(3).pr_oImgOne_Click();
+    EXPECT_EQ(handlingRuns, 2);
+}
