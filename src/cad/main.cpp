@@ -1,6 +1,9 @@
 // kasanemi-cad: the drawing host. A switch as the first argument picks a
 // command-line mode; without one the host runs with its window on the bus.
 
+#include "cad/MacroRegistry.h"
+#include "cad/macros/PictureMacros.h"
+#include "cad/macros/PicturesCommand.h"
 #include "cli/Commands.h"
 #include "window/HostProgram.h"
 
@@ -21,12 +24,15 @@ struct Mode {
 // One line per mode; its function lives in cli/.
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
+    {"--pictures", &cad::macros::runPictures},
 };
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // The picture macros of QEMTIN.dvb are native; RunMacro finds them here.
+    cad::macros::registerPictureMacros(cad::MacroRegistry::global());
     if (argc >= 2) {
         for (const Mode& mode : kModes) {
             if (std::strcmp(argv[1], mode.option) != 0)
