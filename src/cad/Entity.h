@@ -45,6 +45,8 @@ enum class EntityType : std::uint8_t {
     Leader,
     Viewport,     // paper-space viewport: counted and measured, not drawn
     Other,        // any other entity: counted and selectable, no geometry
+    AttributeDefinition, // ATTDEF: in model or paper space a TextGeom holding its tag (it
+                         // shows there); inside a block no geometry (never drawn with an insert).
 };
 
 /// Colour index values with a meaning of their own.

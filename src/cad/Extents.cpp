@@ -69,56 +69,93 @@ void addPolyline(Bounds& b, const QTransform& t, const std::vector<PolyVertex>& 
     }
 }
 
-/// A rough box of a single-line text: as wide as its characters at about
-/// the height each (typical CAD fonts), placed by its alignment.
+// Text boxes are estimates from a monospaced model of a CAD font: each
+// character as wide as the text height (times the width factor), capitals
+// the height tall, descenders a third of it below the baseline.
+constexpr double kDescent = 1.0 / 3.0;
+
+/// The characters a text shows, without MTEXT format codes ({\fArial;...},
+/// \P paragraph breaks become line breaks).
+QStringList plainLines(const QString& text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == '{' || c == '}')
+            continue;
+        if (c == '\\' && i + 1 < text.size()) {
+            const QChar code = text[i + 1];
+            if (code == 'P' || code == 'p') { plain += '\n'; ++i; continue; }
+            if (code == '\\' || code == '{' || code == '}') { plain += code; ++i; continue; }
+            // A code with an argument runs to ';'; a bare switch is two characters.
+            const qsizetype end = text.indexOf(';', i);
+            if (QStringLiteral("fFcCHhTQWApS").contains(code) && end > 0) { i = end; continue; }
+            ++i;
+            continue;
+        }
+        plain += c;
+    }
+    return plain.split('\n');
+}
+
 void addText(Bounds& b, const QTransform& t, const TextGeom& g)
 {
     const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
-    const double w = g.text.size() * h * 0.8 * (g.widthFactor > 0 ? g.widthFactor : 1);
+    const double wf = g.widthFactor > 0 ? g.widthFactor : 1;
+    double w = g.text.size() * h * wf;
+    if (w == 0)
+        return;
     QPointF anchor = (g.hAlign == 0 && g.vAlign == 0) ? g.insert : g.alignPoint;
+    double rotation = g.rotation;
     double x0 = 0;
-    switch (g.hAlign) {
-    case 1: case 4: x0 = -w / 2; break;
-    case 2: x0 = -w; break;
-    case 3: case 5: anchor = g.insert; break; // aligned/fit run from insert to alignPoint
-    default: break;
+    if (g.hAlign == 3 || g.hAlign == 5) {
+        // Aligned and fit texts run from the insertion point to the second point.
+        const QPointF d = g.alignPoint - g.insert;
+        if (d.x() != 0 || d.y() != 0) {
+            w = std::hypot(d.x(), d.y());
+            rotation = std::atan2(d.y(), d.x()) * 180 / kPi;
+        }
+        anchor = g.insert;
+    } else if (g.hAlign == 1 || g.hAlign == 4) {
+        x0 = -w / 2;
+    } else if (g.hAlign == 2) {
+        x0 = -w;
     }
-    double y0 = 0;
-    switch (g.vAlign) {
-    case 2: y0 = -h / 2; break;
-    case 3: y0 = -h; break;
-    default: break;
-    }
-    if (g.hAlign == 4) y0 = -h / 2;
+    double y0 = -kDescent * h; // baseline
+    if (g.hAlign == 4 || g.vAlign == 2) y0 = -(1 + kDescent) * h / 2;
+    else if (g.vAlign == 1) y0 = 0;
+    else if (g.vAlign == 3) y0 = -(1 + kDescent) * h;
     QTransform local;
     local.translate(anchor.x(), anchor.y());
-    local.rotate(g.rotation);
+    local.rotate(rotation);
     const QTransform m = local * t;
     b.add(m.map(QPointF(x0, y0)));
-    b.add(m.map(QPointF(x0 + w, y0 + h)));
-    if (g.hAlign == 3 || g.hAlign == 5)
-        b.add(t.map(g.alignPoint));
+    b.add(m.map(QPointF(x0 + w, y0 + (1 + kDescent) * h)));
+    b.add(m.map(QPointF(x0, y0 + (1 + kDescent) * h)));
+    b.add(m.map(QPointF(x0 + w, y0)));
 }
 
 void addMText(Bounds& b, const QTransform& t, const MTextGeom& g)
 {
     const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
-    // Lines split at \P; the longest line sets the width when there is no
-    // reference width.
-    const auto lines = g.text.split(QLatin1String("\\P"));
+    const QStringList lines = plainLines(g.text);
     qsizetype longest = 0;
     for (const auto& l : lines) longest = std::max(longest, l.size());
-    const double w = g.width > 0 ? g.width : longest * h * 0.8;
-    const double totalH = lines.size() * h * 1.67;
+    const double w = g.width > 0 ? g.width : longest * h;
+    // Lines 5/3 of the height apart (AutoCAD's default spacing).
+    const double totalH = (1 + kDescent) * h + (lines.size() - 1) * h * 5 / 3;
     const int col = (g.attachment - 1) % 3, row = (g.attachment - 1) / 3;
     const double x0 = -w * col / 2.0;
-    const double y1 = totalH * row / 2.0; // top edge relative to the insert
+    const double top = totalH * row / 2.0; // top edge relative to the insert
     QTransform local;
     local.translate(g.insert.x(), g.insert.y());
     local.rotate(g.rotation);
     const QTransform m = local * t;
-    b.add(m.map(QPointF(x0, y1)));
-    b.add(m.map(QPointF(x0 + w, y1 - totalH)));
+    b.add(m.map(QPointF(x0, top)));
+    b.add(m.map(QPointF(x0 + w, top - totalH)));
+    b.add(m.map(QPointF(x0 + w, top)));
+    b.add(m.map(QPointF(x0, top - totalH)));
 }
 
 } // namespace
@@ -206,23 +243,16 @@ void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& 
             const BlockDefinition* block = drawing.block(g.block);
             if (!block || depth >= kMaxBlockDepth)
                 return;
-            Bounds inner;
-            for (const Entity& child : block->entities)
-                addEntityBounds(drawing, child, QTransform(), inner, depth + 1);
-            if (!inner.isEmpty()) {
-                // The block's box, carried to the corner cells of the array:
-                // the array is affine in column and row, so its corners bound it.
-                const QRectF r = inner.rect();
-                const int cs[] = {0, g.columns - 1}, rs[] = {0, g.rows - 1};
-                for (int c : cs)
-                    for (int rw : rs) {
-                        const QTransform m = insertTransform(g, block->basePoint, c, rw) * t;
-                        b.add(m.map(r.topLeft()));
-                        b.add(m.map(r.topRight()));
-                        b.add(m.map(r.bottomLeft()));
-                        b.add(m.map(r.bottomRight()));
-                    }
-            }
+            // Each corner cell of the array, measured through its own
+            // transform (exact under rotation and unequal scales); the array
+            // is affine in column and row, so its corner cells bound it.
+            const int cs[] = {0, g.columns - 1}, rs[] = {0, g.rows - 1};
+            for (int ci = 0; ci < (g.columns > 1 ? 2 : 1); ++ci)
+                for (int ri = 0; ri < (g.rows > 1 ? 2 : 1); ++ri) {
+                    const QTransform m = insertTransform(g, block->basePoint, cs[ci], rs[ri]) * t;
+                    for (const Entity& child : block->entities)
+                        addEntityBounds(drawing, child, m, b, depth + 1);
+                }
             if (e.attributes)
                 for (const Entity& a : *e.attributes)
                     addEntityBounds(drawing, a, t, b, depth + 1);

@@ -266,6 +266,13 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         e.type = EntityType::Text;
         return e;
     }
+    if (typeName == "ATTDEF") {
+        e = readText(gs);
+        e.type = EntityType::AttributeDefinition;
+        for (const Group& g : gs)
+            if (g.code == 2) { std::get<TextGeom>(e.geometry).text = m_text.decode(g.value); break; }
+        return e;
+    }
     size_t end = gs.size();
     for (size_t i = 1; i < gs.size(); ++i)
         if (gs[i].code == kEmbeddedObject || gs[i].code >= 1000) { end = i; break; }
@@ -520,7 +527,8 @@ Entity DxfEntityReader::readText(const std::vector<Group>& gs)
     Entity e;
     e.type = EntityType::Text;
     TextGeom t;
-    const bool isAttrib = trimmedName(gs.front().value) == "ATTRIB";
+    // ATTRIB and ATTDEF keep their vertical alignment in group 74, TEXT in 73.
+    const bool isAttrib = trimmedName(gs.front().value) != "TEXT";
     bool mirrored = false;
     size_t end = gs.size();
     for (size_t i = 1; i < gs.size(); ++i)

@@ -314,6 +314,11 @@ void Loader::readBlocks()
             readEntityList(m_out.drawing.entities, paperLayout(block.name));
         } else {
             readEntityList(block.entities, kModelSpace);
+            // An attribute definition only shapes the attributes of future
+            // inserts; an insert never shows it.
+            for (Entity& e : block.entities)
+                if (e.type == EntityType::AttributeDefinition)
+                    e.geometry = std::monostate();
             m_out.drawing.blocks.push_back(std::move(block));
         }
         if (readRecord() && !isKeyword(m_groups.front(), "ENDBLK"))
