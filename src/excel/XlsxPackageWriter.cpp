@@ -44,7 +44,7 @@ QString escapeCellText(const QString& text)
             && text.at(i + 6) == u'_'
             && [&] { bool ok = false; text.mid(i + 2, 4).toUShort(&ok, 16); return ok; }();
         if (control || literalEscape)
-            out += QStringLiteral("_x%1_").arg(u, 4, 16, QChar(u'0')).toUpper().replace(u'X', u'x');
+            out += QStringLiteral("_x%1_").arg(QString::number(u, 16).toUpper().rightJustified(4, u'0'));
         else
             out += c;
     }

@@ -24,8 +24,9 @@ void say(const QString& text, app::MsgIcon icon)
     app::ui().message(text, app::MsgButtons::Ok, icon, QString::fromUtf16(app::kAppTitle));
 }
 
-/// Names `sheet`; when the spreadsheet refuses the name, a safe unique one
-/// made from it. Returns the name given.
+/// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
+/// character, or another sheet's), a safe unique one made from it. Returns
+/// the name given.
 QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet,
                         const QString& wanted)
 {
@@ -151,7 +152,8 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
     if (options.imagesPerSheet) {
         sheet = sheets->addAfter(sheet);
         j = 1;
-        sheet->setName(QStringLiteral("1"));
+        // Safely: a drawing named "1" would already hold the name.
+        nameSheetSafely(sheets, sheet, QStringLiteral("1"));
     }
 
     PasteState state;
@@ -171,7 +173,7 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
             if (qint64(k) > qint64(rows) * columns * j) {
                 sheet = sheets->addAfter(sheet);
                 ++j;
-                sheet->setName(QString::number(j));
+                nameSheetSafely(sheets, sheet, QString::number(j));
             }
             row = pr_fun_lnImageRow(k, rows, columns, j);
             column = pr_fun_lnImageCol(k, columns);

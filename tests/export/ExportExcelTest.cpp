@@ -5,7 +5,9 @@
 #include "ExportFixture.h"
 
 #include "app/RecordingUserInterface.h"
+#include "excel/XlsxApplication.h"
 #include "excel/XlsxConnector.h"
+#include "excel/XlsxPackageWriter.h"
 #include "export/ExportExcel.h"
 #include "export/ExportExcelLayout.h"
 
@@ -248,7 +250,7 @@ TEST_F(ExportExcelTest, AMissingPictureKeepsItsCaptionAndPlace)
     testsupport::readWorkbook(output);
 }
 
-TEST_F(ExportExcelTest, JapaneseNamesAndControlCharactersSurviveTheRoundTrip)
+TEST_F(ExportExcelTest, JapaneseNamesSurviveTheRoundTripAndWidenTheColumns)
 {
     const QStringList names{QStringLiteral("平面図_壁"), QStringLiteral("ﾊﾝｶｸ"), QStringLiteral("記号①"),
                             QStringLiteral("_x0041_"), QStringLiteral("𠮷野家")};
@@ -349,6 +351,41 @@ TEST_F(ExportExcelTest, ARunningSpreadsheetGetsASecondWorkbookAndIsRestoredFromM
     EXPECT_FALSE(running->visible());
     ASSERT_EQ(connector->releasedWorkbooks().size(), 2u);
     EXPECT_EQ(connector->releasedWorkbooks()[1]->sheets[0]->name, QStringLiteral("plan.dxf"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ExportExcelTest, ADrawingNamedLikeAnImageSheetDoesNotStopTheExport)
+{
+    drawing = testsupport::makeDrawing(dir.path(), {{QStringLiteral("A"), 1}}, QStringLiteral("1"));
+    testsupport::writeLayerPicture(pictures, QStringLiteral("A"), QSize(1440, 1440));
+    ExportRequest r;
+    r.document = drawing.document;
+    r.pictureFolder = pictures;
+    r.layerNames << QStringLiteral("A");
+    ASSERT_EQ(run(r), ExportResult::Finished);
+    EXPECT_EQ(book().sheets[0]->name, QStringLiteral("1"));
+    EXPECT_EQ(book().sheets[1]->name, QStringLiteral("1 (2)"));
+}
+
+TEST(XlsxPackageRoundTrip, CellTextsWithControlCharactersSurvive)
+{
+    QTemporaryDir dir;
+    excel::XlsxApplication application;
+    const excel::WorksheetPtr sheet = application.workbooks()->add()->worksheets()->item(1);
+    const QString tricky = QStringLiteral("b\tc_x0041_d");
+    const QString control = QStringLiteral("a") + QChar(1) + QStringLiteral("b");
+    sheet->range(1, 1, 1, 3)->setValue({{tricky, QStringLiteral("<&>\"'"), control}});
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("t.xlsx"));
+    excel::writeXlsxFile(*application.workbookModels().front(), path);
+    const QJsonArray row = testsupport::readWorkbook(path)["cells"].toObject()["Sheet1"].toArray()[0].toArray();
+    EXPECT_EQ(row[0].toString(), tricky);
+    EXPECT_EQ(row[1].toString(), QStringLiteral("<&>\"'"));
+    // XML cannot carry the control character; the file holds the format's
+    // escape, which the reader (whose cells cannot hold it either) shows as is.
+    EXPECT_EQ(row[2].toString(), QStringLiteral("a_x0001_b"));
 }
 
 } // namespace
