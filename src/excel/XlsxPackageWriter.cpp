@@ -1,15 +1,13 @@
 #include "XlsxPackageWriter.h"
 
 #include "ExcelError.h"
-#include "ExcelSurface.h"
-#include "SheetGeometry.h"
+#include "XlsxDrawingWriter.h"
+#include "ZipBuilder.h"
 
 #include <QHash>
 #include <QSaveFile>
 #include <QStringList>
 #include <QXmlStreamWriter>
-
-#include <zip.h>
 
 #include <cmath>
 #include <memory>
@@ -20,8 +18,6 @@ namespace {
 const QString kNsMain = QStringLiteral("http://schemas.openxmlformats.org/spreadsheetml/2006/main");
 const QString kNsRel = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 const QString kNsPkgRel = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
-const QString kNsXdr = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing");
-const QString kNsA = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
 const QString kRelBase = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 
 [[noreturn]] void fail(const QString& why)
@@ -51,30 +47,11 @@ QString escapeCellText(const QString& text)
     return out;
 }
 
-/// Drawing text has no escape: characters XML cannot carry are left out.
-QString drawingText(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        const ushort u = c.unicode();
-        if ((u < 0x20 && u != 0x09) || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        out += c;
-    }
-    return out;
-}
-
 QString number(double d)
 {
     if (d == std::trunc(d) && std::fabs(d) < 1e15)
         return QString::number(qint64(d));
     return QString::number(d, 'g', 17);
-}
-
-QString emu(double points)
-{
-    return QString::number(qint64(std::llround(std::max(0.0, points) * double(kEmuPerPoint))));
 }
 
 /// A writer over a byte array, with the declaration every part starts with.
@@ -415,163 +392,6 @@ QByteArray sharedStringsXml(const SharedStrings& strings)
     return p.finish();
 }
 
-void writeAnchorCorner(QXmlStreamWriter& x, const char* element, const CellAnchor& a)
-{
-    x.writeStartElement(kNsXdr, QLatin1String(element));
-    x.writeTextElement(kNsXdr, QStringLiteral("col"), QString::number(a.column));
-    x.writeTextElement(kNsXdr, QStringLiteral("colOff"), QString::number(a.columnOffset));
-    x.writeTextElement(kNsXdr, QStringLiteral("row"), QString::number(a.row));
-    x.writeTextElement(kNsXdr, QStringLiteral("rowOff"), QString::number(a.rowOffset));
-    x.writeEndElement();
-}
-
-void writeTransform(QXmlStreamWriter& x, const ShapeModel& s)
-{
-    x.writeStartElement(kNsA, QStringLiteral("xfrm"));
-    x.writeEmptyElement(kNsA, QStringLiteral("off"));
-    x.writeAttribute(QStringLiteral("x"), emu(s.left));
-    x.writeAttribute(QStringLiteral("y"), emu(s.top));
-    x.writeEmptyElement(kNsA, QStringLiteral("ext"));
-    x.writeAttribute(QStringLiteral("cx"), emu(s.width));
-    x.writeAttribute(QStringLiteral("cy"), emu(s.height));
-    x.writeEndElement();
-    x.writeStartElement(kNsA, QStringLiteral("prstGeom"));
-    x.writeAttribute(QStringLiteral("prst"), QStringLiteral("rect"));
-    x.writeEmptyElement(kNsA, QStringLiteral("avLst"));
-    x.writeEndElement();
-}
-
-void writeSolidLine(QXmlStreamWriter& x, double weightPoints, quint32 rgb)
-{
-    x.writeStartElement(kNsA, QStringLiteral("ln"));
-    x.writeAttribute(QStringLiteral("w"), emu(weightPoints));
-    x.writeStartElement(kNsA, QStringLiteral("solidFill"));
-    x.writeEmptyElement(kNsA, QStringLiteral("srgbClr"));
-    x.writeAttribute(QStringLiteral("val"), QStringLiteral("%1").arg(rgb, 6, 16, QChar(u'0')).toUpper());
-    x.writeEndElement();
-    x.writeEndElement();
-}
-
-void writePicture(QXmlStreamWriter& x, const ShapeModel& s, int id, int relationship)
-{
-    x.writeStartElement(kNsXdr, QStringLiteral("pic"));
-    x.writeStartElement(kNsXdr, QStringLiteral("nvPicPr"));
-    x.writeEmptyElement(kNsXdr, QStringLiteral("cNvPr"));
-    x.writeAttribute(QStringLiteral("id"), QString::number(id));
-    x.writeAttribute(QStringLiteral("name"), QStringLiteral("Picture %1").arg(id - 1));
-    x.writeStartElement(kNsXdr, QStringLiteral("cNvPicPr"));
-    x.writeEmptyElement(kNsA, QStringLiteral("picLocks"));
-    x.writeAttribute(QStringLiteral("noChangeAspect"), QStringLiteral("1"));
-    x.writeEndElement();
-    x.writeEndElement();
-
-    x.writeStartElement(kNsXdr, QStringLiteral("blipFill"));
-    x.writeEmptyElement(kNsA, QStringLiteral("blip"));
-    x.writeAttribute(kNsRel, QStringLiteral("embed"), QStringLiteral("rId%1").arg(relationship));
-    x.writeStartElement(kNsA, QStringLiteral("stretch"));
-    x.writeEmptyElement(kNsA, QStringLiteral("fillRect"));
-    x.writeEndElement();
-    x.writeEndElement();
-
-    x.writeStartElement(kNsXdr, QStringLiteral("spPr"));
-    writeTransform(x, s);
-    if (s.outlined) {
-        writeSolidLine(x, s.outlineWeight, s.outlineRgb);
-    } else {
-        x.writeStartElement(kNsA, QStringLiteral("ln"));
-        x.writeEmptyElement(kNsA, QStringLiteral("noFill"));
-        x.writeEndElement();
-    }
-    x.writeEndElement();
-    x.writeEndElement();
-}
-
-void writeTextBox(QXmlStreamWriter& x, const ShapeModel& s, int id)
-{
-    x.writeStartElement(kNsXdr, QStringLiteral("sp"));
-    x.writeAttribute(QStringLiteral("macro"), QString());
-    x.writeAttribute(QStringLiteral("textlink"), QString());
-    x.writeStartElement(kNsXdr, QStringLiteral("nvSpPr"));
-    x.writeEmptyElement(kNsXdr, QStringLiteral("cNvPr"));
-    x.writeAttribute(QStringLiteral("id"), QString::number(id));
-    x.writeAttribute(QStringLiteral("name"), QStringLiteral("TextBox %1").arg(id - 1));
-    x.writeEmptyElement(kNsXdr, QStringLiteral("cNvSpPr"));
-    x.writeAttribute(QStringLiteral("txBox"), QStringLiteral("1"));
-    x.writeEndElement();
-
-    // A new text box is white with a thin black outline.
-    x.writeStartElement(kNsXdr, QStringLiteral("spPr"));
-    writeTransform(x, s);
-    x.writeStartElement(kNsA, QStringLiteral("solidFill"));
-    x.writeEmptyElement(kNsA, QStringLiteral("srgbClr"));
-    x.writeAttribute(QStringLiteral("val"), QStringLiteral("FFFFFF"));
-    x.writeEndElement();
-    writeSolidLine(x, 0.75, 0x000000);
-    x.writeEndElement();
-
-    x.writeStartElement(kNsXdr, QStringLiteral("txBody"));
-    x.writeEmptyElement(kNsA, QStringLiteral("bodyPr"));
-    x.writeAttribute(QStringLiteral("wrap"), QStringLiteral("square"));
-    x.writeAttribute(QStringLiteral("rtlCol"), QStringLiteral("0"));
-    x.writeAttribute(QStringLiteral("anchor"), QStringLiteral("t"));
-    x.writeEmptyElement(kNsA, QStringLiteral("lstStyle"));
-    // Each line of the text is a paragraph of its own.
-    const QString size = QString::number(qint64(std::llround(s.fontSize * 100)));
-    for (const QString& line : s.text.split(u'\n')) {
-        x.writeStartElement(kNsA, QStringLiteral("p"));
-        x.writeEmptyElement(kNsA, QStringLiteral("pPr"));
-        x.writeAttribute(QStringLiteral("algn"), s.centred ? QStringLiteral("ctr") : QStringLiteral("l"));
-        const QString text = drawingText(line);
-        if (text.isEmpty()) {
-            x.writeEmptyElement(kNsA, QStringLiteral("endParaRPr"));
-            x.writeAttribute(QStringLiteral("lang"), QStringLiteral("ja-JP"));
-            x.writeAttribute(QStringLiteral("sz"), size);
-        } else {
-            x.writeStartElement(kNsA, QStringLiteral("r"));
-            x.writeEmptyElement(kNsA, QStringLiteral("rPr"));
-            x.writeAttribute(QStringLiteral("lang"), QStringLiteral("ja-JP"));
-            x.writeAttribute(QStringLiteral("altLang"), QStringLiteral("en-US"));
-            x.writeAttribute(QStringLiteral("sz"), size);
-            x.writeTextElement(kNsA, QStringLiteral("t"), text);
-            x.writeEndElement();
-        }
-        x.writeEndElement();
-    }
-    x.writeEndElement(); // txBody
-    x.writeEndElement(); // sp
-}
-
-QByteArray drawingXml(const SheetModel& sheet)
-{
-    Part p;
-    auto& x = p.xml;
-    x.writeNamespace(kNsXdr, QStringLiteral("xdr"));
-    x.writeNamespace(kNsA, QStringLiteral("a"));
-    x.writeNamespace(kNsRel, QStringLiteral("r"));
-    x.writeStartElement(kNsXdr, QStringLiteral("wsDr"));
-    int id = 1;
-    int pictureRelationship = 0;
-    for (const auto& shape : sheet.shapes) {
-        const ShapeModel& s = *shape;
-        x.writeStartElement(kNsXdr, QStringLiteral("twoCellAnchor"));
-        if (s.placement == xl::kMove)
-            x.writeAttribute(QStringLiteral("editAs"), QStringLiteral("oneCell"));
-        else if (s.placement == xl::kFreeFloating)
-            x.writeAttribute(QStringLiteral("editAs"), QStringLiteral("absolute"));
-        writeAnchorCorner(x, "from", anchorAt(s.left, s.top, sheet.columnWidths));
-        writeAnchorCorner(x, "to", anchorAt(s.left + s.width, s.top + s.height, sheet.columnWidths));
-        ++id;
-        if (s.kind == ShapeModel::Kind::Picture)
-            writePicture(x, s, id, ++pictureRelationship);
-        else
-            writeTextBox(x, s, id);
-        x.writeEmptyElement(kNsXdr, QStringLiteral("clientData"));
-        x.writeEndElement();
-    }
-    x.writeEndElement();
-    return p.finish();
-}
-
 QByteArray drawingRelsXml(const std::vector<int>& media)
 {
     std::vector<std::pair<QString, QString>> rels;
@@ -579,83 +399,6 @@ QByteArray drawingRelsXml(const std::vector<int>& media)
         rels.emplace_back(QStringLiteral("image"), QStringLiteral("../media/image%1.wmf").arg(m));
     return relationshipsXml(rels);
 }
-
-/// The zip archive built in memory; entries keep the bytes they were given.
-class ZipBuilder {
-public:
-    ZipBuilder()
-    {
-        zip_error_t error;
-        zip_error_init(&error);
-        m_source = zip_source_buffer_create(nullptr, 0, 0, &error);
-        if (!m_source)
-            fail(QStringLiteral("cannot create the package buffer: %1").arg(QString::fromUtf8(zip_error_strerror(&error))));
-        zip_source_keep(m_source);
-        m_zip = zip_open_from_source(m_source, ZIP_TRUNCATE, &error);
-        if (!m_zip) {
-            const QString why = QString::fromUtf8(zip_error_strerror(&error));
-            zip_error_fini(&error);
-            zip_source_free(m_source);
-            fail(QStringLiteral("cannot open the package: %1").arg(why));
-        }
-        zip_error_fini(&error);
-    }
-
-    ~ZipBuilder()
-    {
-        if (m_zip)
-            zip_discard(m_zip);
-        zip_source_free(m_source);
-    }
-
-    ZipBuilder(const ZipBuilder&) = delete;
-    ZipBuilder& operator=(const ZipBuilder&) = delete;
-
-    void add(const QString& name, const QByteArray& bytes)
-    {
-        // The archive reads the bytes at close time; keep them alive until then.
-        m_keep.push_back(bytes);
-        const QByteArray& kept = m_keep.back();
-        zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), zip_uint64_t(kept.size()), 0);
-        if (!source)
-            fail(QStringLiteral("cannot add %1: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
-        const zip_int64_t index = zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            zip_source_free(source);
-            fail(QStringLiteral("cannot add %1: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
-        }
-        // 1980-01-01 00:00, the earliest DOS date: the same workbook, the same bytes.
-        constexpr zip_uint16_t kDosTime = 0;
-        constexpr zip_uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;
-        if (zip_file_set_dostime(m_zip, zip_uint64_t(index), kDosTime, kDosDate, 0) < 0
-            || zip_set_file_compression(m_zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 6) < 0)
-            fail(QStringLiteral("cannot set up %1: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
-    }
-
-    QByteArray finish()
-    {
-        if (zip_close(m_zip) < 0)
-            fail(QStringLiteral("cannot write the package: %1").arg(QString::fromUtf8(zip_strerror(m_zip))));
-        m_zip = nullptr;
-        m_keep.clear();
-
-        zip_stat_t st;
-        if (zip_source_stat(m_source, &st) < 0 || zip_source_open(m_source) < 0)
-            fail(QStringLiteral("cannot read the package back"));
-        QByteArray out;
-        out.resize(qsizetype(st.size));
-        const zip_int64_t got = zip_source_read(m_source, out.data(), st.size);
-        zip_source_close(m_source);
-        if (got < 0 || zip_uint64_t(got) != st.size)
-            fail(QStringLiteral("cannot read the package back"));
-        return out;
-    }
-
-private:
-    zip_source_t* m_source = nullptr;
-    zip_t* m_zip = nullptr;
-    std::vector<QByteArray> m_keep;
-};
 
 } // namespace
 
