@@ -4,6 +4,13 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// Resources of a static library must be registered explicitly, from outside
+// any namespace.
+static void initStatePictures()
+{
+    Q_INIT_RESOURCE(StatePictures);
+}
+
 namespace tile {
 
 QString statePictureName(StatePicture which)
@@ -23,7 +30,7 @@ QPixmap statePixmap(StatePicture which, qreal devicePixelRatio)
 {
     // The resources live in this static library; make sure they are registered.
     static const bool registered = [] {
-        Q_INIT_RESOURCE(StatePictures);
+        initStatePictures();
         return true;
     }();
     Q_UNUSED(registered);

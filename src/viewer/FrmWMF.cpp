@@ -1,5 +1,8 @@
 #include "FrmWMF.h"
 
+#include "FrmWMFCommands.h"
+
+#include "acad/dbus/BusHostConnector.h"
 #include "app/FolderRemoval.h"
 #include "app/IniSettings.h"
 #include "app/ProgramFolder.h"
@@ -7,7 +10,9 @@
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QRadioButton>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QStatusBar>
@@ -31,8 +36,59 @@ frmWMF::frmWMF(QWidget* parent)
     setStatusBar(m_statusMain);
     m_cboZoom->setObjectName(QStringLiteral("CboZoom"));
     m_cboZoom->setToolTip(QStringLiteral("ズーム率"));
-    m_cboZoom->setGeometry(app::twipsToPixels(30), app::twipsToPixels(30), app::twipsToPixels(615),
-                           m_cboZoom->sizeHint().height());
+    createViewerControls();
+    // The toolbar, the layer list's handling and the tiles' commands.
+    new viewer::FrmWMFCommands(*this);
+    // Start-up with a layer-list file refreshes at once.
+    connect(this, &frmWMF::refreshRequested, this, &frmWMF::CmdRefresh_Click);
+}
+
+frmWMF::~frmWMF()
+{
+    // The tiles go before the controls they hold.
+    m_oDWF.clear();
+}
+
+void frmWMF::setHostConnector(std::shared_ptr<acad::HostConnector> connector)
+{
+    m_connector = std::move(connector);
+    m_bridge.reset();
+}
+
+acad::AcadBridge& frmWMF::bridge()
+{
+    if (!m_bridge) {
+        if (!m_connector)
+            m_connector = std::make_shared<acad::dbus::BusHostConnector>(app::executableFolder());
+        m_bridge = std::make_unique<acad::AcadBridge>(m_connector);
+    }
+    return *m_bridge;
+}
+
+const acad::NameList& frmWMF::sLineTypeList() const
+{
+    static const acad::NameList kNone = acad::emptyNameList();
+    return m_bridge ? m_bridge->sLineTypeList : kNone;
+}
+
+void frmWMF::ReadLinetypeList()
+{
+    bridge().ReadLinetypeList();
+}
+
+qint64 frmWMF::lnAcadHwnd() const
+{
+    return m_bridge ? m_bridge->lnAcadHwnd : 0;
+}
+
+bool frmWMF::OptDblClickActive() const
+{
+    return m_optDblClickActive->isChecked();
+}
+
+bool frmWMF::OptDblClickExclusiveView() const
+{
+    return m_optDblClickExclusiveView->isChecked();
 }
 
 void frmWMF::Form_Load(const QString& commandLine)

@@ -1,0 +1,306 @@
+#include "ViewerFixture.h"
+
+#include "cad/MacroRegistry.h"
+#include "cad/macros/PictureMacros.h"
+#include "tile/TwipsPlacement.h"
+#include "tile/WmfImage.h"
+#include "viewer/CaptionBox.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QTextStream>
+
+using namespace viewertest;
+
+namespace {
+
+const QString kGenerated = QStringLiteral("generated/gen_50L_5k_R2000.dxf");
+const QString kFiveLayers = QStringLiteral("libredwg_example_2018.dxf");
+
+/// Switches off every layer but the current one named in `keepOn`.
+void switchOff(cad::CadDocument& document, const QStringList& names)
+{
+    for (const QString& name : names)
+        document.setLayerOn(document.layerIndex(name), false);
+}
+
+QStringList tileNames(frmWMF& window)
+{
+    QStringList names;
+    for (int i = 1; i <= window.tileCount(); ++i)
+        names << window.oDWF(i)->sLayerName();
+    return names;
+}
+
+int visibleLayerCount(cad::CadDocument& document)
+{
+    int on = 0;
+    for (const auto& state : layerStates(document))
+        on += state.on ? 1 : 0;
+    return on;
+}
+
+} // namespace
+
+class RefreshPipeline : public ViewerTest {};
+
+TEST_F(RefreshPipeline, AllLayersGetSortedTilesAndTheDrawingKeepsItsStates)
+{
+    openDrawing(kGenerated);
+    const auto before = layerStates(document());
+    window->setClock([] { return QTime(14, 5); });
+
+    window->CmdRefresh_Click();
+
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_TRUE(window->bRefreshDone());
+    EXPECT_TRUE(window->bTileReady());
+    EXPECT_FALSE(ui.pleaseWaitShown());
+
+    const QStringList names = tileNames(*window);
+    EXPECT_EQ(names.size(), document().layerCount());
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(names, sorted);
+    EXPECT_EQ(window->LstLayers()->count(), names.size());
+    EXPECT_EQ(window->LstLayers()->item(0)->text(), names.first());
+
+    // Every layer shown: the second pane is hidden and the list sits beside the first.
+    EXPECT_FALSE(window->FraPart()->isVisibleTo(window.get()));
+    EXPECT_EQ(tile::twipsGeometryOf(*window->LstLayers()).left(), 2970);
+    EXPECT_EQ(tile::twipsGeometryOf(*window->FraViewDblClick()).left(), 5820);
+    EXPECT_EQ(tile::twipsGeometryOf(*window->ChkViewOnly()).left(), 5820);
+
+    EXPECT_EQ(window->StatusMain()->currentMessage(), document().name() + QStringLiteral(" [14:05] 更新"));
+    EXPECT_EQ(window->PicMain()->property("Tag").toString(), QString::number(names.size()));
+    EXPECT_TRUE(window->ImgALL()->hasPicture());
+    EXPECT_GT(window->sngImgALLRatio(), 0.0f);
+    EXPECT_TRUE(window->TxtALL()->text().startsWith(QStringLiteral("全ての画層\r\n画層数:")));
+
+    // The pictures came from the work folder beside the program.
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(QStringLiteral("LAYER/SYS/all.wmf"))));
+    int withPicture = 0;
+    for (int i = 1; i <= window->tileCount(); ++i)
+        withPicture += window->oDWF(i)->ImgOne()->hasPicture() ? 1 : 0;
+    EXPECT_GT(withPicture, names.size() / 2);
+}
+
+TEST_F(RefreshPipeline, VisibleLayersOnlyShowsTheSecondPaneAndPutsStatesBack)
+{
+    openDrawing(kGenerated);
+    const auto before = layerStates(document());
+    const int on = visibleLayerCount(document());
+    ASSERT_GT(on, 0);
+    ASSERT_LT(on, document().layerCount()) << "the sample should have layers that are off";
+    window->ChkViewOnly()->setChecked(true);
+
+    window->CmdRefresh_Click();
+
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_EQ(window->tileCount(), on);
+    EXPECT_TRUE(window->FraPart()->isVisibleTo(window.get()));
+    EXPECT_EQ(tile::twipsGeometryOf(*window->LstLayers()).left(), 5760);
+    EXPECT_EQ(tile::twipsGeometryOf(*window->FraViewDblClick()).left(), 8610);
+    EXPECT_EQ(tile::twipsGeometryOf(*window->ChkViewOnly()).left(), 8610);
+    EXPECT_TRUE(window->ImgPart()->hasPicture());
+    EXPECT_TRUE(window->TxtPart()->text().contains(QStringLiteral("画層数:") + QString::number(on) + QLatin1Char(' ')));
+    for (int i = 1; i <= window->tileCount(); ++i)
+        EXPECT_TRUE(window->oDWF(i)->bLayerOn()) << window->oDWF(i)->sLayerName().toStdString();
+}
+
+TEST_F(RefreshPipeline, ListFileGivesItsNamesSortedOnceAndDuplicatesTwice)
+{
+    openDrawing(kFiveLayers);
+    const auto before = layerStates(document());
+    const QString first = document().layer(1).name;
+    const QString second = document().layer(2).name;
+    const QString listPath = home.filePath(QStringLiteral("list.csv"));
+    {
+        QFile file(listPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write((second + QStringLiteral("\r\n") + first + QStringLiteral(",note\r\n") + second
+                    + QStringLiteral("\r\n"))
+                       .toUtf8());
+    }
+    window->Form_Load(listPath);  // start-up with a list file runs the refresh at once
+
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(layerStates(document()), before);
+    QStringList expected{first, second, second};
+    std::sort(expected.begin(), expected.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(tileNames(*window), expected);
+    EXPECT_TRUE(window->sCommandCSV().isEmpty());
+    EXPECT_TRUE(window->FraPart()->isVisibleTo(window.get()));
+
+    // The next refresh follows the check box again: every layer.
+    window->CmdRefresh_Click();
+    EXPECT_EQ(window->tileCount(), document().layerCount());
+}
+
+TEST_F(RefreshPipeline, UnsavedDrawingIsRefusedAndNothingChanges)
+{
+    openUnsavedDrawing();
+    const auto before = layerStates(document());
+
+    window->CmdRefresh_Click();
+
+    ASSERT_EQ(ui.messages().size(), 1);
+    const auto& message = ui.messages().first();
+    EXPECT_EQ(message.text, QStringLiteral("『 ") + document().name()
+                                + QStringLiteral(" 』は保存されていません。\r\n保存してから実行してください。"));
+    EXPECT_EQ(message.icon, app::MsgIcon::Exclamation);
+    EXPECT_EQ(message.caption, QStringLiteral("Kasanemi Ver4.00"));
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("LAYER"))));
+    EXPECT_EQ(window->tileCount(), 0);
+    EXPECT_FALSE(window->bRefreshDone());
+}
+
+TEST_F(RefreshPipeline, NoHostStartedGivesTheNotFoundMessage)
+{
+    // No running host and none can be started (the user agrees to start one).
+    ui.setDefaultAnswer(app::MsgAnswer::Yes);
+    window->CmdRefresh_Click();
+    ASSERT_FALSE(ui.messages().isEmpty());
+    const auto& last = ui.messages().last();
+    EXPECT_EQ(last.text, QStringLiteral("AutoCADが見つかりません。AutoCADを起動してから試して下さい。"));
+    EXPECT_EQ(last.caption, QStringLiteral("404 Not Find AutoCAD.Application"));
+    EXPECT_EQ(last.icon, app::MsgIcon::Critical);
+}
+
+TEST_F(RefreshPipeline, MacroFailingMidwayPutsTheUsersLayersBackAndClosesThePleaseWait)
+{
+    openDrawing(kGenerated);
+    const auto before = layerStates(document());
+    // The per-layer pictures fail after every layer was switched on and thawed.
+    cad::MacroRegistry::global().registerMacro(cad::macros::kMakeAllLayer, [](cad::LocalApplication&, const QString&) {
+        throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("disk full"));
+    });
+
+    window->CmdRefresh_Click();
+    cad::macros::registerPictureMacros(cad::MacroRegistry::global());
+
+    const QStringList errors = reports();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith(QStringLiteral("予期せぬエラーが CmdRefresh_Click で発生しました。\r番号：")))
+        << errors.first().toStdString();
+    EXPECT_TRUE(errors.first().endsWith(QStringLiteral("disk full")));
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_FALSE(ui.pleaseWaitShown());
+    EXPECT_FALSE(window->bRefreshDone());
+    EXPECT_FALSE(window->bTileReady());
+}
+
+TEST_F(RefreshPipeline, MissingMacroProjectEndsWithTheReportAndChangesNothing)
+{
+    openDrawing(kFiveLayers);
+    const auto before = layerStates(document());
+    QFile::remove(home.filePath(QStringLiteral("QEMTIN.dvb")));
+
+    window->CmdRefresh_Click();
+
+    ASSERT_EQ(reports().size(), 1);
+    EXPECT_TRUE(reports().first().contains(QStringLiteral("CmdRefresh_Click")));
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_FALSE(ui.pleaseWaitShown());
+}
+
+TEST_F(RefreshPipeline, EmptyListOfLayersEndsInTheReportWithTheDrawingUnchanged)
+{
+    openDrawing(kFiveLayers);
+    // Every layer off, the current one too: no layer is visible.
+    for (int i = 0; i < document().layerCount(); ++i)
+        document().setLayerOn(i, false);
+    const auto before = layerStates(document());
+    window->ChkViewOnly()->setChecked(true);
+
+    window->CmdRefresh_Click();
+
+    ASSERT_EQ(reports().size(), 1);
+    EXPECT_TRUE(reports().first().startsWith(QStringLiteral("予期せぬエラーが CmdRefresh_Click で発生しました。\r番号：9\r")))
+        << reports().first().toStdString();
+    EXPECT_EQ(layerStates(document()), before);
+    EXPECT_FALSE(ui.pleaseWaitShown());
+    EXPECT_EQ(window->tileCount(), 0);
+}
+
+TEST_F(RefreshPipeline, FiveTilesThenThreeRemovesTheSurplusControls)
+{
+    openDrawing(kFiveLayers);
+    ASSERT_EQ(document().layerCount(), 5);
+    window->CmdRefresh_Click();
+    ASSERT_EQ(window->tileCount(), 5);
+    QPointer<QFrame> oldSecond = window->findChild<QFrame*>(QStringLiteral("FraOne2"));
+    ASSERT_TRUE(oldSecond);
+
+    // Two layers other than the current one are switched off; only the visible three are shown.
+    QStringList off;
+    const int current = document().currentLayer();
+    for (int i = 0; i < 5 && off.size() < 2; ++i)
+        if (i != current)
+            off << document().layer(i).name;
+    switchOff(document(), off);
+    window->ChkViewOnly()->setChecked(true);
+    window->CmdRefresh_Click();
+
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(window->tileCount(), 3);
+    EXPECT_EQ(window->PicMain()->property("Tag").toString(), QStringLiteral("3"));
+    EXPECT_FALSE(oldSecond) << "the previous refresh's tile 2 is removed, not reused";
+    EXPECT_TRUE(window->findChild<QFrame*>(QStringLiteral("FraOne1")));
+    EXPECT_TRUE(window->findChild<QFrame*>(QStringLiteral("FraOne2")));
+    EXPECT_TRUE(window->findChild<QFrame*>(QStringLiteral("FraOne3")));
+    EXPECT_FALSE(window->findChild<QFrame*>(QStringLiteral("FraOne4")));
+    EXPECT_FALSE(window->findChild<QFrame*>(QStringLiteral("FraOne5")));
+    EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("TxtOne5")));
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("TxtOne3"))->text(), window->oDWF(3)->sLayerName());
+}
+
+namespace {
+/// Keeps the status text each time the refresh lets the window repaint.
+class StatusRecordingUi : public app::RecordingUserInterface {
+public:
+    QStatusBar* status = nullptr;
+    QStringList seen;
+    void processEvents() override
+    {
+        if (status)
+            seen << status->currentMessage();
+        RecordingUserInterface::processEvents();
+    }
+};
+} // namespace
+
+TEST_F(RefreshPipeline, ProgressRunsOverThreeStepsPerTile)
+{
+    openDrawing(kFiveLayers);
+    const QString listPath = home.filePath(QStringLiteral("three.csv"));
+    {
+        QFile file(listPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write((document().layer(0).name + "\r\n" + document().layer(1).name + "\r\n" + document().layer(2).name
+                    + "\r\n")
+                       .toUtf8());
+    }
+    StatusRecordingUi progressUi;
+    app::ScopedUi scoped(progressUi);
+    progressUi.status = window->StatusMain();
+    window->setClock([] { return QTime(14, 5); });
+    window->Form_Load(listPath);
+
+    const QString prefix = document().name() + QStringLiteral(" の画層情報を取得中．．．");
+    QStringList progress;
+    for (const QString& text : progressUi.seen)
+        if (text.startsWith(prefix) && text.endsWith(QLatin1Char('%')))
+            progress << text.mid(prefix.size());
+    EXPECT_EQ(progress, (QStringList{"11%", "22%", "33%", "44%", "56%", "67%", "78%", "89%", "100%"}));
+    EXPECT_EQ(window->StatusMain()->currentMessage(), document().name() + QStringLiteral(" [14:05] 更新"));
+}
