@@ -183,4 +183,16 @@ qint32 AcadBridge::CountLayerObjects(const DocumentPtr& oAcadDoc, const NameList
     return countNames(oAcadDoc, layerNames.mid(1));
 }
 
+std::vector<qint32> AcadBridge::CountLayerObjectsEach(const DocumentPtr& oAcadDoc, const NameList& layerNames)
+{
+    const QStringList names = layerNames.mid(1);
+    if (auto* batch = dynamic_cast<BatchReads*>(oAcadDoc.get()))
+        return batch->countLayerObjectsEach(names);
+    std::vector<qint32> counts;
+    counts.reserve(size_t(names.size()));
+    for (const QString& name : names)
+        counts.push_back(countNames(oAcadDoc, QStringList{name}));
+    return counts;
+}
+
 } // namespace acad

@@ -23,6 +23,8 @@ public:
     /// The object count of AcadBridge::CountLayerObjects for these names (all
     /// of them counted; no unused element 0), done inside the host.
     virtual qint32 countLayerObjects(const QStringList& layerNames) = 0;
+    /// For each name in turn, countLayerObjects of that name alone.
+    virtual std::vector<qint32> countLayerObjectsEach(const QStringList& layerNames) = 0;
 };
 
 } // namespace acad

@@ -225,6 +225,21 @@ TEST_F(ReadTest, CountOfOneNameEqualsCountOfAListHoldingIt)
     EXPECT_EQ(host->sets, QStringList{"cSet"});
 }
 
+TEST_F(ReadTest, CountEachIsOneCountPerName)
+{
+    host->sets = {"x"};
+    host->objects = {{"A", 3}, {"B", 4}};
+    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"", "A", "B"}),
+              (std::vector<qint32>{3, 4}));
+    const QStringList eachCalls = host->calls;
+    host->calls.clear();
+    host->sets = {"x"};
+    AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
+    AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("B"));
+    EXPECT_EQ(eachCalls, host->calls);
+    EXPECT_EQ(host->sets, QStringList{"cSet"});
+}
+
 TEST_F(ReadTest, CountOfAnEmptyListIsZeroAndStillLeavesTheSet)
 {
     host->sets = {"x"};
@@ -274,6 +289,11 @@ public:
         m_host->record("Batch.CountLayerObjects(" + names.join(',') + ")");
         return qint32(names.size());
     }
+    std::vector<qint32> countLayerObjectsEach(const QStringList& names) override
+    {
+        m_host->record("Batch.CountLayerObjectsEach(" + names.join(',') + ")");
+        return std::vector<qint32>(size_t(names.size()), 1);
+    }
 
 private:
     std::shared_ptr<Host> m_host;
@@ -294,8 +314,9 @@ TEST_F(ReadTest, BatchReadsReplaceTheSingleMembersWithTheSameResult)
     bridge.ReadLayerSnapshot();
     bridge.ReadLinetypeList();
     EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, NameList{"skip", "A", "B"}), 2);
-    EXPECT_EQ(host->calls,
-              (QStringList{"Batch.LayerSnapshotAll", "Batch.LinetypeNames", "Batch.CountLayerObjects(A,B)"}));
+    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"skip", "A", "B"}).size(), 2u);
+    EXPECT_EQ(host->calls, (QStringList{"Batch.LayerSnapshotAll", "Batch.LinetypeNames",
+                                        "Batch.CountLayerObjects(A,B)", "Batch.CountLayerObjectsEach(A,B)"}));
     ASSERT_EQ(bridge.aLayerSnapshot.size(), singleSnapshot.size());
     for (size_t i = 1; i < singleSnapshot.size(); ++i) {
         EXPECT_EQ(bridge.aLayerSnapshot[i].sLayerName, singleSnapshot[i].sLayerName);

@@ -72,8 +72,12 @@ Reads readAll(AcadBridge& bridge)
     bridge.ReadLinetypeList();
     reads.snapshot = bridge.aLayerSnapshot;
     reads.linetypes = bridge.sLineTypeList;
-    for (size_t i = 1; i < reads.snapshot.size(); ++i)
+    NameList names = emptyNameList();
+    for (size_t i = 1; i < reads.snapshot.size(); ++i) {
+        names.append(reads.snapshot[i].sLayerName);
         reads.counts.push_back(AcadBridge::CountLayerObjects(bridge.oActiveDoc, reads.snapshot[i].sLayerName));
+    }
+    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, names), reads.counts);
     return reads;
 }
 

@@ -7,8 +7,12 @@
 
 #include <QDBusConnectionInterface>
 
+#include <atomic>
+
 namespace acad::dbus {
 namespace {
+
+std::atomic<quint64> g_callCount{0};
 
 // The connection to one host: two proxies of the same interface that differ
 // only in their time limit, and the turning of bus failures into AcadError.
@@ -30,6 +34,7 @@ public:
     template <typename T>
     T take(QDBusPendingReply<T> reply, int limitMs = 0)
     {
+        ++g_callCount;
         reply.waitForFinished();
         if (reply.isError())
             throw failure(reply.error(), limitMs);
@@ -38,6 +43,7 @@ public:
 
     void finish(QDBusPendingReply<> reply, int limitMs = 0)
     {
+        ++g_callCount;
         reply.waitForFinished();
         if (reply.isError())
             throw failure(reply.error(), limitMs);
@@ -205,6 +211,11 @@ public:
     {
         return m_link->take(m_link->call().CountLayerObjects(layerNames));
     }
+    std::vector<qint32> countLayerObjectsEach(const QStringList& layerNames) override
+    {
+        const QList<int> counts = m_link->take(m_link->call().CountLayerObjectsEach(layerNames));
+        return std::vector<qint32>(counts.begin(), counts.end());
+    }
 
 private:
     LinkPtr m_link;
@@ -233,6 +244,11 @@ private:
 };
 
 } // namespace
+
+quint64 busCallCount()
+{
+    return g_callCount.load();
+}
 
 ApplicationPtr makeBusApplication(QDBusConnection bus, CallLimits limits)
 {

@@ -25,4 +25,8 @@ struct CallLimits {
 /// error::kHostUnreachable when the host is not (or no longer) there.
 ApplicationPtr makeBusApplication(QDBusConnection bus, CallLimits limits = {});
 
+/// How many bus calls the surfaces of this process have made so far (for
+/// figures such as calls per second; answers and failures alike).
+quint64 busCallCount();
+
 } // namespace acad::dbus

@@ -354,4 +354,16 @@ int CadBusService::CountLayerObjects(const QStringList& layers)
     });
 }
 
+QList<int> CadBusService::CountLayerObjectsEach(const QStringList& layers)
+{
+    return serve("CountLayerObjectsEach", [&] {
+        const acad::DocumentPtr document = documentOf(*m_application);
+        QList<int> counts;
+        counts.reserve(layers.size());
+        for (const QString& name : layers)
+            counts.append(acad::AcadBridge::CountLayerObjects(document, name));
+        return counts;
+    });
+}
+
 } // namespace cad

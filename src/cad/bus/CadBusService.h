@@ -83,6 +83,7 @@ public slots:
     QList<acad::LayerSnapshot> LayerSnapshotAll();
     QStringList LinetypeNames();
     int CountLayerObjects(const QStringList& layers);
+    QList<int> CountLayerObjectsEach(const QStringList& layers);
 
 private:
     template <typename Fn>
