@@ -5,6 +5,7 @@
 #include "cad/macros/PictureMacros.h"
 #include "cad/macros/PicturesCommand.h"
 #include "cli/Commands.h"
+#include "export/ExportExcelBatch.h"
 #include "window/HostProgram.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ struct Mode {
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
     {"--pictures", &cad::macros::runPictures},
+    {"--export-xlsx", &exportexcel::runExportXlsx},
 };
 
 } // namespace

@@ -105,7 +105,7 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
     try {
         drawing = cad::CadDocument::open(a->dxf);
     } catch (const std::exception& e) {
-        errors << "kasanemi-cad: cannot read " << a->dxf << ": " << e.what() << Qt::endl;
+        errors << "kasanemi-cad: " << e.what() << Qt::endl;
         return 2;
     }
 
