@@ -1,0 +1,140 @@
+// The drawing host's window without the bus: its title and handle as the
+// viewer finds them, and that no unsaved layer change is dropped unasked.
+
+#include "app/RecordingUserInterface.h"
+#include "cad/CadDocument.h"
+#include "cad/local/LocalApplication.h"
+#include "cad/window/CadMainWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString sample(const QString& name)
+{
+    return QDir(qEnvironmentVariable("KASANEMI_SAMPLES")).filePath(name);
+}
+
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        drawing = folder.filePath("plan.dxf");
+        ASSERT_TRUE(QFile::copy(sample("qcad_example01.dxf"), drawing));
+        application = std::make_shared<cad::LocalApplication>(cad::CadDocument::open(drawing));
+        window = std::make_unique<cad::CadMainWindow>(application);
+        window->show();
+    }
+
+    void switchOffDim() { application->activeDocument()->layers()->item("dim")->setLayerOn(false); }
+
+    bool dimOnInFile(const QString& path)
+    {
+        return cad::LocalApplication(cad::CadDocument::open(path)).activeDocument()->layers()->item("dim")->layerOn();
+    }
+
+    app::RecordingUserInterface ui;
+    app::ScopedUi scopedUi{ui};
+    QTemporaryDir folder;
+    QString drawing;
+    std::shared_ptr<cad::LocalApplication> application;
+    std::unique_ptr<cad::CadMainWindow> window;
+};
+
+TEST_F(HostWindowTest, TitleIsTheCaptionAndFindsTheWindow)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [plan.dxf]"));
+    EXPECT_EQ(window->windowTitle(), application->caption());
+    const qint64 handle = window->handleIfTitled(window->windowTitle());
+    EXPECT_NE(handle, 0);
+    EXPECT_EQ(window->handleIfTitled(QStringLiteral("Kasanemi CAD - [other.dxf]")), 0);
+    EXPECT_TRUE(window->bringToFront(handle));
+    EXPECT_FALSE(window->bringToFront(handle + 1));
+    window->showWindow(false);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(window->bringToFront(handle)); // a hidden window comes back
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(HostWindowTest, OpeningAnotherDrawingAsksAboutUnsavedChanges)
+{
+    switchOffDim();
+    ui.scriptAnswers({app::MsgAnswer::Cancel});
+    EXPECT_FALSE(window->openDrawing(sample("ezdxf_viewport_frozen_layers.dxf")));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].buttons, app::MsgButtons::YesNoCancel);
+    EXPECT_EQ(application->document().name(), QStringLiteral("plan.dxf"));
+    EXPECT_TRUE(application->document().isModified());
+
+    ui.scriptAnswers({app::MsgAnswer::No});
+    EXPECT_TRUE(window->openDrawing(sample("ezdxf_viewport_frozen_layers.dxf")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [ezdxf_viewport_frozen_layers.dxf]"));
+    EXPECT_TRUE(dimOnInFile(drawing)); // dropped as asked: the file is untouched
+}
+
+TEST_F(HostWindowTest, ClosingSavesWhenAskedAndStaysOpenOnCancel)
+{
+    switchOffDim();
+    ui.scriptAnswers({app::MsgAnswer::Cancel});
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+
+    ui.scriptAnswers({app::MsgAnswer::Yes});
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(dimOnInFile(drawing));
+    EXPECT_FALSE(application->document().isModified());
+}
+
+TEST_F(HostWindowTest, UnreadableDrawingLeavesTheCurrentOneInPlace)
+{
+    const QString broken = folder.filePath("broken.dxf");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("this is not a drawing\n");
+    file.close();
+    EXPECT_FALSE(window->openDrawing(broken));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
+    EXPECT_EQ(application->document().name(), QStringLiteral("plan.dxf"));
+}
+
+TEST_F(HostWindowTest, FailedSaveKeepsTheChangesAndTheWindow)
+{
+    switchOffDim();
+    // Someone else rewrote the file since it was loaded: it is not overwritten.
+    QFile file(drawing);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("999\nappended elsewhere\n");
+    file.close();
+    ui.scriptAnswers({app::MsgAnswer::Yes});
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(application->document().isModified());
+    ASSERT_EQ(ui.messages().size(), 2); // the question, then the failure
+    EXPECT_EQ(ui.messages()[1].icon, app::MsgIcon::Critical);
+
+    // Save As to another file keeps them.
+    const QString copy = folder.filePath("copy.dxf");
+    ui.scriptSaveFileNames({copy});
+    EXPECT_TRUE(window->saveDrawingAs());
+    EXPECT_FALSE(dimOnInFile(copy));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [copy.dxf]"));
+}
+
+TEST_F(HostWindowTest, NewDrawingGoesToSaveAsAndACancelledDialogSavesNothing)
+{
+    auto fresh = std::make_shared<cad::LocalApplication>();
+    cad::CadMainWindow newWindow(fresh);
+    EXPECT_EQ(newWindow.windowTitle(), QStringLiteral("Kasanemi CAD - [Drawing1.dwg]"));
+    EXPECT_FALSE(newWindow.saveDrawing()); // no names scripted: the dialog is cancelled
+    ASSERT_EQ(ui.fileDialogs().size(), 1);
+    EXPECT_TRUE(ui.fileDialogs()[0].save);
+    EXPECT_TRUE(ui.fileDialogs()[0].path.endsWith(QStringLiteral("Drawing1.dxf")));
+}
+
+} // namespace
