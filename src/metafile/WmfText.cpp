@@ -3,7 +3,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <array>
+#include <map>
 
 namespace metafile {
 
@@ -41,19 +43,30 @@ bool isAscii(const QString& text)
 
 QString decodeMetafileText(const QByteArray& bytes, std::uint8_t fontCharset)
 {
-    QStringDecoder decoder(codePageName(fontCharset));
-    if (!decoder.isValid())
+    // Opening a converter costs far more than a short text, so each thread
+    // keeps one a code page; stateless, every call stands on its own.
+    thread_local std::map<std::uint8_t, QStringDecoder> decoders;
+    auto it = decoders.find(fontCharset);
+    if (it == decoders.end())
+        it = decoders
+                 .emplace(fontCharset, QStringDecoder(codePageName(fontCharset), QStringConverter::Flag::Stateless))
+                 .first;
+    if (!it->second.isValid())
         return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    return it->second.decode(bytes);
 }
 
 EncodedText encodeMetafileText(const QString& text)
 {
     if (isAscii(text))
         return {charset::Ansi, text.toLatin1()};
-    static constexpr std::array candidates{charset::Ansi, charset::ShiftJis, charset::Hangeul,
-                                           charset::Gb2312, charset::ChineseBig5, charset::Russian,
-                                           charset::Greek, charset::EastEurope, charset::Turkish};
+    // Western text: Latin-1 outside 0x80-0x9F is Windows-1252 byte for byte.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100 && (c.unicode() < 0x80 || c.unicode() > 0x9F); }))
+        return {charset::Ansi, text.toLatin1()};
+    static constexpr std::array candidates{charset::ShiftJis, charset::Hangeul, charset::Gb2312,
+                                           charset::ChineseBig5, charset::Russian, charset::Greek,
+                                           charset::EastEurope, charset::Turkish, charset::Ansi};
+    // A fresh encoder each time: an encoder's error flag never clears.
     for (std::uint8_t set : candidates) {
         QStringEncoder encoder(codePageName(set), QStringConverter::Flag::Stateless);
         if (!encoder.isValid())
@@ -62,6 +75,7 @@ EncodedText encodeMetafileText(const QString& text)
         if (!encoder.hasError())
             return {set, bytes};
     }
+    // No set holds every character: Shift_JIS with '?' for the rest.
     QStringEncoder fallback(codePageName(charset::ShiftJis));
     QByteArray bytes = fallback.encode(text);
     return {charset::ShiftJis, bytes};

@@ -4,11 +4,13 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <tuple>
 
 extern "C" {
@@ -135,8 +137,12 @@ WmfWriter::~WmfWriter() = default;
 
 void WmfWriter::append(char* record)
 {
-    if (record)
-        wmf_append(reinterpret_cast<U_METARECORD*>(record), m_track->wt, 1);
+    if (!record)
+        return;
+    // libUEMF grows its buffer by a fixed chunk; growing it by its own size
+    // instead keeps a large picture from being copied hundreds of times.
+    m_track->wt->chunk = std::max<std::uint32_t>(m_track->wt->chunk, std::uint32_t(std::min<std::size_t>(m_track->wt->used, 1u << 30)));
+    wmf_append(reinterpret_cast<U_METARECORD*>(record), m_track->wt, 1);
 }
 
 void WmfWriter::setPen(const QColor& colour, int width)
@@ -308,14 +314,31 @@ QByteArray WmfWriter::finish()
     return QByteArray(wt->buf, qsizetype(wt->used));
 }
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error)
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error, FileSync sync)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    auto fail = [&](const QString& reason) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("%1: %2").arg(path, reason);
         return false;
+    };
+    if (sync == FileSync::ToDisk) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+            return fail(file.errorString());
+        return true;
     }
+    QTemporaryFile temporary(path + QStringLiteral(".XXXXXX.tmp"));
+    if (!temporary.open() || temporary.write(data) != data.size() || !temporary.flush())
+        return fail(temporary.errorString());
+    temporary.close();
+    // std::filesystem::rename replaces an existing file in one step on every
+    // platform (QFile::rename refuses to).
+    std::error_code code;
+    std::filesystem::rename(std::filesystem::path(temporary.fileName().toStdU16String()),
+                            std::filesystem::path(path.toStdU16String()), code);
+    if (code)
+        return fail(QString::fromStdString(code.message()));
+    temporary.setAutoRemove(false);
     return true;
 }
 

@@ -64,8 +64,16 @@ private:
     bool m_finished = false;
 };
 
+/// How far a finished file is pushed before it takes its name.
+enum class FileSync {
+    ToDisk,   ///< on the disk first: survives a power cut (costs milliseconds a file)
+    RenameOnly ///< readers see the old or the whole new file; for files made anew each time
+};
+
 /// Writes `data` to `path` so that the file is either the old one or the whole
-/// new one, never half written. False, with a reason in *error, on failure.
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
+/// new one, never half written: a temporary file beside it, then a rename.
+/// False, with a reason in *error, on failure; nothing is left behind then.
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
+                         FileSync sync = FileSync::ToDisk);
 
 } // namespace metafile

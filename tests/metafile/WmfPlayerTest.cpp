@@ -2,6 +2,8 @@
 #include "metafile/WmfPicture.h"
 #include "metafile/WmfRecordList.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -229,4 +231,25 @@ TEST(WmfPlayer, ARecordLongerThanTheFileEndsTheList)
     WmfBytes zero = windowed(Qt::red);
     zero.raw(QByteArray("\0\0\0\0\x1B\x04", 6));
     EXPECT_FALSE(loaded(zero.finish()).isNull());
+}
+
+TEST(WmfPlayer, InputsTheFuzzerFoundPlaySafely)
+{
+    // Every input kept from fuzzing (and the fuzzer's seeds), whole and cut
+    // at every length: each loads or is refused, and plays without harm.
+    QStringList files;
+    for (const QString& folder : {QStringLiteral(KASANEMI_WMF_CRASHES), QStringLiteral(KASANEMI_WMF_SEEDS)})
+        for (const QString& name : QDir(folder).entryList(QDir::Files))
+            files << QDir(folder).filePath(name);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& path : files) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        const QByteArray data = file.readAll();
+        for (qsizetype length = 0; length <= data.size(); length += std::max<qsizetype>(1, data.size() / 200)) {
+            WmfPicture picture;
+            if (picture.loadData(data.left(length)))
+                render(picture, QSize(40, 30));
+        }
+    }
 }

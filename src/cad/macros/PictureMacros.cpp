@@ -55,7 +55,7 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
     const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
     const QByteArray bytes = pictureOf(nullptr, -1, drawing, frame);
     QString error;
-    if (!metafile::writeFileAtomically(path, bytes, &error))
+    if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("Cannot write the picture %1").arg(error));
     return {1, bytes.size()};
 }
@@ -79,7 +79,8 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
             continue;
         const QByteArray bytes = pictureOf(&recording, int(i), drawing, frame);
         QString error;
-        if (metafile::writeFileAtomically(dir.filePath(acad::pictureFileName(layer.name)), bytes, &error)) {
+        if (metafile::writeFileAtomically(dir.filePath(acad::pictureFileName(layer.name)), bytes, &error,
+                                          metafile::FileSync::RenameOnly)) {
             ++stats.files;
             stats.bytes += bytes.size();
         } else if (failures++ == 0) {

@@ -19,7 +19,9 @@
 // Every picture of one drawing shares one frame and one natural size (see
 // render::PictureFrame). Layer pictures are made in one pass over the
 // entities. File names come from acad::pictureFileName, so no layer name
-// writes outside LAYER; each file is replaced atomically.
+// writes outside LAYER; each file is replaced atomically (temporary file and
+// rename, without waiting for the disk: the pictures are made anew at every
+// refresh and thrown away when the viewer closes).
 
 #include "cad/Drawing.h"
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the metafile fuzz target with clang's libFuzzer and runs it.
+#   fuzz/wmf_build.sh [seconds]      (default 300)
+# Crashing inputs land in fuzz/wmf_crashes/; copy each into
+# tests/metafile/crashes/ so the regression test plays it on every run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${KASANEMI_FUZZ_OUT:-/tmp/kasanemi-fuzz}
+mkdir -p "$out/corpus" fuzz/wmf_crashes
+cp -n fuzz/wmf_corpus/*.wmf tests/metafile/crashes/*.wmf "$out/corpus/" 2>/dev/null || true
+
+clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fPIC \
+  -I src $(pkg-config --cflags Qt6Gui) \
+  fuzz/wmf_fuzz.cpp src/metafile/WmfPicture.cpp src/metafile/WmfPlayer.cpp src/metafile/WmfText.cpp \
+  $(pkg-config --libs Qt6Gui) -o "$out/wmf_fuzz"
+
+# Leak checks are off: fontconfig keeps its caches to the end of the process.
+"$out/wmf_fuzz" "$out/corpus" -max_total_time="${1:-300}" -max_len=4096 -timeout=10 -detect_leaks=0 \
+  -artifact_prefix=fuzz/wmf_crashes/ -print_final_stats=1
