@@ -408,6 +408,30 @@ TEST_F(BusHostTest, SecondViewerWaitsForARunningMacroInsteadOfFailing)
     QDBusConnection::disconnectFromBus(QStringLiteral("viewer2"));
 }
 
+TEST_F(BusHostTest, SecondHostLeavesTheNameToTheFirstAndSaysWhy)
+{
+    e2e::HostProcess first({e2e::samplePath("qcad_example01.dxf")});
+    ASSERT_TRUE(first.waitReady());
+    e2e::HostProcess second({e2e::samplePath("ezdxf_viewport_frozen_layers.dxf")});
+    ASSERT_TRUE(second.process().waitForFinished(20'000));
+    EXPECT_EQ(second.process().exitCode(), 2);
+    EXPECT_EQ(dbus::makeBusApplication(*sessionBus())->activeDocument()->name(), QStringLiteral("qcad_example01.dxf"));
+}
+
+TEST_F(BusHostTest, UnreadableDrawingEndsTheHostWithAMessage)
+{
+    QTemporaryDir folder;
+    const QString broken = folder.filePath("broken.dxf");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a drawing\n");
+    file.close();
+    e2e::HostProcess host({broken});
+    ASSERT_TRUE(host.process().waitForFinished(20'000));
+    EXPECT_EQ(host.process().exitCode(), 1);
+    EXPECT_FALSE(e2e::hostOnBus());
+}
+
 TEST_F(BusHostTest, HostWindowIsFoundByItsTitleAndRaised)
 {
     e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")});
