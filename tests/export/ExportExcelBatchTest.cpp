@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
@@ -106,5 +108,65 @@ TEST_F(ExportExcelBatchTest, FailuresExitNonZeroWithOneLine)
     EXPECT_TRUE(oneLine()) << errors.toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }
+
+} // namespace
+
+namespace {
+
+/// The generated samples hold Japanese, accented and mixed layer names in
+/// Shift_JIS (R2000) and UTF-8 (R2018); every name and count must reach the
+/// workbook exactly as the independent DXF reader sees them.
+class ExportExcelSampleTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ExportExcelSampleTest, LayerNamesAndCountsReachTheWorkbookExactly)
+{
+    const QString samples = qEnvironmentVariable("KASANEMI_SAMPLES");
+    const QString dxf = QDir(samples).filePath(QStringLiteral("generated/%1.dxf").arg(QLatin1String(GetParam())));
+    QFile oracleFile(QDir(samples).filePath(QStringLiteral("generated/%1.oracle.json").arg(QLatin1String(GetParam()))));
+    ASSERT_TRUE(oracleFile.open(QIODevice::ReadOnly)) << oracleFile.fileName().toStdString();
+    const QJsonObject oracle = QJsonDocument::fromJson(oracleFile.readAll()).object();
+
+    QStringList names;
+    QList<int> counts;
+    for (const QJsonValue& layer : oracle["layers"].toArray()) {
+        const QString name = layer.toObject()["name"].toString();
+        const int count = oracle["counts"].toObject()[name].toInt();
+        if (count > 0) {
+            names << name;
+            counts << count;
+        }
+    }
+    ASSERT_FALSE(names.isEmpty());
+
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("sample.xlsx"));
+    QString output, errors;
+    QTextStream o(&output), e(&errors);
+    ASSERT_EQ(exportexcel::runExportXlsxCommand({dxf, out, QStringLiteral("--separate")}, o, e), 0)
+        << errors.toStdString();
+
+    const QJsonObject read = testsupport::readWorkbook(out);
+    const QJsonArray sheets = read["sheets"].toArray();
+    const QString listSheet = sheets[0].toString();
+    EXPECT_EQ(listSheet, QStringLiteral("%1.dxf").arg(QLatin1String(GetParam())));
+    const QJsonArray cells = read["cells"].toObject()[listSheet].toArray();
+    ASSERT_EQ(cells.size(), names.size() + 1);
+    ASSERT_EQ(sheets.size(), names.size() + 1);
+    for (int i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(cells[i + 1].toArray()[1].toString(), names[i]) << i;
+        EXPECT_EQ(cells[i + 1].toArray()[2].toInt(), counts[i]) << names[i].toStdString();
+        // Each image sheet carries its layer's name, or a safe name made from it.
+        const QString sheet = sheets[i + 1].toString();
+        if (names[i].size() <= 31 && !names[i].contains(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]"))))
+            EXPECT_EQ(sheet, names[i]);
+        const QJsonArray shapes = read["shapes"].toObject()[sheet].toArray();
+        ASSERT_EQ(shapes.size(), 2) << sheet.toStdString();
+        EXPECT_EQ(shapes[1].toObject()["text"].toString(),
+                  names[i] + QStringLiteral("\nｵﾌﾞｼﾞｪｸﾄ数：") + QString::number(counts[i]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Generated, ExportExcelSampleTest,
+                         ::testing::Values("gen_50L_5k_R2000", "gen_50L_5k_R2018"));
 
 } // namespace
