@@ -389,3 +389,25 @@ TEST(XlsxPackageRoundTrip, CellTextsWithControlCharactersSurvive)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ExportExcelTest, AFailureMidwayIsReportedAndScreenUpdatingComesBack)
+{
+    ExportRequest r = request({{QStringLiteral("A"), 1}, {QStringLiteral("B"), 1}});
+    connector = excel::XlsxConnector::toFile(output);
+    const excel::ApplicationPtr running = connector->startNew();
+    ExportExcelOptions options;
+    options.widthCm = 1e6; // wider than any sheet: the spreadsheet refuses the picture's width
+    EXPECT_EQ(exportLayers(*connector, r, options), ExportResult::Failed);
+    EXPECT_TRUE(running->screenUpdating());
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
+    EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("予期せぬエラーが CmdOK_Click で発生しました。\r")))
+        << ui.messages()[0].text.toStdString();
+    // The workbook stays as far as it got: the list sheet and the first image sheet.
+    const QJsonObject read = testsupport::readWorkbook(output);
+    EXPECT_EQ(jsonStrings(read["sheets"]), (QStringList{"plan.dxf", "1"}));
+}
+
+} // namespace
