@@ -11,24 +11,30 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(200);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_picture = QImage();
+        update();
+    });
 }
 
 void DrawingView::setDocument(std::shared_ptr<CadDocument> document)
 {
     m_document = std::move(document);
-    redraw();
+    m_picture = QImage();
+    update();
 }
 
 void DrawingView::redraw()
 {
-    m_picture = QImage();
-    update();
+    m_settle.start();
 }
 
 void DrawingView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    redraw();
+    m_picture = QImage();
 }
 
 void DrawingView::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -12,7 +13,9 @@ class CadDocument;
 /// The host window's picture of the drawing: the visible layers of model
 /// space, fitted into the widget. It is drawn once into an image and repainted
 /// from it, so the drawing is only drawn anew when redraw() says the layers
-/// changed (a regeneration) or the size changed.
+/// changed (a regeneration) or the size changed. A burst of regenerations
+/// (a refresh of the viewer makes several, between many bus calls) is drawn
+/// once, shortly after the last, so the host keeps answering meanwhile.
 class DrawingView : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +32,7 @@ protected:
 private:
     std::shared_ptr<CadDocument> m_document;
     QImage m_picture;
+    QTimer m_settle;
 };
 
 } // namespace cad
