@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
 extern "C" {
@@ -30,6 +31,8 @@ constexpr std::uint16_t taLeft = 0, taRight = 2, taCenter = 6, taTop = 0, taBott
 /// GDI draws polygons of up to this many points everywhere; longer outlines
 /// are split (polylines) or thinned (fills).
 constexpr std::size_t maximumPoints = 8000;
+/// Pens, brushes and fonts kept in the object table for reuse, of each kind.
+constexpr std::size_t maximumCachedObjects = 64;
 
 std::int16_t clamp16(int v)
 {
@@ -72,11 +75,7 @@ std::vector<U_POINT16> thinned(std::span<const QPoint> points, std::size_t limit
 struct WmfWriter::Track {
     WMFTRACK* wt = nullptr;
     WMFHANDLES* handles = nullptr;
-    std::uint32_t pen = 0, brush = 0, font = 0;
-    bool hasPen = false, hasBrush = false, hasFont = false;
-    std::tuple<int, QRgb, int> penKey{-1, 0, 0};   // style, colour, width
-    std::tuple<int, QRgb> brushKey{-1, 0};         // style, colour
-    std::tuple<int, int, int> fontKey{0, 0, -1};   // height, tenths of a degree, charset
+    ObjectCache pens, brushes, fonts;
     QRgb textColour = 0;
     bool textColourSet = false;
     int textAlign = -1;
@@ -99,8 +98,10 @@ WmfWriter::WmfWriter(QSize logicalSize, int unitsPerInch)
     // The record buffer lives in memory; the caller decides where the bytes
     // go (see writeFileAtomically).
     auto* wt = static_cast<WMFTRACK*>(std::calloc(1, sizeof(WMFTRACK)));
-    wt->allocated = 64 * 1024;
-    wt->chunk = 256 * 1024;
+    // Small to start with: the layer pictures of a drawing are all open at
+    // once, and most are small; the buffer doubles as it fills.
+    wt->allocated = 4 * 1024;
+    wt->chunk = 4 * 1024;
     wt->buf = static_cast<char*>(std::malloc(wt->allocated));
     m_track->wt = wt;
     wmf_htable_create(8, 8, &m_track->handles);
@@ -145,65 +146,62 @@ void WmfWriter::append(char* record)
     wmf_append(reinterpret_cast<U_METARECORD*>(record), m_track->wt, 1);
 }
 
+void WmfWriter::select(ObjectCache& cache, const ObjectKey& key, const std::function<char*(std::uint32_t*)>& create)
+{
+    if (cache.hasSelected && cache.selected == key)
+        return;
+    auto it = cache.handles.find(key);
+    if (it == cache.handles.end()) {
+        // Objects stay in the table to be selected again (a picture switches
+        // between a few colours all the time); past a limit the table is
+        // cleared, keeping only the object in use.
+        if (cache.handles.size() >= maximumCachedObjects) {
+            for (auto kept = cache.handles.begin(); kept != cache.handles.end();) {
+                if (cache.hasSelected && kept->first == cache.selected) {
+                    ++kept;
+                    continue;
+                }
+                std::uint32_t handle = kept->second;
+                append(wdeleteobject_set(&handle, m_track->handles));
+                kept = cache.handles.erase(kept);
+            }
+        }
+        std::uint32_t created = 0;
+        append(create(&created));
+        it = cache.handles.emplace(key, created).first;
+    }
+    append(wselectobject_set(it->second, m_track->handles));
+    cache.selected = key;
+    cache.hasSelected = true;
+}
+
 void WmfWriter::setPen(const QColor& colour, int width)
 {
-    const std::tuple<int, QRgb, int> key{penSolid, colour.rgb(), std::max(0, width)};
-    if (m_track->hasPen && key == m_track->penKey)
-        return;
-    m_track->penKey = key;
-    std::uint32_t created = 0;
-    append(wcreatepenindirect_set(&created, m_track->handles,
-                                  U_PEN_set(penSolid, std::uint16_t(std::clamp(width, 0, 32767)), colorRef(colour))));
-    append(wselectobject_set(created, m_track->handles));
-    if (m_track->hasPen)
-        append(wdeleteobject_set(&m_track->pen, m_track->handles));
-    m_track->pen = created;
-    m_track->hasPen = true;
+    const std::uint16_t w = std::uint16_t(std::clamp(width, 0, 32767));
+    select(m_track->pens, {penSolid, colour.rgb(), w}, [&](std::uint32_t* handle) {
+        return wcreatepenindirect_set(handle, m_track->handles, U_PEN_set(penSolid, w, colorRef(colour)));
+    });
 }
 
 void WmfWriter::setNoPen()
 {
-    const std::tuple<int, QRgb, int> key{penNull, 0, 0};
-    if (m_track->hasPen && key == m_track->penKey)
-        return;
-    m_track->penKey = key;
-    std::uint32_t created = 0;
-    append(wcreatepenindirect_set(&created, m_track->handles, U_PEN_set(penNull, 0, colorRef(Qt::black))));
-    append(wselectobject_set(created, m_track->handles));
-    if (m_track->hasPen)
-        append(wdeleteobject_set(&m_track->pen, m_track->handles));
-    m_track->pen = created;
-    m_track->hasPen = true;
+    select(m_track->pens, {penNull, 0, 0}, [&](std::uint32_t* handle) {
+        return wcreatepenindirect_set(handle, m_track->handles, U_PEN_set(penNull, 0, colorRef(Qt::black)));
+    });
 }
 
 void WmfWriter::setBrush(const QColor& colour)
 {
-    const std::tuple<int, QRgb> key{brushSolid, colour.rgb()};
-    if (m_track->hasBrush && key == m_track->brushKey)
-        return;
-    m_track->brushKey = key;
-    std::uint32_t created = 0;
-    append(wcreatebrushindirect_set(&created, m_track->handles, U_WLOGBRUSH_set(brushSolid, colorRef(colour), 0)));
-    append(wselectobject_set(created, m_track->handles));
-    if (m_track->hasBrush)
-        append(wdeleteobject_set(&m_track->brush, m_track->handles));
-    m_track->brush = created;
-    m_track->hasBrush = true;
+    select(m_track->brushes, {brushSolid, colour.rgb(), 0}, [&](std::uint32_t* handle) {
+        return wcreatebrushindirect_set(handle, m_track->handles, U_WLOGBRUSH_set(brushSolid, colorRef(colour), 0));
+    });
 }
 
 void WmfWriter::setNoBrush()
 {
-    const std::tuple<int, QRgb> key{brushNull, 0};
-    if (m_track->hasBrush && key == m_track->brushKey)
-        return;
-    m_track->brushKey = key;
-    std::uint32_t created = 0;
-    append(wcreatebrushindirect_set(&created, m_track->handles, U_WLOGBRUSH_set(brushNull, colorRef(Qt::black), 0)));
-    append(wselectobject_set(created, m_track->handles));
-    if (m_track->hasBrush)
-        append(wdeleteobject_set(&m_track->brush, m_track->handles));
-    m_track->brush = created;
-    m_track->hasBrush = true;
+    select(m_track->brushes, {brushNull, 0, 0}, [&](std::uint32_t* handle) {
+        return wcreatebrushindirect_set(handle, m_track->handles, U_WLOGBRUSH_set(brushNull, colorRef(Qt::black), 0));
+    });
 }
 
 void WmfWriter::polyline(std::span<const QPoint> points)
@@ -261,22 +259,15 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
     encoded.bytes.replace('\0', '?');
 
     const int tenths = int(std::lround(std::remainder(style.angleDegrees, 360.0) * 10.0));
-    const std::tuple<int, int, int> fontKey{std::min(style.height, 32767), tenths, encoded.charset};
-    if (!m_track->hasFont || fontKey != m_track->fontKey) {
-        m_track->fontKey = fontKey;
-        QByteArray face = encoded.charset == charset::Ansi ? QByteArrayLiteral("Arial")
-                                                           : QByteArrayLiteral("MS Gothic");
-        U_FONT* font = U_FONT_set(std::int16_t(-std::get<0>(fontKey)), 0, std::int16_t(tenths), std::int16_t(tenths),
-                                  400, 0, 0, 0, encoded.charset, 0, 0, 0, 0, face.data());
-        std::uint32_t created = 0;
-        append(wcreatefontindirect_set(&created, m_track->handles, font));
+    const int height = std::min(style.height, 32767);
+    select(m_track->fonts, {height, std::uint32_t(tenths), encoded.charset}, [&](std::uint32_t* handle) {
+        QByteArray face = encoded.charset == charset::Ansi ? QByteArrayLiteral("Arial") : QByteArrayLiteral("MS Gothic");
+        U_FONT* font = U_FONT_set(std::int16_t(-height), 0, std::int16_t(tenths), std::int16_t(tenths), 400, 0, 0, 0,
+                                  encoded.charset, 0, 0, 0, 0, face.data());
+        char* record = wcreatefontindirect_set(handle, m_track->handles, font);
         std::free(font);
-        append(wselectobject_set(created, m_track->handles));
-        if (m_track->hasFont)
-            append(wdeleteobject_set(&m_track->font, m_track->handles));
-        m_track->font = created;
-        m_track->hasFont = true;
-    }
+        return record;
+    });
     if (!m_track->textColourSet || m_track->textColour != style.colour.rgb()) {
         append(U_WMRSETTEXTCOLOR_set(colorRef(style.colour)));
         m_track->textColour = style.colour.rgb();

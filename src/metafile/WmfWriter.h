@@ -7,8 +7,12 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <span>
+#include <tuple>
 #include <vector>
 
 namespace metafile {
@@ -58,7 +62,15 @@ public:
 
 private:
     struct Track;
+    /// (style or height, colour or angle, width or character set)
+    using ObjectKey = std::tuple<int, std::uint32_t, int>;
+    struct ObjectCache {
+        std::map<ObjectKey, std::uint32_t> handles;
+        ObjectKey selected{};
+        bool hasSelected = false;
+    };
     void append(char* record);
+    void select(ObjectCache& cache, const ObjectKey& key, const std::function<char*(std::uint32_t*)>& create);
     std::unique_ptr<Track> m_track;
     QSize m_size;
     bool m_finished = false;

@@ -6,7 +6,6 @@
 #include "cad/local/LocalApplication.h"
 #include "cad/render/DrawingFrontend.h"
 #include "cad/render/PictureFrame.h"
-#include "cad/render/RecordingBackend.h"
 #include "cad/render/WmfBackend.h"
 #include "metafile/WmfWriter.h"
 
@@ -24,17 +23,67 @@ void ensureFolder(const QString& folder)
                               QStringLiteral("Cannot create the picture folder %1").arg(QDir::toNativeSeparators(folder)));
 }
 
-QByteArray pictureOf(const render::RecordingBackend* recording, int layer, const Drawing& drawing,
-                     const render::PictureFrame& frame)
-{
-    metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
-    render::WmfBackend backend(writer, frame);
-    if (recording)
-        recording->replay(layer, backend);
-    else
-        render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(backend);
-    return writer.finish();
-}
+/// Hands each primitive to the metafile of the layer it counts for, so that
+/// one pass over the entities fills every layer's picture at once.
+class LayerSplitBackend : public render::RenderBackend {
+public:
+    LayerSplitBackend(const render::PictureFrame& frame, std::size_t layerCount) : m_frame(frame), m_layers(layerCount) {}
+
+    void drawPolyline(const std::vector<QPointF>& points, bool closed, const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->drawPolyline(points, closed, style);
+    }
+    void fillPolygons(const std::vector<std::vector<QPointF>>& loops, const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->fillPolygons(loops, style);
+    }
+    void drawCircle(QPointF centre, double radius, const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->drawCircle(centre, radius, style);
+    }
+    void drawText(const render::TextRun& text, const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->drawText(text, style);
+    }
+    void drawPoint(QPointF position, const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->drawPoint(position, style);
+    }
+
+    /// The finished picture of a layer (an empty one when nothing was drawn on it).
+    QByteArray finish(int layer)
+    {
+        backend(layer);
+        QByteArray bytes = m_layers[std::size_t(layer)].writer->finish();
+        m_layers[std::size_t(layer)] = {}; // its memory goes back before the next is written
+        return bytes;
+    }
+
+private:
+    struct Layer {
+        std::unique_ptr<metafile::WmfWriter> writer;
+        std::unique_ptr<render::WmfBackend> backend;
+    };
+    render::WmfBackend* backend(int layer)
+    {
+        if (layer < 0 || std::size_t(layer) >= m_layers.size())
+            return nullptr; // a layer the table lacks has no picture of its own
+        Layer& slot = m_layers[std::size_t(layer)];
+        if (!slot.writer) {
+            slot.writer = std::make_unique<metafile::WmfWriter>(m_frame.logical, m_frame.unitsPerInch);
+            slot.backend = std::make_unique<render::WmfBackend>(*slot.writer, m_frame);
+        }
+        return slot.backend.get();
+    }
+
+    const render::PictureFrame& m_frame;
+    std::vector<Layer> m_layers;
+};
 
 void makeDrawingPicture(LocalApplication& application, const QString& projectFolder, const QString& fileName)
 {
@@ -53,7 +102,10 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
 {
     ensureFolder(QFileInfo(path).absolutePath());
     const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
-    const QByteArray bytes = pictureOf(nullptr, -1, drawing, frame);
+    metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
+    render::WmfBackend backend(writer, frame);
+    render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(backend);
+    const QByteArray bytes = writer.finish();
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("Cannot write the picture %1").arg(error));
@@ -64,10 +116,10 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
 {
     ensureFolder(folder);
     const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
-    // One pass over the entities, each primitive filed under its layer; then
-    // one file per layer from its own group.
-    render::RecordingBackend recording;
-    render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(recording);
+    // One pass over the entities, each primitive going straight into the
+    // picture of its layer; then one file a layer.
+    LayerSplitBackend pictures(frame, drawing.layers.size());
+    render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(pictures);
 
     PictureStats stats;
     QString firstError;
@@ -77,7 +129,7 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
         const LayerRecord& layer = drawing.layers[i];
         if (choice == LayerChoice::VisibleLayers && (!layer.on || layer.frozen))
             continue;
-        const QByteArray bytes = pictureOf(&recording, int(i), drawing, frame);
+        const QByteArray bytes = pictures.finish(int(i));
         QString error;
         if (metafile::writeFileAtomically(dir.filePath(acad::pictureFileName(layer.name)), bytes, &error,
                                           metafile::FileSync::RenameOnly)) {
