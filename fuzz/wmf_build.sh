@@ -15,5 +15,6 @@ clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   $(pkg-config --libs Qt6Gui) -o "$out/wmf_fuzz"
 
 # Leak checks are off: fontconfig keeps its caches to the end of the process.
+export ASAN_OPTIONS=detect_leaks=0
 "$out/wmf_fuzz" "$out/corpus" -max_total_time="${1:-300}" -max_len=4096 -timeout=10 -detect_leaks=0 \
   -artifact_prefix=fuzz/wmf_crashes/ -print_final_stats=1
