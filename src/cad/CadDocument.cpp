@@ -7,7 +7,6 @@
 #include "dxf/DxfTokenizer.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -331,8 +330,7 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         bool changed = !info.exists() || info.size() != m_source.fileSize;
         if (!changed && info.lastModified() != m_source.modified) {
             QFile current(path);
-            changed = !current.open(QIODevice::ReadOnly)
-                || QCryptographicHash::hash(current.readAll(), QCryptographicHash::Sha1) != m_source.sha1;
+            changed = !current.open(QIODevice::ReadOnly) || current.readAll() != m_source.bytes;
         }
         if (changed)
             fail(error::kHostFailure,
@@ -354,7 +352,6 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
     const QFileInfo info(path);
     m_source.fileSize = info.size();
     m_source.modified = info.lastModified();
-    m_source.sha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
     m_savedLayers = m_drawing.layers;
     m_savedClayer = m_drawing.clayer;
     m_modified = false;

@@ -42,10 +42,10 @@ struct DxfSource {
     /// Where a missing $CLAYER can be inserted: the start of the HEADER's
     /// ENDSEC group; -1 when there is no HEADER section.
     qsizetype headerEnd = -1;
-    /// Stamp of the file when loaded, to notice changes made by others.
+    /// Stamp of the file when loaded, to notice changes made by others (the
+    /// contents themselves are `bytes`). fileSize -1: never saved to a file.
     qint64 fileSize = -1;
     QDateTime modified;
-    QByteArray sha1;
 };
 
 } // namespace cad

@@ -4,7 +4,6 @@
 #include "DxfText.h"
 #include "DxfTokenizer.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -427,12 +426,10 @@ LoadedDrawing loadDxfFile(const QString& path)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw DxfFormatError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()).toStdString());
-    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
     LoadedDrawing loaded = loadDxf(std::move(bytes));
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();
-    loaded.source.sha1 = hash;
     return loaded;
 }
 
