@@ -20,8 +20,16 @@ const QString kCountSetName = QStringLiteral("cSet");
 constexpr qint32 kSelectAll = 5;
 constexpr qint16 kLayerNameGroupCode = 8;
 
+// A failure of the way to the host rather than of the host's answer.
+bool hostLost(const AcadError& failure)
+{
+    return failure.number() == error::kHostUnreachable || failure.number() == error::kHostTimeout;
+}
+
 // Removes every named selection set of the document, its own or another
-// program's. A failure ends nothing: a set that cannot be deleted stays.
+// program's. The host's refusal ends nothing: a set that cannot be deleted
+// stays. A host that is gone or does not answer ends the count at once,
+// rather than after one failed call (or one time limit) per set.
 void deleteAllSelectionSets(Document& document)
 {
     qint32 count = 0;
@@ -29,13 +37,17 @@ void deleteAllSelectionSets(Document& document)
     try {
         sets = document.selectionSets();
         count = sets->count();
-    } catch (const AcadError&) {
+    } catch (const AcadError& failure) {
+        if (hostLost(failure))
+            throw;
         return;
     }
     for (qint32 i = 0; i < count; ++i) {
         try {
             sets->item(0)->erase();
-        } catch (const AcadError&) {
+        } catch (const AcadError& failure) {
+            if (hostLost(failure))
+                throw;
         }
     }
 }

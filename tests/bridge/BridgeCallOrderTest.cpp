@@ -261,6 +261,20 @@ TEST_F(ReadTest, CountIgnoresSetsThatCannotBeDeletedButNotLaterFailures)
     EXPECT_THROW(AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), AcadError);
 }
 
+TEST_F(ReadTest, CountStopsAtOnceWhenTheHostIsGone)
+{
+    host->sets = {"a", "b", "c"};
+    host->failing.insert("SelectionSet.Delete");
+    host->failingNumber = error::kHostUnreachable;
+    try {
+        AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
+        ADD_FAILURE() << "the count went on without a host";
+    } catch (const AcadError& failure) {
+        EXPECT_EQ(failure.number(), error::kHostUnreachable);
+    }
+    EXPECT_EQ(host->calls.filter("Delete").size(), 1);
+}
+
 // A document offering batch reads: the bridge must use them instead of the
 // single members, and give the same result.
 class BatchDocument : public Document, public BatchReads {

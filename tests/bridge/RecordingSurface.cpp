@@ -7,7 +7,7 @@ void Host::record(const QString& call)
     calls.append(call);
     const QString member = call.left(call.indexOf(QLatin1Char('(')));
     if (failing.count(member))
-        throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("scripted failure of ") + member);
+        throw acad::AcadError(failingNumber, QStringLiteral("scripted failure of ") + member);
 }
 
 namespace {

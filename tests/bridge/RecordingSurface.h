@@ -22,6 +22,8 @@ struct Host {
     std::map<QString, int> objects;
     /// "Object.Member" keys that throw an AcadError when called.
     std::set<QString> failing;
+    /// The number those failures carry.
+    qint32 failingNumber = acad::error::kHostFailure;
     bool visible = false;
 
     void record(const QString& call);
