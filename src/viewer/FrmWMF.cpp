@@ -2,6 +2,7 @@
 
 #include "FrmWMFCommands.h"
 
+#include "acad/dbus/BusExternalWindows.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "app/FolderRemoval.h"
 #include "app/IniSettings.h"
@@ -58,8 +59,11 @@ void frmWMF::setHostConnector(std::shared_ptr<acad::HostConnector> connector)
 acad::AcadBridge& frmWMF::bridge()
 {
     if (!m_bridge) {
-        if (!m_connector)
+        if (!m_connector) {
+            // The real program: the host on the session bus, its window raised through it.
             m_connector = std::make_shared<acad::dbus::BusHostConnector>(app::executableFolder());
+            app::setExternalWindows(std::make_shared<acad::dbus::BusExternalWindows>());
+        }
         m_bridge = std::make_unique<acad::AcadBridge>(m_connector);
     }
     return *m_bridge;

@@ -55,8 +55,7 @@ void ViewerTest::SetUp()
     scopedUi = std::make_unique<app::ScopedUi>(ui);
     window = std::make_unique<frmWMF>();
     window->setHostConnector(connector);
-    window->resize(1000, 700);
-    window->show();
+    window->Form_Load(QString());  // shows the window and fills the zoom steps
 }
 
 void ViewerTest::TearDown()
