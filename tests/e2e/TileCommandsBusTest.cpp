@@ -6,6 +6,7 @@
 
 #include "acad/AcadError.h"
 #include "acad/dbus/BusHostConnector.h"
+#include "acad/dbus/BusNames.h"
 #include "acad/dbus/BusSurface.h"
 #include "app/RecordingUserInterface.h"
 #include "tile/StatePictures.h"
