@@ -1,0 +1,157 @@
+// The bulk on/off commands of the viewer over the session bus, against the
+// same commands in process: every layer off, then on, each followed by the
+// re-read of every tile, after a real refresh of the same drawing.
+//
+//   bench_bulk_commands DRAWING.dxf
+//
+// Needs a session bus; starts kasanemi-cad from its own folder and kills it
+// at the end. run.sh makes a drawing with 1,000 layers and a bus when missing.
+
+#include "acad/AcadBridge.h"
+#include "acad/dbus/BusHostConnector.h"
+#include "acad/dbus/BusNames.h"
+#include "app/RecordingUserInterface.h"
+#include "cad/CadDocument.h"
+#include "cad/MacroRegistry.h"
+#include "cad/local/LocalApplication.h"
+#include "cad/macros/PictureMacros.h"
+#include "viewer/BulkCommands.h"
+#include "viewer/FrmWMF.h"
+#include "viewer/FrmWMFCommands.h"
+
+#include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+class FixedConnector : public acad::HostConnector {
+public:
+    explicit FixedConnector(acad::ApplicationPtr application) : m_application(std::move(application)) {}
+    acad::ApplicationPtr attachRunning() override { return m_application; }
+    acad::ApplicationPtr startNew() override { return m_application; }
+
+private:
+    acad::ApplicationPtr m_application;
+};
+
+struct Figures {
+    int tiles = 0;
+    double refresh = 0;
+    double allOff = 0;  // switching every layer off, regeneration included
+    double reread = 0;  // the re-read of every tile that follows
+    double allOn = 0;
+    double rereadOn = 0;
+};
+
+double seconds(QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+/// One run: a refresh, then hide all and show all, the two halves of each
+/// command timed apart.
+Figures run(std::shared_ptr<acad::HostConnector> connector)
+{
+    Figures figures;
+    frmWMF window;
+    window.setHostConnector(std::move(connector));
+    window.resize(1200, 900);
+    window.show();
+    QElapsedTimer timer;
+    timer.start();
+    window.CmdRefresh_Click();
+    figures.refresh = seconds(timer);
+    figures.tiles = window.tileCount();
+
+    const acad::DocumentPtr document = window.oAcadDoc();
+    for (bool on : {false, true}) {
+        timer.restart();
+        viewer::setAllLayersOn(document, on);
+        (on ? figures.allOn : figures.allOff) = seconds(timer);
+        timer.restart();
+        window.pu_subCtrlViewUpdate();
+        (on ? figures.rereadOn : figures.reread) = seconds(timer);
+    }
+    return figures;
+}
+
+bool waitForHost(bool present, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        const auto bus = acad::dbus::sessionBus();
+        if (bus && bus->interface()->isServiceRegistered(acad::dbus::kServiceName).value() == present)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: bench_bulk_commands DRAWING.dxf\n");
+        return 2;
+    }
+    const QString drawing = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir home;
+    qputenv("KASANEMI_HOME", home.path().toUtf8());
+    const QString bin = QCoreApplication::applicationDirPath();
+    QFile::copy(bin + QStringLiteral("/QEMTIN.dvb"), home.filePath(QStringLiteral("QEMTIN.dvb")));
+    const QString copy = home.filePath(QStringLiteral("drawing.dxf"));
+    if (!QFile::copy(drawing, copy)) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 1;
+    }
+    app::RecordingUserInterface ui;
+    app::ScopedUi scoped(ui);
+    cad::macros::registerPictureMacros(cad::MacroRegistry::global());
+
+    // Peer: the same commands on the in-process host.
+    const Figures local =
+        run(std::make_shared<FixedConnector>(std::make_shared<cad::LocalApplication>(cad::CadDocument::open(copy))));
+
+    QProcess host;
+    host.setProgram(bin + QStringLiteral("/kasanemi-cad"));
+    host.setArguments({copy});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    host.setProcessEnvironment(environment);
+    host.start();
+    if (!waitForHost(true, 30'000)) {
+        std::fprintf(stderr, "kasanemi-cad did not appear on the session bus\n");
+        return 1;
+    }
+    const Figures bus = run(std::make_shared<acad::dbus::BusHostConnector>(bin));
+    host.kill();
+    host.waitForFinished();
+
+    for (const auto& message : ui.messages())
+        std::fprintf(stderr, "message: %s\n", qPrintable(message.text));
+    std::printf("tiles: %d (bus) / %d (in process)\n", bus.tiles, local.tiles);
+    std::printf("%-28s %10s %12s %8s\n", "step", "bus [s]", "process [s]", "ratio");
+    const auto row = [](const char* name, double b, double l) {
+        std::printf("%-28s %10.3f %12.3f %8.1f\n", name, b, l, l > 0 ? b / l : 0.0);
+    };
+    row("refresh (for reference)", bus.refresh, local.refresh);
+    row("all layers off", bus.allOff, local.allOff);
+    row("  re-read every tile", bus.reread, local.reread);
+    row("all layers on", bus.allOn, local.allOn);
+    row("  re-read every tile", bus.rereadOn, local.rereadOn);
+    row("off + re-read (target < 1)", bus.allOff + bus.reread, local.allOff + local.reread);
+    row("on + re-read (target < 1)", bus.allOn + bus.rereadOn, local.allOn + local.rereadOn);
+    return 0;
+}
