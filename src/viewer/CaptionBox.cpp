@@ -1,5 +1,7 @@
 #include "CaptionBox.h"
 
+#include "app/Twips.h"
+
 namespace viewer {
 
 CaptionBox::CaptionBox(QWidget* parent) : QPlainTextEdit(parent)
@@ -8,7 +10,11 @@ CaptionBox::CaptionBox(QWidget* parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::NoWrap);
-    document()->setDocumentMargin(1);
+    document()->setDocumentMargin(0);
+    // Two lines must fit the strip (435 twips): the toolkit's small UI size.
+    QFont small = font();
+    small.setPixelSize(app::twipsToPixels(150));
+    setFont(small);
 }
 
 void CaptionBox::setText(const QString& text)
