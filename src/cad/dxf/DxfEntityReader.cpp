@@ -219,14 +219,11 @@ DxfEntityReader::DxfEntityReader(Drawing& drawing, DxfText& text)
 NameId DxfEntityReader::nameId(std::string_view raw)
 {
     raw = trimmedName(raw);
-    // Heterogeneous lookup is C++20 only with a transparent hash; a short
-    // std::string key copy is cheap next to decoding.
-    std::string key(raw);
-    auto it = m_nameCache.find(key);
+    auto it = m_nameCache.find(raw);
     if (it != m_nameCache.end())
         return it->second;
     const NameId id = m_drawing.names.intern(m_text.decode(raw));
-    m_nameCache.emplace(std::move(key), id);
+    m_nameCache.emplace(std::string(raw), id);
     return id;
 }
 

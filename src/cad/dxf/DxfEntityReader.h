@@ -34,7 +34,12 @@ private:
 
     Drawing& m_drawing;
     DxfText& m_text;
-    std::unordered_map<std::string, NameId> m_nameCache;
+    // Looked up by string_view without building a key string per entity.
+    struct TransparentHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    std::unordered_map<std::string, NameId, TransparentHash, std::equal_to<>> m_nameCache;
     NameId m_layerZero;
 };
 
