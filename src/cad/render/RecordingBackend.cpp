@@ -52,29 +52,4 @@ std::vector<RecordingBackend::Primitive> RecordingBackend::all() const
     return out;
 }
 
-void RecordingBackend::replay(const Primitive& p, RenderBackend& backend)
-{
-    std::visit(
-        [&](const auto& s) {
-            using S = std::decay_t<decltype(s)>;
-            if constexpr (std::is_same_v<S, Polyline>)
-                backend.drawPolyline(s.points, s.closed, p.style);
-            else if constexpr (std::is_same_v<S, Fill>)
-                backend.fillPolygons(s.loops, p.style);
-            else if constexpr (std::is_same_v<S, Circle>)
-                backend.drawCircle(s.centre, s.radius, p.style);
-            else if constexpr (std::is_same_v<S, TextRun>)
-                backend.drawText(s, p.style);
-            else
-                backend.drawPoint(s.position, p.style);
-        },
-        p.shape);
-}
-
-void RecordingBackend::replay(int layer, RenderBackend& backend) const
-{
-    for (const Primitive& p : this->layer(layer))
-        replay(p, backend);
-}
-
 } // namespace cad::render

@@ -8,9 +8,8 @@
 namespace cad::render {
 
 /// Keeps every call it receives, in order, grouped by the layer each
-/// primitive counts for, and plays them again into another backend. The
-/// picture macros record a drawing once and write each layer's picture from
-/// its group; tests inspect what the frontend asked for.
+/// primitive counts for, so that tests can inspect what the frontend asked
+/// for.
 class RecordingBackend : public RenderBackend {
 public:
     struct Polyline { std::vector<QPointF> points; bool closed = false; };
@@ -34,10 +33,6 @@ public:
     /// Every primitive of every layer, layer by layer.
     std::vector<Primitive> all() const;
     std::size_t size() const { return m_count; }
-
-    /// Plays one layer's primitives into `backend`.
-    void replay(int layer, RenderBackend& backend) const;
-    static void replay(const Primitive& primitive, RenderBackend& backend);
 
 private:
     void add(Shape shape, const Style& style);
