@@ -124,6 +124,16 @@ TEST(EntityModel, MirroredObjectCoordinatesFlipX)
     EXPECT_DOUBLE_EQ(a.startAngle, 90);
     EXPECT_DOUBLE_EQ(a.endAngle, 180);
     expectBox(modelExtents(d.drawing), -6, 0, -5, 1);
+
+    // A 2D polyline's vertices follow it into the mirrored system; a 3D one
+    // is in world coordinates.
+    const auto p = drawing({"0", "POLYLINE", "66", "1", "70", "0", "230", "-1",
+                            "0", "VERTEX", "10", "2", "20", "1", "42", "0.5", "0", "SEQEND",
+                            "0", "POLYLINE", "66", "1", "70", "8", "230", "-1",
+                            "0", "VERTEX", "10", "2", "20", "1", "0", "SEQEND"});
+    EXPECT_EQ(geometry<PolylineGeom>(p, 0).vertices.at(0).pos, QPointF(-2, 1));
+    EXPECT_DOUBLE_EQ(geometry<PolylineGeom>(p, 0).vertices.at(0).bulge, -0.5);
+    EXPECT_EQ(geometry<PolylineGeom>(p, 1).vertices.at(0).pos, QPointF(2, 1));
 }
 
 TEST(EntityModel, HatchBoundariesFromPolylineAndEdgeLoops)

@@ -328,6 +328,10 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         }
         if (w0 == w1) p.constantWidth = w0;
         e.geometry = std::move(p);
+        // 3D polylines and meshes (flags 8, 16, 64) are in world coordinates.
+        for (size_t i = 1; i < end; ++i)
+            if (gs[i].code == 70 && (gs[i].toInt() & (8 | 16 | 64))) mirrored = false;
+        m_polylineMirrored = mirrored;
         break;
     }
     case EntityType::Circle:
@@ -580,6 +584,10 @@ void DxfEntityReader::appendVertex(Entity& polyline, const std::vector<Group>& g
         return;
     if (!widthSet) {
         v.startWidth = v.endWidth = p->constantWidth;
+    }
+    if (m_polylineMirrored) {
+        v.pos.setX(-v.pos.x());
+        v.bulge = -v.bulge;
     }
     p->vertices.push_back(v);
 }

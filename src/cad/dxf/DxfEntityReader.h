@@ -20,8 +20,8 @@ public:
 
     /// Builds the entity whose groups (the first is its "0" group) are given.
     Entity read(const std::vector<Group>& groups);
-    /// Adds a VERTEX's point to a POLYLINE entity.
-    static void appendVertex(Entity& polyline, const std::vector<Group>& vertexGroups);
+    /// Adds a VERTEX's point to the POLYLINE entity read last.
+    void appendVertex(Entity& polyline, const std::vector<Group>& vertexGroups);
     /// Adds an ATTRIB (as a Text entity) to an INSERT entity.
     void appendAttribute(Entity& insert, const std::vector<Group>& attribGroups);
 
@@ -41,6 +41,9 @@ private:
     };
     std::unordered_map<std::string, NameId, TransparentHash, std::equal_to<>> m_nameCache;
     NameId m_layerZero;
+    /// The POLYLINE read last lies in a mirrored object coordinate system;
+    /// its vertices, which follow it, are mirrored too.
+    bool m_polylineMirrored = false;
 };
 
 } // namespace cad::dxf

@@ -345,7 +345,7 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
         }
         if (k == "VERTEX") {
             if (open && target[*open].type == EntityType::Polyline)
-                DxfEntityReader::appendVertex(target[*open], m_groups);
+                m_reader->appendVertex(target[*open], m_groups);
             continue;
         }
         if (k == "ATTRIB") {
