@@ -1,3 +1,4 @@
+#include "app/DriveKind.h"
 #include "app/FolderRemoval.h"
 #include "app/TextEncoding.h"
 
@@ -62,4 +63,12 @@ TEST(TextEncoding, Utf8WhenValidElseCodePage932)
     EXPECT_EQ(detectEncoding("plain"), TextFileEncoding::Utf8);
     EXPECT_EQ(encodeText(QStringLiteral("図面①"), TextFileEncoding::Cp932), QByteArray("\x90\x7d\x96\xca\x87\x40"));
     EXPECT_FALSE(encodeText(QStringLiteral("😀"), TextFileEncoding::Cp932));
+}
+
+TEST(DriveKind, LocalFoldersAreFixedAndMissingPathsUseTheirNearestParent)
+{
+    QTemporaryDir root;
+    EXPECT_TRUE(isOnFixedDrive(root.path()));
+    EXPECT_TRUE(isOnFixedDrive(root.path() + "/not/yet/made.ini"));  // judged by the temporary folder
+    EXPECT_TRUE(isOnFixedDrive(QStringLiteral("/")));
 }

@@ -89,11 +89,11 @@ TEST_F(Startup, FirstStartUsesDefaultsAndCloseSavesThePosition)
 
 TEST_F(Startup, SavedPositionIsAppliedAsReadEvenOffScreen)
 {
-    writeAll(ini(), "[wmfposi]\nLEFT=-48000\ntop=-48000\nwidth=2880.9\nheight=garbage\n");
+    writeAll(ini(), "[wmfposi]\nLEFT=-48000\ntop=-48000\nwidth=4320.9\nheight=garbage\n");
     frmWMF window;
     window.Form_Load(QString());
     EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(twipsToPixels(-48000), twipsToPixels(-48000)));
-    EXPECT_EQ(window.frameGeometry().width(), twipsToPixels(2880));
+    EXPECT_EQ(window.frameGeometry().width(), twipsToPixels(4320));  // the fraction is dropped
     window.close();
     // The file keeps its own spelling and layout; only values change.
     EXPECT_TRUE(readAll(ini()).startsWith("[wmfposi]\nLEFT=-48000\ntop=-48000\nwidth="));
@@ -129,6 +129,8 @@ TEST_F(Startup, CommandLineIsKeptOnlyWhenItNamesAFile)
     writeAll(list, "壁\r\n");
     {
         frmWMF window;
+        // Only whether start-up asks for the refresh is tested here, not the refresh.
+        QObject::disconnect(&window, &frmWMF::refreshRequested, &window, nullptr);
         QSignalSpy refresh(&window, &frmWMF::refreshRequested);
         window.Form_Load(list);
         EXPECT_EQ(window.sCommandCSV(), list);
@@ -137,6 +139,7 @@ TEST_F(Startup, CommandLineIsKeptOnlyWhenItNamesAFile)
     }
     for (const QString& commandLine : {QString(), '"' + list + '"', home(), home() + "/missing.csv"}) {
         frmWMF window;
+        QObject::disconnect(&window, &frmWMF::refreshRequested, &window, nullptr);
         QSignalSpy refresh(&window, &frmWMF::refreshRequested);
         window.Form_Load(commandLine);
         EXPECT_TRUE(window.sCommandCSV().isEmpty()) << commandLine.toStdString();
