@@ -35,7 +35,6 @@ namespace {
 
 constexpr qint32 kAllViewports = 1;
 // The toolkit's numbers for the refresh's own failures.
-constexpr qint32 kErrSubscriptOutOfRange = 9;
 constexpr qint32 kErrPathNotFound = 76;
 
 const QString kMacroAll = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_All");
