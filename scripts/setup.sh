@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libdxflib-dev libuemf-dev libzip-dev
+  libuemf-dev libzip-dev
   googletest libgtest-dev libgmock-dev
   dbus dbus-bin xvfb xauth fontconfig fonts-noto-cjk
   python3-ezdxf python3-openpyxl libwmf-bin imagemagick x11-apps

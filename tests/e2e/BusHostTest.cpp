@@ -381,7 +381,7 @@ TEST_F(BusHostTest, TwoViewersShareOneHostAndLayersFollowTheirNames)
 
 TEST_F(BusHostTest, SecondViewerWaitsForARunningMacroInsteadOfFailing)
 {
-    e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")}, {"KASANEMI_CAD_TEST_DELAY=RunMacro:1500"});
+    e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")}, {"KASANEMI_CAD_TEST_DELAY=RunMacro:3000"});
     ASSERT_TRUE(host.waitReady());
     // The first viewer runs a macro from its own thread and connection.
     QDBusConnection first = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("viewer1"));
@@ -392,7 +392,7 @@ TEST_F(BusHostTest, SecondViewerWaitsForARunningMacroInsteadOfFailing)
         runMacro << QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_All");
         macroReply = first.call(runMacro, QDBus::Block, 10'000);
     });
-    QThread::msleep(300); // let the macro call reach the host first
+    QThread::msleep(600); // let the macro call reach the host first, even on a loaded machine
 
     QDBusConnection second = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("viewer2"));
     QElapsedTimer clock;

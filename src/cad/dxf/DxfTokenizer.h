@@ -2,7 +2,7 @@
 
 // A tolerant reader of ASCII DXF group pairs over a file held in memory.
 //
-// Why our own tokenizer beside dxflib: saving must rewrite single LAYER
+// Why our own tokenizer instead of dxflib: saving must rewrite single LAYER
 // entries in place, so the reader has to know the byte range of every value;
 // counting must see every entity type (dxflib drops the ones it has no callback
 // for); paper space (group 67) and the code page are not exposed by dxflib;
