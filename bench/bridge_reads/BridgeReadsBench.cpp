@@ -8,6 +8,7 @@
 // the end. run.sh makes the standard large drawing and a bus when missing.
 
 #include "acad/AcadBridge.h"
+#include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusNames.h"
 #include "acad/dbus/BusSurface.h"
 #include "cad/CadDocument.h"
@@ -27,15 +28,6 @@ using namespace acad;
 
 namespace {
 
-class FixedConnector : public HostConnector {
-public:
-    explicit FixedConnector(ApplicationPtr application) : m_application(std::move(application)) {}
-    ApplicationPtr attachRunning() override { return m_application; }
-    ApplicationPtr startNew() override { return m_application; }
-
-private:
-    ApplicationPtr m_application;
-};
 
 // Hides a document's batch reads, so the bridge takes the single members.
 class SingleMembersOnly : public Document {
@@ -132,14 +124,14 @@ int main(int argc, char* argv[])
 
     int status = 0;
     try {
-        AcadBridge inProcess(std::make_shared<FixedConnector>(local));
+        AcadBridge inProcess(std::make_shared<acad::FixedHostConnector>(local));
         VbBool cancel = 0;
         QString message;
         inProcess.ConnectAutoCAD(cancel, message);
         inProcess.SetActiveDocument();
         const Figures reference = readEverything(inProcess);
 
-        AcadBridge overBus(std::make_shared<FixedConnector>(dbus::makeBusApplication(*bus)));
+        AcadBridge overBus(std::make_shared<acad::FixedHostConnector>(dbus::makeBusApplication(*bus)));
         overBus.ConnectAutoCAD(cancel, message);
         overBus.SetActiveDocument();
         const Figures batch = readEverything(overBus);

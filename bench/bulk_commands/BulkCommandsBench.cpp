@@ -8,6 +8,7 @@
 // at the end. run.sh makes a drawing with 1,000 layers and a bus when missing.
 
 #include "acad/AcadBridge.h"
+#include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusNames.h"
 #include "app/RecordingUserInterface.h"
@@ -34,15 +35,6 @@
 
 namespace {
 
-class FixedConnector : public acad::HostConnector {
-public:
-    explicit FixedConnector(acad::ApplicationPtr application) : m_application(std::move(application)) {}
-    acad::ApplicationPtr attachRunning() override { return m_application; }
-    acad::ApplicationPtr startNew() override { return m_application; }
-
-private:
-    acad::ApplicationPtr m_application;
-};
 
 struct Figures {
     int tiles = 0;
@@ -122,7 +114,7 @@ int main(int argc, char** argv)
 
     // Peer: the same commands on the in-process host.
     const Figures local =
-        run(std::make_shared<FixedConnector>(std::make_shared<cad::LocalApplication>(cad::CadDocument::open(copy))));
+        run(std::make_shared<acad::FixedHostConnector>(std::make_shared<cad::LocalApplication>(cad::CadDocument::open(copy))));
 
     QProcess host;
     host.setProgram(bin + QStringLiteral("/kasanemi-cad"));

@@ -14,6 +14,7 @@
 // of moving the same frames directly, and the tile pictures painted by one
 // full repaint are counted against the tiles that exist.
 
+#include "acad/FixedHostConnector.h"
 #include "acad/AcadError.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "app/ProgramFolder.h"
@@ -39,15 +40,6 @@
 
 namespace {
 
-class LocalConnector : public acad::HostConnector {
-public:
-    explicit LocalConnector(std::shared_ptr<cad::LocalApplication> app) : m_app(std::move(app)) {}
-    acad::ApplicationPtr attachRunning() override { return m_app; }
-    acad::ApplicationPtr startNew() override { return m_app; }
-
-private:
-    std::shared_ptr<cad::LocalApplication> m_app;
-};
 
 /// Counts paint events of tile pictures.
 class PaintCounter : public QObject {
@@ -106,7 +98,7 @@ void refreshFigures(const QString& bigPath, const QString& home)
     const double hostMs = ms(t);
 
     int tiles = 0;
-    const double localMs = timedRefresh(std::make_shared<LocalConnector>(application), &tiles);
+    const double localMs = timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles);
     std::printf("host (picture macros alone)      %9.1f ms\n", hostMs);
     std::printf("refresh, host in process         %9.1f ms  (%d tiles)\n", localMs, tiles);
     std::printf("  viewer share (refresh - host)  %9.1f ms  ratio refresh/host %.2f\n", localMs - hostMs,
@@ -147,7 +139,7 @@ void relayoutFigures(const QString& manyPath)
     app::RecordingUserInterface ui;
     app::ScopedUi scoped(ui);
     frmWMF window;
-    window.setHostConnector(std::make_shared<LocalConnector>(application));
+    window.setHostConnector(std::make_shared<acad::FixedHostConnector>(application));
     window.Form_Load(QString());
     window.resize(1200, 800);
     window.CmdRefresh_Click();

@@ -5,6 +5,7 @@
 #include "HostProcess.h"
 
 #include "acad/AcadBridge.h"
+#include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusExternalWindows.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusNames.h"
@@ -32,15 +33,6 @@ using namespace acad;
 
 namespace {
 
-class FixedConnector : public HostConnector {
-public:
-    explicit FixedConnector(ApplicationPtr application) : m_application(std::move(application)) {}
-    ApplicationPtr attachRunning() override { return m_application; }
-    ApplicationPtr startNew() override { return m_application; }
-
-private:
-    ApplicationPtr m_application;
-};
 
 // Hides the batch reads of a document, so that the bridge uses single members.
 class SingleMembersOnly : public Document {
@@ -136,7 +128,7 @@ TEST_P(SampleReadsTest, BusReadsEqualInProcessReadsAndTheIndependentReader)
     overBus.oActiveDoc = std::make_shared<SingleMembersOnly>(overBus.oActiveDoc);
     const Reads single = readAll(overBus);
 
-    AcadBridge inProcess(std::make_shared<FixedConnector>(
+    AcadBridge inProcess(std::make_shared<acad::FixedHostConnector>(
         std::make_shared<cad::LocalApplication>(cad::CadDocument::open(sample))));
     ASSERT_TRUE(inProcess.ConnectAutoCAD(cancel, errMsg));
     inProcess.SetActiveDocument();
