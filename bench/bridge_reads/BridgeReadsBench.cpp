@@ -7,7 +7,8 @@
 // Needs a session bus; starts kasanemi-cad from its own folder and kills it at
 // the end. run.sh makes the standard large drawing and a bus when missing.
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "viewer/HostSession.h"
 #include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusNames.h"
 #include "acad/dbus/BusSurface.h"
@@ -53,7 +54,7 @@ struct Figures {
     size_t layers = 0;
 };
 
-Figures readEverything(AcadBridge& bridge)
+Figures readEverything(viewer::HostSession& bridge)
 {
     const quint64 callsBefore = dbus::busCallCount();
     QElapsedTimer clock;
@@ -64,7 +65,7 @@ Figures readEverything(AcadBridge& bridge)
     NameList names = emptyNameList();
     for (size_t i = 1; i < bridge.aLayerSnapshot.size(); ++i)
         names.append(bridge.aLayerSnapshot[i].sLayerName);
-    for (const qint32 count : AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, names))
+    for (const qint32 count : acad::CountLayerObjectsEach(bridge.oActiveDoc, names))
         figures.objects += count;
     figures.seconds = clock.nsecsElapsed() / 1e9;
     figures.calls = dbus::busCallCount() - callsBefore;
@@ -124,14 +125,14 @@ int main(int argc, char* argv[])
 
     int status = 0;
     try {
-        AcadBridge inProcess(std::make_shared<acad::FixedHostConnector>(local));
+        viewer::HostSession inProcess(std::make_shared<acad::FixedHostConnector>(local));
         VbBool cancel = 0;
         QString message;
         inProcess.ConnectAutoCAD(cancel, message);
         inProcess.SetActiveDocument();
         const Figures reference = readEverything(inProcess);
 
-        AcadBridge overBus(std::make_shared<acad::FixedHostConnector>(dbus::makeBusApplication(*bus)));
+        viewer::HostSession overBus(std::make_shared<acad::FixedHostConnector>(dbus::makeBusApplication(*bus)));
         overBus.ConnectAutoCAD(cancel, message);
         overBus.SetActiveDocument();
         const Figures batch = readEverything(overBus);

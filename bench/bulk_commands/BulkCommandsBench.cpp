@@ -7,7 +7,8 @@
 // Needs a session bus; starts kasanemi-cad from its own folder and kills it
 // at the end. run.sh makes a drawing with 1,000 layers and a bus when missing.
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "viewer/HostSession.h"
 #include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusNames.h"

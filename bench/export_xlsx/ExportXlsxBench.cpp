@@ -5,7 +5,7 @@
 //
 //   kasanemi-bench-export-xlsx DRAWING.dxf [--out FILE.xlsx]
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
 #include "app/RecordingUserInterface.h"
 #include "cad/CadDocument.h"
 #include "cad/local/LocalSurface.h"
@@ -15,7 +15,7 @@
 #include "excel/XlsxPackageWriter.h"
 #include "export/ExportExcel.h"
 #include "export/ExportExcelBas.h"
-#include "export/ExportExcelConsole.h"
+#include "cad/cli/ConsoleUserInterface.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     QTextStream console(stdout);
     QString discarded;
     QTextStream quiet(&discarded);
-    exportexcel::ConsoleUserInterface ui(quiet, quiet);
+    cad::cli::ConsoleUserInterface ui(quiet, quiet);
     const app::ScopedUi scopedUi(ui);
 
     QElapsedTimer timer;
@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
     const acad::LayersPtr layers = document->layers();
     for (qint32 i = 0; i < layers->count(); ++i) {
         const QString name = layers->item(i)->name();
-        const qint32 count = acad::AcadBridge::CountLayerObjects(document, name);
+        const qint32 count = acad::CountLayerObjects(document, name);
         if (count <= 0)
             continue;
         request.layerNames << name;

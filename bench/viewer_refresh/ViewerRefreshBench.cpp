@@ -16,6 +16,7 @@
 
 #include "acad/FixedHostConnector.h"
 #include "acad/AcadError.h"
+#include "acad/PictureProtocol.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "app/ProgramFolder.h"
 #include "app/RecordingUserInterface.h"
@@ -57,8 +58,8 @@ void writeManifest(const QString& folder)
 {
     QFile manifest(folder + QStringLiteral("/QEMTIN.dvb"));
     manifest.open(QIODevice::WriteOnly);
-    QTextStream(&manifest) << cad::macros::kMakeAll << '\n' << cad::macros::kMakePart << '\n'
-                           << cad::macros::kMakeAllLayer << '\n' << cad::macros::kMakeViewLayer << '\n';
+    QTextStream(&manifest) << acad::macro::kMakeAll << '\n' << acad::macro::kMakePart << '\n'
+                           << acad::macro::kMakeAllLayer << '\n' << acad::macro::kMakeViewLayer << '\n';
 }
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -93,8 +94,8 @@ void refreshFigures(const QString& bigPath, const QString& home)
     application->loadDVB(home + QStringLiteral("/QEMTIN.dvb"));
     QElapsedTimer t;
     t.start();
-    application->runMacro(cad::macros::kMakeAll);
-    application->runMacro(cad::macros::kMakeAllLayer);
+    application->runMacro(acad::macro::kMakeAll);
+    application->runMacro(acad::macro::kMakeAllLayer);
     const double hostMs = ms(t);
 
     int tiles = 0;

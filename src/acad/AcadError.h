@@ -1,29 +1,15 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
-#include <exception>
-#include <string>
+#include "AutomationError.h"
 
 namespace acad {
 
 /// A failure reported by the drawing host (or by the way to it): the host's
-/// error number, as AutoCAD gives it (a negative HRESULT in decimal), and its
-/// description. Every member of the automation surface may throw it.
-class AcadError : public std::exception {
+/// error number, as AutoCAD gives it, and its description. Every member of
+/// the automation surface may throw it.
+class AcadError : public AutomationError {
 public:
-    AcadError(qint32 number, QString description)
-        : m_number(number), m_description(std::move(description)),
-          m_what(m_description.toStdString()) {}
-
-    qint32 number() const noexcept { return m_number; }
-    const QString& description() const noexcept { return m_description; }
-    const char* what() const noexcept override { return m_what.c_str(); }
-
-private:
-    qint32 m_number;
-    QString m_description;
-    std::string m_what;
+    using AutomationError::AutomationError;
 };
 
 /// Error numbers callers tell apart. The first two are AutoCAD's own; the rest

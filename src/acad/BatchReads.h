@@ -20,7 +20,7 @@ public:
     virtual std::vector<LayerSnapshot> layerSnapshotAll() = 0;
     /// Every linetype's name, in table order, ByLayer and ByBlock included.
     virtual QStringList linetypeNames() = 0;
-    /// The object count of AcadBridge::CountLayerObjects for these names (all
+    /// The object count of CountLayerObjects for these names (all
     /// of them counted; no unused element 0), done inside the host.
     virtual qint32 countLayerObjects(const QStringList& layerNames) = 0;
     /// For each name in turn, countLayerObjects of that name alone.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AcadBridge.h"
+#include "HostConnector.h"
 
 namespace acad {
 

@@ -2,7 +2,6 @@
 
 #include "AppInfo.h"
 #include "UserInterface.h"
-#include "acad/AcadError.h"
 
 namespace app {
 
@@ -17,11 +16,6 @@ void reportUnexpectedError(const QString& procedureName, qint32 number, const QS
 {
     ui().message(unexpectedErrorText(procedureName, number, description), MsgButtons::Ok, MsgIcon::Critical,
                  QString::fromUtf16(kAppTitle));
-}
-
-void reportUnexpectedError(const QString& procedureName, const acad::AcadError& error)
-{
-    reportUnexpectedError(procedureName, error.number(), error.description());
 }
 
 } // namespace app

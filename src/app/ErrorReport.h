@@ -3,10 +3,6 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace acad {
-class AcadError;
-}
-
 namespace app {
 
 /// The text of the unexpected-error report: three lines joined by a lone CR,
@@ -17,7 +13,12 @@ QString unexpectedErrorText(const QString& procedureName, qint32 number, const Q
 /// critical icon, the OK button and the application title as caption.
 /// Every handler that traps its own errors reports them through this.
 void reportUnexpectedError(const QString& procedureName, qint32 number, const QString& description);
-/// The same for a failure of the drawing host, with its number and description.
-void reportUnexpectedError(const QString& procedureName, const acad::AcadError& error);
+/// The same for a failure an automation surface reported (anything with the
+/// error's number() and description()).
+template <typename Error>
+void reportUnexpectedError(const QString& procedureName, const Error& error)
+{
+    reportUnexpectedError(procedureName, error.number(), error.description());
+}
 
 } // namespace app

@@ -18,9 +18,4 @@ QString programFolder()
     return executableFolder();
 }
 
-QString workFolderPath()
-{
-    return programFolder() + QStringLiteral("/LAYER");
-}
-
 } // namespace app

@@ -11,10 +11,6 @@ namespace app {
 /// Never ends with a separator.
 QString programFolder();
 
-/// The work folder `LAYER` in the program folder, where the layer pictures
-/// are written; rebuilt by every refresh and deleted when the main window closes.
-QString workFolderPath();
-
 /// The folder the executables themselves lie in (where kasanemi-cad is
 /// started from and the macro manifest is shipped), whatever KASANEMI_HOME says.
 QString executableFolder();

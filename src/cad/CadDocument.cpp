@@ -1,6 +1,6 @@
 #include "CadDocument.h"
 
-#include "LayerWildcard.h"
+#include "acad/LayerWildcard.h"
 #include "acad/AcadError.h"
 #include "dxf/DxfLayerWriter.h"
 #include "dxf/DxfLoader.h"
@@ -264,7 +264,7 @@ void CadDocument::buildLayerIndex() const
 std::vector<NameId> CadDocument::matchingLayerNames(const QString& pattern) const
 {
     buildLayerIndex();
-    const LayerWildcard wildcard(pattern);
+    const acad::LayerWildcard wildcard(pattern);
     if (wildcard.isLiteral()) {
         auto it = m_layerNamesFolded.constFind(wildcard.literal().toCaseFolded());
         return it == m_layerNamesFolded.constEnd() ? std::vector<NameId>() : it.value();

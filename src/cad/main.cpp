@@ -5,7 +5,7 @@
 #include "cad/macros/PictureMacros.h"
 #include "cad/macros/PicturesCommand.h"
 #include "cli/Commands.h"
-#include "export/ExportExcelBatch.h"
+#include "cli/ExportXlsxCommand.h"
 #include "window/HostProgram.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ struct Mode {
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
     {"--pictures", &cad::macros::runPictures},
-    {"--export-xlsx", &exportexcel::runExportXlsx},
+    {"--export-xlsx", &cad::cli::runExportXlsx},
 };
 
 } // namespace

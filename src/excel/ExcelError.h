@@ -1,29 +1,14 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
-#include <exception>
-#include <string>
+#include "acad/AutomationError.h"
 
 namespace excel {
 
-/// A failure reported by the spreadsheet application: its error number (a
-/// negative HRESULT in decimal, as the automation interface gives it) and its
+/// A failure reported by the spreadsheet application: its error number and
 /// description. Every member of the spreadsheet surface may throw it.
-class ExcelError : public std::exception {
+class ExcelError : public acad::AutomationError {
 public:
-    ExcelError(qint32 number, QString description)
-        : m_number(number), m_description(std::move(description)),
-          m_what(m_description.toStdString()) {}
-
-    qint32 number() const noexcept { return m_number; }
-    const QString& description() const noexcept { return m_description; }
-    const char* what() const noexcept override { return m_what.c_str(); }
-
-private:
-    qint32 m_number;
-    QString m_description;
-    std::string m_what;
+    using AutomationError::AutomationError;
 };
 
 namespace error {

@@ -3,8 +3,8 @@
 #include "ExportExcelBas.h"
 #include "ExportExcelLayout.h"
 
-#include "acad/AcadBridge.h"
-#include "acad/PictureFileName.h"
+#include "acad/LayerCounts.h"
+#include "acad/PictureProtocol.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
@@ -135,7 +135,7 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
     table.push_back({QStringLiteral("No"), QStringLiteral("画層名"), QStringLiteral("オブジェクト数")});
     for (qint32 i = 1; i <= qint32(request.layerNames.size()); ++i) {
         const QString& name = request.layerNames.at(i - 1);
-        table.push_back({i, name, acad::AcadBridge::CountLayerObjects(request.document, name)});
+        table.push_back({i, name, acad::CountLayerObjects(request.document, name)});
     }
 
     if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1)) {

@@ -1,5 +1,6 @@
 #include "ExportExcelDialog.h"
 
+#include "acad/PictureProtocol.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/ProgramFolder.h"
@@ -58,7 +59,7 @@ void frmExportExcel::pu_subShow(const acad::DocumentPtr& oAcadDoc, const acad::N
 {
     auto connector = excel::XlsxConnector::askingUser(proposedWorkbookPath(oAcadDoc));
     frmExportExcel dialog(oAcadDoc, sLayerArray, connector,
-                          QDir(app::programFolder()).filePath(QStringLiteral("LAYER")), parent);
+                          acad::workFolderIn(app::programFolder()), parent);
     dialog.exec();
 }
 

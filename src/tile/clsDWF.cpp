@@ -1,6 +1,6 @@
 #include "clsDWF.h"
 
-#include "ColorPalette.h"
+#include "acad/AciColors.h"
 #include "StatePictures.h"
 #include "TileGeometry.h"
 #include "TileHost.h"
@@ -264,7 +264,7 @@ void clsDWF::pr_subButtonUpdate()
         show(bound(pr_oCmdView), m_bLayerOn ? StatePicture::ViewOn : StatePicture::ViewOff);
         show(bound(pr_oCmdFreeze), m_bAllViewportFreaze ? StatePicture::FreezeOn : StatePicture::FreezeOff);
         show(bound(pr_oCmdLock), m_bLock ? StatePicture::LockOn : StatePicture::LockOff);
-        bound(pr_oCmdColor).setFillColor(QColor::fromRgb(ColorIndexToRgb(m_lnColor)));
+        bound(pr_oCmdColor).setFillColor(QColor::fromRgb(acad::ColorIndexToRgb(m_lnColor)));
         facesShown = true;
     });
     if (!facesShown || !pr_oCboLineType)

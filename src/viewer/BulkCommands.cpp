@@ -1,6 +1,6 @@
 #include "BulkCommands.h"
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
@@ -55,9 +55,9 @@ LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const ac
 {
     LayerCountTexts texts;
     texts.all = layerCountText(QStringLiteral("全ての画層"), acad::nameCount(sAllLayerArray),
-                               acad::AcadBridge::CountLayerObjects(oAcadDoc, sAllLayerArray));
+                               acad::CountLayerObjects(oAcadDoc, sAllLayerArray));
     texts.part = layerCountText(QStringLiteral("表示中の画層"), acad::nameCount(sOnLayerArray),
-                                acad::AcadBridge::CountLayerObjects(oAcadDoc, sOnLayerArray));
+                                acad::CountLayerObjects(oAcadDoc, sOnLayerArray));
     return texts;
 }
 

@@ -2,8 +2,8 @@
 
 #include "FrmWMFCommands.h"
 
-#include "acad/dbus/BusExternalWindows.h"
-#include "acad/dbus/BusHostConnector.h"
+#include "acad/PictureProtocol.h"
+#include "acad/AcadError.h"
 #include "app/FolderRemoval.h"
 #include "app/IniSettings.h"
 #include "app/ProgramFolder.h"
@@ -56,15 +56,12 @@ void frmWMF::setHostConnector(std::shared_ptr<acad::HostConnector> connector)
     m_bridge.reset();
 }
 
-acad::AcadBridge& frmWMF::bridge()
+viewer::HostSession& frmWMF::bridge()
 {
     if (!m_bridge) {
-        if (!m_connector) {
-            // The real program: the host on the session bus, its window raised through it.
-            m_connector = std::make_shared<acad::dbus::BusHostConnector>(app::executableFolder());
-            app::setExternalWindows(std::make_shared<acad::dbus::BusExternalWindows>());
-        }
-        m_bridge = std::make_unique<acad::AcadBridge>(m_connector);
+        if (!m_connector)
+            throw acad::AcadError(acad::error::kHostUnreachable, QStringLiteral("No way to the host was given"));
+        m_bridge = std::make_unique<viewer::HostSession>(m_connector);
     }
     return *m_bridge;
 }
@@ -154,7 +151,7 @@ void frmWMF::Form_Unload()
     app::WriteINI(m_sIniPath, kSection, QStringLiteral("width"), app::pixelsToTwips(outer.width()));
     app::WriteINI(m_sIniPath, kSection, QStringLiteral("height"), app::pixelsToTwips(outer.height()));
 
-    const QString workFolder = app::workFolderPath();
+    const QString workFolder = acad::workFolderIn(app::programFolder());
     if (QFileInfo(workFolder).isDir() || QFileInfo(workFolder).isSymLink())
         app::removeTreeWithoutFollowingLinks(workFolder);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "acad/AcadBridge.h"
+#include "acad/HostConnector.h"
+#include "viewer/HostSession.h"
 #include "tile/TileHost.h"
 #include "tile/clsDWF.h"
 
@@ -62,7 +63,7 @@ public:
     /// How the refresh finds or starts the drawing host. Without one set, the
     /// first refresh uses the session bus (the real program).
     void setHostConnector(std::shared_ptr<acad::HostConnector> connector);
-    acad::AcadBridge& bridge();
+    viewer::HostSession& bridge();
 
     // --- refresh (RefreshPipeline.cpp) ----------------------------------------
     void pu_subCmdRefresh_Click() { CmdRefresh_Click(); }
@@ -214,7 +215,7 @@ private:
     QRect m_restoredOuter;
 
     std::shared_ptr<acad::HostConnector> m_connector;
-    std::unique_ptr<acad::AcadBridge> m_bridge;
+    std::unique_ptr<viewer::HostSession> m_bridge;
 
     // Controls.
     QFrame* m_fraALL = nullptr;

@@ -6,19 +6,6 @@ namespace {
 constexpr qint32 kAllViewports = 1;
 }
 
-void switchLayersOnAndThawed(acad::Document& document)
-{
-    const acad::LayersPtr layers = document.layers();
-    const qint32 count = layers->count();
-    for (qint32 i = 0; i < count; ++i) {
-        const acad::LayerPtr layer = layers->item(i);
-        if (layer->name() == document.activeLayer()->name())
-            continue;
-        layer->setFreeze(false);
-        layer->setLayerOn(true);
-    }
-}
-
 void restoreLayerStates(acad::Document& document, const std::vector<acad::LayerSnapshot>& snapshot)
 {
     const acad::LayersPtr layers = document.layers();

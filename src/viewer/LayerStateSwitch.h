@@ -7,12 +7,6 @@
 
 namespace viewer {
 
-/// Switches every layer of the drawing but the current one on and thaws it,
-/// in the layers' table order (thaw first, then on). The current layer's
-/// name is read anew for each layer; the current layer itself is never
-/// touched. Throws acad::AcadError at the first refusal.
-void switchLayersOnAndThawed(acad::Document& document);
-
 /// Puts each non-current layer's on/off and frozen state back as the
 /// snapshot recorded it (records 1 .. size()-1, in order; on/off first, then
 /// frozen). Throws acad::AcadError at the first refusal.

@@ -14,6 +14,8 @@
 #include "OverviewZoom.h"
 #include "SortedNames.h"
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
+#include "acad/PictureProtocol.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/FolderRemoval.h"
@@ -37,10 +39,6 @@ constexpr qint32 kAllViewports = 1;
 // The toolkit's numbers for the refresh's own failures.
 constexpr qint32 kErrPathNotFound = 76;
 
-const QString kMacroAll = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_All");
-const QString kMacroPart = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_Part");
-const QString kMacroAllLayer = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_AllLayer");
-const QString kMacroViewLayer = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_ViewLayer");
 
 QString appTitle() { return QString::fromUtf16(app::kAppTitle); }
 
@@ -54,7 +52,7 @@ QString gettingLayersText(const QString& drawingName)
 void frmWMF::CmdRefresh_Click()
 {
     try {
-        acad::AcadBridge& acad = bridge();
+        viewer::HostSession& acad = bridge();
         acad::VbBool bCancel = acad::vbFalse;
         QString sErrMsg;
         const bool connected = acad.ConnectAutoCAD(bCancel, sErrMsg);
@@ -142,7 +140,7 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
                             acad::NameList& sOnLayerArray, acad::VbBool& bAll)
 {
     const qint32 n = acad::nameCount(sOnLayerArray);
-    acad::AcadBridge& acad = bridge();
+    viewer::HostSession& acad = bridge();
 
     app::ui().showPleaseWait(QStringLiteral("現在の図面から画層を取得中．．．"));
     m_bTileReady = false;
@@ -168,25 +166,25 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
 
     // The whole drawing: every layer but the current one on and thawed.
     restoreOnFailure.arm();
-    viewer::switchLayersOnAndThawed(*oAcadDoc);
+    acad::switchLayersOnAndThawed(*oAcadDoc);
     oAcadDoc->regen(kAllViewports);
-    acad.oAcadApp->runMacro(kMacroAll);
+    acad.oAcadApp->runMacro(acad::macro::kMakeAll);
 
     if (bAll == acad::vbFalse) {
         // The user's own view: their states back, then its picture.
         viewer::restoreLayerStates(*oAcadDoc, acad.aLayerSnapshot);
         restoreOnFailure.disarm();
         oAcadDoc->regen(kAllViewports);
-        acad.oAcadApp->runMacro(kMacroPart);
+        acad.oAcadApp->runMacro(acad::macro::kMakePart);
     }
 
-    pr_subLoadOverview(*m_imgALL, *m_fraALL, *m_txtALL, QStringLiteral("all.wmf"));
+    pr_subLoadOverview(*m_imgALL, *m_fraALL, *m_txtALL, acad::kAllPictureName);
     if (bAll == acad::vbFalse)
-        pr_subLoadOverview(*m_imgPart, *m_fraPart, *m_txtPart, QStringLiteral("part.wmf"));
+        pr_subLoadOverview(*m_imgPart, *m_fraPart, *m_txtPart, acad::kPartPictureName);
     m_sngImgALLRatio = viewer::proportionOf(m_imgALL->twipsGeometry());
 
     pr_subCreateTiles(sOnLayerArray);
-    acad.oAcadApp->runMacro(bAll != acad::vbFalse ? kMacroAllLayer : kMacroViewLayer);
+    acad.oAcadApp->runMacro(bAll != acad::vbFalse ? acad::macro::kMakeAllLayer : acad::macro::kMakeViewLayer);
     pr_subLoadTilePictures();
 
     if (bAll != acad::vbFalse && everyLayerShown) {
@@ -212,11 +210,11 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
 
 void frmWMF::pr_subRebuildWorkFolder()
 {
-    const QString work = app::workFolderPath();
+    const QString work = acad::workFolderIn(app::programFolder());
     const QFileInfo info(work);
     if ((info.exists() || info.isSymLink()) && !app::removeTreeWithoutFollowingLinks(work))
         throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + work);
-    if (!QDir().mkpath(work + QStringLiteral("/SYS")))
+    if (!QDir().mkpath(acad::systemFolderIn(work)))
         throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + work);
 }
 
@@ -234,7 +232,7 @@ void frmWMF::pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const view
                                 const QString& fileName)
 {
     // A missing picture is no error: the pane keeps what it showed.
-    const QString path = app::workFolderPath() + QStringLiteral("/SYS/") + fileName;
+    const QString path = acad::systemFolderIn(acad::workFolderIn(app::programFolder())) + u'/' + fileName;
     if (QFileInfo(path).isFile()) {
         QString reason;
         if (!image.loadPicture(path, &reason))

@@ -7,7 +7,7 @@
 #include "FrmWMF.h"
 
 #include "acad/AcadError.h"
-#include "acad/PictureFileName.h"
+#include "acad/PictureProtocol.h"
 #include "app/ProgramFolder.h"
 #include "app/UserInterface.h"
 #include "tile/TileGeometry.h"
@@ -74,7 +74,7 @@ void frmWMF::pr_subCreateTiles(const acad::NameList& sOnLayerArray)
 
 void frmWMF::pr_subLoadTilePictures()
 {
-    const QString folder = app::workFolderPath() + QLatin1Char('/');
+    const QString folder = acad::workFolderIn(app::programFolder()) + QLatin1Char('/');
     for (std::size_t k = 0; k < m_oDWF.size(); ++k) {
         ProgressStep();
         app::ui().processEvents();

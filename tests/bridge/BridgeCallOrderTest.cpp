@@ -3,7 +3,8 @@
 
 #include "RecordingSurface.h"
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "viewer/HostSession.h"
 #include "acad/BatchReads.h"
 #include "app/RecordingUserInterface.h"
 
@@ -50,7 +51,7 @@ class BridgeTest : public ::testing::Test {
 protected:
     std::shared_ptr<Host> host = std::make_shared<Host>();
     std::shared_ptr<ScriptedConnector> connector = std::make_shared<ScriptedConnector>();
-    AcadBridge bridge{connector};
+    viewer::HostSession bridge{connector};
     app::RecordingUserInterface ui;
     app::ScopedUi scopedUi{ui};
     VbBool cancel = 12;
@@ -133,7 +134,7 @@ TEST_F(BridgeTest, ReadsBeforeAnyConnectionFailWithAnError)
     EXPECT_THROW(bridge.SetActiveDocument(), AcadError);
     EXPECT_THROW(bridge.GetLayerCount(), AcadError);
     EXPECT_THROW(bridge.ReadLayerSnapshot(), AcadError);
-    EXPECT_THROW(AcadBridge::CountLayerObjects(nullptr, QStringLiteral("0")), AcadError);
+    EXPECT_THROW(acad::CountLayerObjects(nullptr, QStringLiteral("0")), AcadError);
 }
 
 class ReadTest : public BridgeTest {
@@ -204,7 +205,7 @@ TEST_F(ReadTest, CountDeletesEverySetThenSelectsLayerByLayer)
 {
     host->sets = {"other program", "cSet"};
     host->objects = {{"A", 3}, {"B", 4}, {"ignored", 100}};
-    const qint32 total = AcadBridge::CountLayerObjects(bridge.oActiveDoc, NameList{"ignored", "A", "B"});
+    const qint32 total = acad::CountLayerObjects(bridge.oActiveDoc, NameList{"ignored", "A", "B"});
     EXPECT_EQ(total, 7);
     const QStringList expected = {
         "Document.SelectionSets", "SelectionSets.Count",
@@ -220,8 +221,8 @@ TEST_F(ReadTest, CountDeletesEverySetThenSelectsLayerByLayer)
 TEST_F(ReadTest, CountOfOneNameEqualsCountOfAListHoldingIt)
 {
     host->objects = {{"A", 3}};
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), 3);
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, NameList{"", "A"}), 3);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), 3);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, NameList{"", "A"}), 3);
     EXPECT_EQ(host->sets, QStringList{"cSet"});
 }
 
@@ -229,13 +230,13 @@ TEST_F(ReadTest, CountEachIsOneCountPerName)
 {
     host->sets = {"x"};
     host->objects = {{"A", 3}, {"B", 4}};
-    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"", "A", "B"}),
+    EXPECT_EQ(acad::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"", "A", "B"}),
               (std::vector<qint32>{3, 4}));
     const QStringList eachCalls = host->calls;
     host->calls.clear();
     host->sets = {"x"};
-    AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
-    AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("B"));
+    acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
+    acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("B"));
     EXPECT_EQ(eachCalls, host->calls);
     EXPECT_EQ(host->sets, QStringList{"cSet"});
 }
@@ -243,8 +244,8 @@ TEST_F(ReadTest, CountEachIsOneCountPerName)
 TEST_F(ReadTest, CountOfAnEmptyListIsZeroAndStillLeavesTheSet)
 {
     host->sets = {"x"};
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, emptyNameList()), 0);
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, NameList{}), 0);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, emptyNameList()), 0);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, NameList{}), 0);
     EXPECT_EQ(host->sets, QStringList{"cSet"});
 }
 
@@ -254,11 +255,11 @@ TEST_F(ReadTest, CountIgnoresSetsThatCannotBeDeletedButNotLaterFailures)
     host->failing.insert("SelectionSet.Delete");
     // "stuck" stays, the count goes on.
     host->objects = {{"A", 2}};
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), 2);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), 2);
     EXPECT_EQ(host->sets, (QStringList{"stuck", "cSet"}));
 
     // Creating "cSet" again fails because it could not be deleted: that reaches the caller.
-    EXPECT_THROW(AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), AcadError);
+    EXPECT_THROW(acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A")), AcadError);
 }
 
 TEST_F(ReadTest, CountStopsAtOnceWhenTheHostIsGone)
@@ -267,7 +268,7 @@ TEST_F(ReadTest, CountStopsAtOnceWhenTheHostIsGone)
     host->failing.insert("SelectionSet.Delete");
     host->failingNumber = error::kHostUnreachable;
     try {
-        AcadBridge::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
+        acad::CountLayerObjects(bridge.oActiveDoc, QStringLiteral("A"));
         ADD_FAILURE() << "the count went on without a host";
     } catch (const AcadError& failure) {
         EXPECT_EQ(failure.number(), error::kHostUnreachable);
@@ -327,8 +328,8 @@ TEST_F(ReadTest, BatchReadsReplaceTheSingleMembersWithTheSameResult)
     host->calls.clear();
     bridge.ReadLayerSnapshot();
     bridge.ReadLinetypeList();
-    EXPECT_EQ(AcadBridge::CountLayerObjects(bridge.oActiveDoc, NameList{"skip", "A", "B"}), 2);
-    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"skip", "A", "B"}).size(), 2u);
+    EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, NameList{"skip", "A", "B"}), 2);
+    EXPECT_EQ(acad::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"skip", "A", "B"}).size(), 2u);
     EXPECT_EQ(host->calls, (QStringList{"Batch.LayerSnapshotAll", "Batch.LinetypeNames",
                                         "Batch.CountLayerObjects(A,B)", "Batch.CountLayerObjectsEach(A,B)"}));
     ASSERT_EQ(bridge.aLayerSnapshot.size(), singleSnapshot.size());

@@ -4,7 +4,8 @@
 
 #include "HostProcess.h"
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "viewer/HostSession.h"
 #include "acad/FixedHostConnector.h"
 #include "acad/dbus/BusExternalWindows.h"
 #include "acad/dbus/BusHostConnector.h"
@@ -57,7 +58,7 @@ struct Reads {
     std::vector<qint32> counts;
 };
 
-Reads readAll(AcadBridge& bridge)
+Reads readAll(viewer::HostSession& bridge)
 {
     Reads reads;
     bridge.ReadLayerSnapshot();
@@ -67,9 +68,9 @@ Reads readAll(AcadBridge& bridge)
     NameList names = emptyNameList();
     for (size_t i = 1; i < reads.snapshot.size(); ++i) {
         names.append(reads.snapshot[i].sLayerName);
-        reads.counts.push_back(AcadBridge::CountLayerObjects(bridge.oActiveDoc, reads.snapshot[i].sLayerName));
+        reads.counts.push_back(acad::CountLayerObjects(bridge.oActiveDoc, reads.snapshot[i].sLayerName));
     }
-    EXPECT_EQ(AcadBridge::CountLayerObjectsEach(bridge.oActiveDoc, names), reads.counts);
+    EXPECT_EQ(acad::CountLayerObjectsEach(bridge.oActiveDoc, names), reads.counts);
     return reads;
 }
 
@@ -120,7 +121,7 @@ TEST_P(SampleReadsTest, BusReadsEqualInProcessReadsAndTheIndependentReader)
     e2e::HostProcess host({sample});
     ASSERT_TRUE(host.waitReady());
 
-    AcadBridge overBus(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession overBus(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ASSERT_TRUE(overBus.ConnectAutoCAD(cancel, errMsg));
     EXPECT_TRUE(ui.messages().isEmpty()); // running: no question
     overBus.SetActiveDocument();
@@ -128,7 +129,7 @@ TEST_P(SampleReadsTest, BusReadsEqualInProcessReadsAndTheIndependentReader)
     overBus.oActiveDoc = std::make_shared<SingleMembersOnly>(overBus.oActiveDoc);
     const Reads single = readAll(overBus);
 
-    AcadBridge inProcess(std::make_shared<acad::FixedHostConnector>(
+    viewer::HostSession inProcess(std::make_shared<acad::FixedHostConnector>(
         std::make_shared<cad::LocalApplication>(cad::CadDocument::open(sample))));
     ASSERT_TRUE(inProcess.ConnectAutoCAD(cancel, errMsg));
     inProcess.SetActiveDocument();
@@ -175,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Samples, SampleReadsTest,
 TEST_F(BusHostTest, StartOnRequestAnsweredYesStartsAVisibleNewDrawing)
 {
     ASSERT_FALSE(e2e::hostOnBus());
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ui.scriptAnswers({app::MsgAnswer::Yes});
     ASSERT_TRUE(bridge.ConnectAutoCAD(cancel, errMsg));
     EXPECT_EQ(cancel, vbFalse);
@@ -196,7 +197,7 @@ TEST_F(BusHostTest, StartOnRequestAnsweredYesStartsAVisibleNewDrawing)
 
 TEST_F(BusHostTest, StartOnRequestAnsweredNoStartsNothing)
 {
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ui.scriptAnswers({app::MsgAnswer::No});
     EXPECT_TRUE(bridge.ConnectAutoCAD(cancel, errMsg));
     EXPECT_EQ(cancel, vbTrue);
@@ -208,7 +209,7 @@ TEST_F(BusHostTest, StartOnRequestAnsweredNoStartsNothing)
 TEST_F(BusHostTest, MissingHostExecutableEndsInTheNotFoundOutcome)
 {
     QTemporaryDir emptyFolder;
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(emptyFolder.path()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(emptyFolder.path()));
     ui.scriptAnswers({app::MsgAnswer::Yes});
     QElapsedTimer clock;
     clock.start();
@@ -225,7 +226,7 @@ TEST_F(BusHostTest, SessionWithoutBusCountsAsNotRunningAndCannotStart)
     ASSERT_TRUE(host.waitReady());
     const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ui.scriptAnswers({app::MsgAnswer::Yes});
     const bool connected = bridge.ConnectAutoCAD(cancel, errMsg);
     const qint64 handle = dbus::BusExternalWindows().findWindow(QStringLiteral("Kasanemi CAD - [qcad_example01.dxf]"));
@@ -240,7 +241,7 @@ TEST_F(BusHostTest, HostKilledBetweenCallsFailsTheNextCallAtOnce)
 {
     e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")});
     ASSERT_TRUE(host.waitReady());
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ASSERT_TRUE(bridge.ConnectAutoCAD(cancel, errMsg));
     bridge.SetActiveDocument();
     EXPECT_EQ(bridge.GetLayerCount(), 8);
@@ -268,7 +269,7 @@ TEST_F(BusHostTest, HostKilledDuringACallEndsTheCallWithAnError)
 {
     e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")}, {"KASANEMI_CAD_TEST_DELAY=LayerCount:15000"});
     ASSERT_TRUE(host.waitReady());
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ASSERT_TRUE(bridge.ConnectAutoCAD(cancel, errMsg));
     bridge.SetActiveDocument();
 
@@ -295,7 +296,7 @@ TEST_F(BusHostTest, SlowHostTimesOutAndStaysUsable)
     ASSERT_TRUE(host.waitReady());
     dbus::CallLimits limits;
     limits.callMs = 300;
-    AcadBridge bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder(), limits));
+    viewer::HostSession bridge(std::make_shared<dbus::BusHostConnector>(e2e::binFolder(), limits));
     ASSERT_TRUE(bridge.ConnectAutoCAD(cancel, errMsg));
     bridge.SetActiveDocument();
     try {
@@ -305,7 +306,7 @@ TEST_F(BusHostTest, SlowHostTimesOutAndStaysUsable)
         EXPECT_EQ(failure.number(), error::kHostTimeout);
     }
     // Once the host is done with the slow call it answers again.
-    AcadBridge patient(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
+    viewer::HostSession patient(std::make_shared<dbus::BusHostConnector>(e2e::binFolder()));
     ASSERT_TRUE(patient.ConnectAutoCAD(cancel, errMsg));
     patient.SetActiveDocument();
     EXPECT_EQ(patient.oActiveDoc->name(), QStringLiteral("qcad_example01.dxf"));
@@ -350,7 +351,7 @@ TEST_F(BusHostTest, TwoViewersShareOneHostAndLayersFollowTheirNames)
 
     const LayerPtr dim = first->layers()->item(QStringLiteral("DIM")); // any case finds it
     EXPECT_EQ(dim->name(), QStringLiteral("dim"));
-    EXPECT_EQ(AcadBridge::CountLayerObjects(first, QStringLiteral("dim")), 20);
+    EXPECT_EQ(acad::CountLayerObjects(first, QStringLiteral("dim")), 20);
 
     // The other viewer renames the layer between the first one's snapshot and count.
     other->layers()->item(QStringLiteral("dim"))->setName(QStringLiteral("寸法"));
@@ -360,8 +361,8 @@ TEST_F(BusHostTest, TwoViewersShareOneHostAndLayersFollowTheirNames)
     } catch (const AcadError& failure) {
         EXPECT_EQ(failure.number(), error::kKeyNotFound);
     }
-    EXPECT_EQ(AcadBridge::CountLayerObjects(first, QStringLiteral("dim")), 0);
-    EXPECT_EQ(AcadBridge::CountLayerObjects(first, QStringLiteral("寸法")), 20);
+    EXPECT_EQ(acad::CountLayerObjects(first, QStringLiteral("dim")), 0);
+    EXPECT_EQ(acad::CountLayerObjects(first, QStringLiteral("寸法")), 20);
 
     // A proxy renamed through itself follows the new name.
     const LayerPtr axes = first->layers()->item(QStringLiteral("axes"));

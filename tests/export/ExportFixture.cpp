@@ -1,6 +1,6 @@
 #include "ExportFixture.h"
 
-#include "acad/PictureFileName.h"
+#include "acad/PictureProtocol.h"
 #include "cad/CadDocument.h"
 #include "cad/local/LocalSurface.h"
 #include "metafile/WmfWriter.h"

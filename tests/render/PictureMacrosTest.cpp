@@ -1,6 +1,6 @@
 #include "DrawingBuilder.h"
 #include "acad/AcadError.h"
-#include "acad/PictureFileName.h"
+#include "acad/PictureProtocol.h"
 #include "cad/CadDocument.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
@@ -164,9 +164,9 @@ TEST(PictureMacros, RunMacroThroughTheHostWritesBesideTheProject)
     ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KASANEMI_BIN") + "/QEMTIN.dvb", project));
     application.loadDVB(project);
     // No LAYER folder yet: a macro run by hand still finds somewhere to write.
-    application.runMacro(kMakeAll);
-    application.runMacro(kMakePart);
-    application.runMacro(kMakeViewLayer);
+    application.runMacro(acad::macro::kMakeAll);
+    application.runMacro(acad::macro::kMakePart);
+    application.runMacro(acad::macro::kMakeViewLayer);
     EXPECT_TRUE(QFile::exists(dir.filePath("LAYER/SYS/all.wmf")));
     EXPECT_TRUE(QFile::exists(dir.filePath("LAYER/SYS/part.wmf")));
     EXPECT_GT(QDir(dir.filePath("LAYER")).entryList({"*.wmf"}).size(), 3);

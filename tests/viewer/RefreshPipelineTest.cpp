@@ -1,5 +1,6 @@
 #include "ViewerFixture.h"
 
+#include "acad/PictureProtocol.h"
 #include "cad/MacroRegistry.h"
 #include "cad/macros/PictureMacros.h"
 #include "tile/TwipsPlacement.h"
@@ -181,7 +182,7 @@ TEST_F(RefreshPipeline, MacroFailingMidwayPutsTheUsersLayersBackAndClosesThePlea
     openDrawing(kGenerated);
     const auto before = layerStates(document());
     // The per-layer pictures fail after every layer was switched on and thawed.
-    cad::MacroRegistry::global().registerMacro(cad::macros::kMakeAllLayer, [](cad::LocalApplication&, const QString&) {
+    cad::MacroRegistry::global().registerMacro(acad::macro::kMakeAllLayer, [](cad::LocalApplication&, const QString&) {
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("disk full"));
     });
 

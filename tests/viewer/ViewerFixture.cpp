@@ -1,6 +1,7 @@
 #include "ViewerFixture.h"
 
 #include "acad/AcadError.h"
+#include "acad/PictureProtocol.h"
 #include "cad/MacroRegistry.h"
 #include "cad/macros/PictureMacros.h"
 
@@ -48,8 +49,8 @@ void ViewerTest::SetUp()
 
     QFile manifest(home.filePath(QStringLiteral("QEMTIN.dvb")));
     ASSERT_TRUE(manifest.open(QIODevice::WriteOnly));
-    QTextStream(&manifest) << cad::macros::kMakeAll << '\n' << cad::macros::kMakePart << '\n'
-                           << cad::macros::kMakeAllLayer << '\n' << cad::macros::kMakeViewLayer << '\n';
+    QTextStream(&manifest) << acad::macro::kMakeAll << '\n' << acad::macro::kMakePart << '\n'
+                           << acad::macro::kMakeAllLayer << '\n' << acad::macro::kMakeViewLayer << '\n';
     manifest.close();
 
     scopedUi = std::make_unique<app::ScopedUi>(ui);

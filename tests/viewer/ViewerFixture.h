@@ -5,7 +5,8 @@
 // local host application, the real picture macros, and a recording user
 // interface in place of message boxes.
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "viewer/HostSession.h"
 #include "app/RecordingUserInterface.h"
 #include "cad/local/LocalApplication.h"
 #include "viewer/FrmWMF.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BusSurface.h"
-#include "acad/AcadBridge.h"
+#include "acad/HostConnector.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "CadBusService.h"
 
 #include "HostWindowControl.h"
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
 #include "acad/LayerReads.h"
 #include "acad/dbus/BusErrors.h"
 #include "acad/dbus/BusNames.h"
@@ -346,11 +346,9 @@ QStringList CadBusService::LinetypeNames()
 int CadBusService::CountLayerObjects(const QStringList& layers)
 {
     return serve("CountLayerObjects", [&] {
-        // The bridge's own count over the host's document: the same steps as
+        // The viewer's own count over the host's document: the same steps as
         // the single members, without a round trip for each.
-        acad::NameList names = acad::emptyNameList();
-        names.append(layers);
-        return acad::AcadBridge::CountLayerObjects(documentOf(*m_application), names);
+        return acad::CountLayerObjectsOf(documentOf(*m_application), layers);
     });
 }
 
@@ -361,7 +359,7 @@ QList<int> CadBusService::CountLayerObjectsEach(const QStringList& layers)
         QList<int> counts;
         counts.reserve(layers.size());
         for (const QString& name : layers)
-            counts.append(acad::AcadBridge::CountLayerObjects(document, name));
+            counts.append(acad::CountLayerObjects(document, name));
         return counts;
     });
 }

@@ -1,7 +1,7 @@
 #include "cad/macros/PictureMacros.h"
 
 #include "acad/AcadError.h"
-#include "acad/PictureFileName.h"
+#include "acad/PictureProtocol.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/render/DrawingFrontend.h"
@@ -87,7 +87,7 @@ private:
 
 void makeDrawingPicture(LocalApplication& application, const QString& projectFolder, const QString& fileName)
 {
-    const QString folder = pictureFolder(projectFolder) + QStringLiteral("/SYS");
+    const QString folder = acad::systemFolderIn(pictureFolder(projectFolder));
     writeDrawingPicture(application.document().drawing(), folder + u'/' + fileName);
 }
 
@@ -95,7 +95,7 @@ void makeDrawingPicture(LocalApplication& application, const QString& projectFol
 
 QString pictureFolder(const QString& projectFolder)
 {
-    return QDir(projectFolder).filePath(QStringLiteral("LAYER"));
+    return acad::workFolderIn(QDir::cleanPath(projectFolder));
 }
 
 PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
@@ -147,16 +147,16 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
 
 void registerPictureMacros(MacroRegistry& registry)
 {
-    registry.registerMacro(kMakeAll, [](LocalApplication& application, const QString& projectFolder) {
-        makeDrawingPicture(application, projectFolder, QStringLiteral("all.wmf"));
+    registry.registerMacro(acad::macro::kMakeAll, [](LocalApplication& application, const QString& projectFolder) {
+        makeDrawingPicture(application, projectFolder, acad::kAllPictureName);
     });
-    registry.registerMacro(kMakePart, [](LocalApplication& application, const QString& projectFolder) {
-        makeDrawingPicture(application, projectFolder, QStringLiteral("part.wmf"));
+    registry.registerMacro(acad::macro::kMakePart, [](LocalApplication& application, const QString& projectFolder) {
+        makeDrawingPicture(application, projectFolder, acad::kPartPictureName);
     });
-    registry.registerMacro(kMakeAllLayer, [](LocalApplication& application, const QString& projectFolder) {
+    registry.registerMacro(acad::macro::kMakeAllLayer, [](LocalApplication& application, const QString& projectFolder) {
         writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), LayerChoice::AllLayers);
     });
-    registry.registerMacro(kMakeViewLayer, [](LocalApplication& application, const QString& projectFolder) {
+    registry.registerMacro(acad::macro::kMakeViewLayer, [](LocalApplication& application, const QString& projectFolder) {
         writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), LayerChoice::VisibleLayers);
     });
 }

@@ -33,11 +33,6 @@ class MacroRegistry;
 
 namespace cad::macros {
 
-inline const QString kMakeAll = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_All");
-inline const QString kMakePart = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_Part");
-inline const QString kMakeAllLayer = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_AllLayer");
-inline const QString kMakeViewLayer = QStringLiteral("QEMTIN.basWMF.pu_subMakeWMF_ViewLayer");
-
 /// Registers the four macros (the host calls this once at start-up).
 void registerPictureMacros(MacroRegistry& registry);
 

@@ -1,7 +1,10 @@
 #include "cad/macros/PicturesCommand.h"
 
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
+#include "acad/PictureProtocol.h"
 #include "cad/CadDocument.h"
+#include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
 
 #include <QDir>
@@ -22,15 +25,13 @@ int runPicturesCommand(const QString& dxfPath, const QString& folder, QTextStrea
         return 2;
     }
     try {
-        const int current = document->currentLayer();
-        for (int i = 0; i < document->layerCount(); ++i) {
-            if (i == current)
-                continue;
-            document->setLayerFrozen(i, false);
-            document->setLayerOn(i, true);
-        }
-        const PictureStats whole = writeDrawingPicture(document->drawing(), QDir(folder).filePath("SYS/all.wmf"));
-        const PictureStats layers = writeLayerPictures(document->drawing(), folder, LayerChoice::AllLayers);
+        // As a refresh does, through the same surface: nothing is saved.
+        const auto host = std::make_shared<LocalApplication>(std::move(document));
+        acad::switchLayersOnAndThawed(*host->activeDocument());
+        const Drawing& drawing = host->document().drawing();
+        const PictureStats whole = writeDrawingPicture(
+            drawing, acad::systemFolderIn(QDir::cleanPath(folder)) + u'/' + acad::kAllPictureName);
+        const PictureStats layers = writeLayerPictures(drawing, folder, LayerChoice::AllLayers);
         output << "kasanemi-cad: " << whole.files + layers.files << " pictures, " << whole.bytes + layers.bytes
                << " bytes in " << QDir::toNativeSeparators(folder) << Qt::endl;
         return 0;

@@ -1,6 +1,6 @@
 #include "cad/render/PropertyResolver.h"
 
-#include "tile/ColorPalette.h"
+#include "acad/AciColors.h"
 
 #include <cstdlib>
 
@@ -44,7 +44,7 @@ QRgb PropertyResolver::colourOfIndex(int index) const
     // Colour 7 is white on a dark screen and black on paper; the pictures are paper.
     if (index == white)
         return black;
-    return tile::ColorIndexToRgb(index);
+    return acad::ColorIndexToRgb(index);
 }
 
 ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockContext& context) const

@@ -1,4 +1,4 @@
-#include "acad/PictureFileName.h"
+#include "acad/PictureProtocol.h"
 
 #include <QSet>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include <QList>
 
-namespace cad {
+namespace acad {
 
 namespace {
 
@@ -155,4 +155,4 @@ bool LayerWildcard::matches(const QString& name) const
     return false;
 }
 
-} // namespace cad
+} // namespace acad

@@ -4,7 +4,7 @@
 
 #include <QTextStream>
 
-namespace exportexcel {
+namespace cad::cli {
 
 /// The user interface of the batch export: messages become single lines,
 /// completions on standard output and everything weightier on standard error,
@@ -33,4 +33,4 @@ private:
     int m_errorLines = 0;
 };
 
-} // namespace exportexcel
+} // namespace cad::cli

@@ -1,6 +1,6 @@
 // AutoCAD's wildcard rules as a layer filter applies them.
 
-#include "cad/LayerWildcard.h"
+#include "acad/LayerWildcard.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ namespace {
 
 bool match(const char* pattern, const char* name)
 {
-    return cad::LayerWildcard(QString::fromUtf8(pattern)).matches(QString::fromUtf8(name));
+    return acad::LayerWildcard(QString::fromUtf8(pattern)).matches(QString::fromUtf8(name));
 }
 
 TEST(LayerWildcard, PlainNamesMatchWholeNameIgnoringCase)
@@ -18,8 +18,8 @@ TEST(LayerWildcard, PlainNamesMatchWholeNameIgnoringCase)
     EXPECT_FALSE(match("WALL", "WALLS"));
     EXPECT_FALSE(match("WALL", "WAL"));
     EXPECT_FALSE(match("", "0"));
-    EXPECT_TRUE(cad::LayerWildcard("Wall-1").isLiteral());
-    EXPECT_FALSE(cad::LayerWildcard("Wall*").isLiteral());
+    EXPECT_TRUE(acad::LayerWildcard("Wall-1").isLiteral());
+    EXPECT_FALSE(acad::LayerWildcard("Wall*").isLiteral());
 }
 
 TEST(LayerWildcard, StarAndQuestionMark)

@@ -1,6 +1,6 @@
-#include "ExportExcelConsole.h"
+#include "ConsoleUserInterface.h"
 
-namespace exportexcel {
+namespace cad::cli {
 
 app::MsgAnswer ConsoleUserInterface::message(const QString& text, app::MsgButtons buttons, app::MsgIcon icon,
                                              const QString&)
@@ -26,4 +26,4 @@ app::MsgAnswer ConsoleUserInterface::message(const QString& text, app::MsgButton
     return app::MsgAnswer::Ok;
 }
 
-} // namespace exportexcel
+} // namespace cad::cli

@@ -1,6 +1,6 @@
 #include "ExportFixture.h"
 
-#include "export/ExportExcelBatch.h"
+#include "cad/cli/ExportXlsxCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@ using testsupport::TestLayer;
 
 namespace {
 
-class ExportExcelBatchTest : public ::testing::Test {
+class ExportXlsxCommandTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -32,7 +32,7 @@ protected:
         output.clear();
         errors.clear();
         QTextStream o(&output), e(&errors);
-        return exportexcel::runExportXlsxCommand(args, o, e);
+        return cad::cli::runExportXlsxCommand(args, o, e);
     }
 
     QTemporaryDir dir;
@@ -41,7 +41,7 @@ protected:
     QString output, errors;
 };
 
-TEST_F(ExportExcelBatchTest, ExportsEveryLayerWithObjectsWithTheDialogsDefaults)
+TEST_F(ExportXlsxCommandTest, ExportsEveryLayerWithObjectsWithTheDialogsDefaults)
 {
     QFile dxf(drawing.path);
     ASSERT_TRUE(dxf.open(QIODevice::ReadOnly));
@@ -67,7 +67,7 @@ TEST_F(ExportExcelBatchTest, ExportsEveryLayerWithObjectsWithTheDialogsDefaults)
     EXPECT_EQ(dxf.readAll(), before);
 }
 
-TEST_F(ExportExcelBatchTest, OptionsAndLayerListShapeTheWorkbook)
+TEST_F(ExportXlsxCommandTest, OptionsAndLayerListShapeTheWorkbook)
 {
     ASSERT_EQ(run({drawing.path, out, "--separate", "--width", "5", "--no-frame", "--layer", "扉", "--layer", "空"}), 0)
         << errors.toStdString();
@@ -81,7 +81,7 @@ TEST_F(ExportExcelBatchTest, OptionsAndLayerListShapeTheWorkbook)
     EXPECT_TRUE(picture["outline"].isNull());
 }
 
-TEST_F(ExportExcelBatchTest, FailuresExitNonZeroWithOneLine)
+TEST_F(ExportXlsxCommandTest, FailuresExitNonZeroWithOneLine)
 {
     auto oneLine = [&] { return errors.count(u'\n') == 1 && errors.startsWith(QStringLiteral("kasanemi-cad: ")); };
 
@@ -142,7 +142,7 @@ TEST_P(ExportExcelSampleTest, LayerNamesAndCountsReachTheWorkbookExactly)
     const QString out = dir.filePath(QStringLiteral("sample.xlsx"));
     QString output, errors;
     QTextStream o(&output), e(&errors);
-    ASSERT_EQ(exportexcel::runExportXlsxCommand({dxf, out, QStringLiteral("--separate")}, o, e), 0)
+    ASSERT_EQ(cad::cli::runExportXlsxCommand({dxf, out, QStringLiteral("--separate")}, o, e), 0)
         << errors.toStdString();
 
     const QJsonObject read = testsupport::readWorkbook(out);

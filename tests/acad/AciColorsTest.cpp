@@ -1,9 +1,9 @@
-#include "tile/ColorPalette.h"
+#include "acad/AciColors.h"
 
 #include <QColor>
 #include <gtest/gtest.h>
 
-using tile::ColorIndexToRgb;
+using acad::ColorIndexToRgb;
 
 namespace {
 ::testing::AssertionResult isRgb(qint32 index, int r, int g, int b)
@@ -17,7 +17,7 @@ namespace {
 }
 } // namespace
 
-TEST(ColorPalette, NamedColoursAndGreys)
+TEST(AciColors, NamedColoursAndGreys)
 {
     EXPECT_TRUE(isRgb(1, 255, 0, 0));
     EXPECT_TRUE(isRgb(2, 255, 255, 0));
@@ -36,13 +36,13 @@ TEST(ColorPalette, NamedColoursAndGreys)
     EXPECT_TRUE(isRgb(255, 255, 255, 255));
 }
 
-TEST(ColorPalette, OutOfRangeIsBlack)
+TEST(AciColors, OutOfRangeIsBlack)
 {
     for (qint32 index : {0, 256, -1, -7, 257, 1000, INT32_MIN, INT32_MAX})
         EXPECT_TRUE(isRgb(index, 0, 0, 0)) << index;
 }
 
-TEST(ColorPalette, WheelRows)
+TEST(AciColors, WheelRows)
 {
     struct Row { int index, r, g, b; };
     const Row rows[] = {
@@ -57,7 +57,7 @@ TEST(ColorPalette, WheelRows)
         EXPECT_TRUE(isRgb(row.index, row.r, row.g, row.b));
 }
 
-TEST(ColorPalette, WheelShadesNeverBrighterThanTheirFullColour)
+TEST(AciColors, WheelShadesNeverBrighterThanTheirFullColour)
 {
     // Within a hue group every channel of a darker shade stays at or below the
     // brighter one: catches a swapped brightness table or a wrong pale channel.

@@ -1,12 +1,15 @@
-#include "AcadBridge.h"
+#include "HostSession.h"
 
-#include "BatchReads.h"
-#include "LayerReads.h"
-
+#include "acad/AcadError.h"
+#include "acad/BatchReads.h"
+#include "acad/LayerReads.h"
 #include "app/AppInfo.h"
 #include "app/UserInterface.h"
 
-namespace acad {
+namespace viewer {
+
+using namespace acad;
+
 namespace {
 
 const QString kApplicationTitle = QString::fromUtf16(app::kAppTitle);
@@ -14,61 +17,6 @@ const QString kApplicationTitle = QString::fromUtf16(app::kAppTitle);
 const QString kStartQuestion = QStringLiteral("AutoCADが起動されていません。\r起動して宜しいですか？");
 const QString kStartingMessage = QStringLiteral("AutoCAD起動中．．．");
 const QString kStartFailed = QStringLiteral("404 Not Find AutoCAD.Application");
-// The one selection set the object count creates and leaves in the drawing.
-const QString kCountSetName = QStringLiteral("cSet");
-// Select mode "all" and the group code of the layer name.
-constexpr qint32 kSelectAll = 5;
-constexpr qint16 kLayerNameGroupCode = 8;
-
-// A failure of the way to the host rather than of the host's answer.
-bool hostLost(const AcadError& failure)
-{
-    return failure.number() == error::kHostUnreachable || failure.number() == error::kHostTimeout;
-}
-
-// Removes every named selection set of the document, its own or another
-// program's. The host's refusal ends nothing: a set that cannot be deleted
-// stays. A host that is gone or does not answer ends the count at once,
-// rather than after one failed call (or one time limit) per set.
-void deleteAllSelectionSets(Document& document)
-{
-    qint32 count = 0;
-    SelectionSetsPtr sets;
-    try {
-        sets = document.selectionSets();
-        count = sets->count();
-    } catch (const AcadError& failure) {
-        if (hostLost(failure))
-            throw;
-        return;
-    }
-    for (qint32 i = 0; i < count; ++i) {
-        try {
-            sets->item(0)->erase();
-        } catch (const AcadError& failure) {
-            if (hostLost(failure))
-                throw;
-        }
-    }
-}
-
-qint32 countNames(const DocumentPtr& document, const QStringList& names)
-{
-    if (!document)
-        throw AcadError(error::kHostUnreachable, QStringLiteral("No document to count in"));
-    if (auto* batch = dynamic_cast<BatchReads*>(document.get()))
-        return batch->countLayerObjects(names);
-
-    deleteAllSelectionSets(*document);
-    const SelectionSetPtr set = document->selectionSets()->add(kCountSetName);
-    qint32 total = 0;
-    for (const QString& name : names) {
-        set->clear();
-        set->select(kSelectAll, {kLayerNameGroupCode}, QVariantList{name});
-        total += set->count();
-    }
-    return total;
-}
 
 DocumentPtr requireDocument(const DocumentPtr& document)
 {
@@ -79,12 +27,12 @@ DocumentPtr requireDocument(const DocumentPtr& document)
 
 } // namespace
 
-AcadBridge::AcadBridge(std::shared_ptr<HostConnector> connector)
+HostSession::HostSession(std::shared_ptr<acad::HostConnector> connector)
     : m_connector(std::move(connector))
 {
 }
 
-bool AcadBridge::ConnectAutoCAD(VbBool& bCancel, QString& sErrMsg)
+bool HostSession::ConnectAutoCAD(VbBool& bCancel, QString& sErrMsg)
 {
     bCancel = vbFalse;
     sErrMsg.clear();
@@ -131,19 +79,19 @@ bool AcadBridge::ConnectAutoCAD(VbBool& bCancel, QString& sErrMsg)
     return true;
 }
 
-void AcadBridge::SetActiveDocument()
+void HostSession::SetActiveDocument()
 {
     if (!oAcadApp)
         throw AcadError(error::kHostUnreachable, QStringLiteral("The host is not connected"));
     oActiveDoc = oAcadApp->activeDocument();
 }
 
-qint32 AcadBridge::GetLayerCount()
+qint32 HostSession::GetLayerCount()
 {
     return requireDocument(oActiveDoc)->layers()->count();
 }
 
-void AcadBridge::ReadLayerSnapshot()
+void HostSession::ReadLayerSnapshot()
 {
     const DocumentPtr document = requireDocument(oActiveDoc);
     // Built aside and swapped in, so a failed read leaves the old snapshot
@@ -162,7 +110,7 @@ void AcadBridge::ReadLayerSnapshot()
     aLayerSnapshot = std::move(snapshot);
 }
 
-void AcadBridge::ReadLinetypeList()
+void HostSession::ReadLinetypeList()
 {
     const DocumentPtr document = requireDocument(oActiveDoc);
     NameList list = emptyNameList();
@@ -184,27 +132,4 @@ void AcadBridge::ReadLinetypeList()
     sLineTypeList = std::move(list);
 }
 
-qint32 AcadBridge::CountLayerObjects(const DocumentPtr& oAcadDoc, const QString& layerName)
-{
-    return countNames(oAcadDoc, QStringList{layerName});
-}
-
-qint32 AcadBridge::CountLayerObjects(const DocumentPtr& oAcadDoc, const NameList& layerNames)
-{
-    // Element 0 is never read.
-    return countNames(oAcadDoc, layerNames.mid(1));
-}
-
-std::vector<qint32> AcadBridge::CountLayerObjectsEach(const DocumentPtr& oAcadDoc, const NameList& layerNames)
-{
-    const QStringList names = layerNames.mid(1);
-    if (auto* batch = dynamic_cast<BatchReads*>(oAcadDoc.get()))
-        return batch->countLayerObjectsEach(names);
-    std::vector<qint32> counts;
-    counts.reserve(size_t(names.size()));
-    for (const QString& name : names)
-        counts.push_back(countNames(oAcadDoc, QStringList{name}));
-    return counts;
-}
-
-} // namespace acad
+} // namespace viewer

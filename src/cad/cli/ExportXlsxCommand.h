@@ -4,7 +4,7 @@
 
 class QTextStream;
 
-namespace exportexcel {
+namespace cad::cli {
 
 /// `kasanemi-cad --export-xlsx FILE.dxf OUT.xlsx [options]`: loads the drawing
 /// into the in-process host, switches every layer but the current one on and
@@ -26,4 +26,4 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
 /// The same on standard output and error; the entry point of the mode.
 int runExportXlsx(const QStringList& args);
 
-} // namespace exportexcel
+} // namespace cad::cli

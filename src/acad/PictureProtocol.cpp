@@ -1,4 +1,4 @@
-#include "PictureFileName.h"
+#include "PictureProtocol.h"
 
 #include <QCryptographicHash>
 
@@ -57,6 +57,16 @@ QString pictureFileName(const QString& layerName)
         base = cut + QLatin1Char('~') + QString::fromLatin1(hash);
     }
     return base + QStringLiteral(".wmf");
+}
+
+QString workFolderIn(const QString& parentFolder)
+{
+    return parentFolder + u'/' + kWorkFolderName;
+}
+
+QString systemFolderIn(const QString& workFolder)
+{
+    return workFolder + u'/' + kSystemFolderName;
 }
 
 } // namespace acad

@@ -1,12 +1,22 @@
-#include "ColorPalette.h"
+#include "AciColors.h"
 
 #include <array>
 
-namespace tile {
+namespace acad {
+namespace {
 
-QRgb ColorIndexToRgb(qint32 index)
+// Opaque 0xAARRGGBB, the bits of a QRgb (the contract uses no GUI types).
+constexpr quint32 qRgb(int r, int g, int b)
 {
-    static constexpr std::array<QRgb, 10> kNamed = {
+    return 0xFF000000u | (quint32(r & 0xFF) << 16) | (quint32(g & 0xFF) << 8) | quint32(b & 0xFF);
+}
+
+} // namespace
+
+
+quint32 ColorIndexToRgb(qint32 index)
+{
+    static constexpr std::array<quint32, 10> kNamed = {
         0,          qRgb(255, 0, 0),   qRgb(255, 255, 0),   qRgb(0, 255, 0),     qRgb(0, 255, 255),
         qRgb(0, 0, 255), qRgb(255, 0, 255), qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(192, 192, 192)};
     static constexpr std::array<int, 6> kGreys = {51, 91, 132, 173, 214, 255};
@@ -41,4 +51,4 @@ QRgb ColorIndexToRgb(qint32 index)
     }
 }
 
-} // namespace tile
+} // namespace acad

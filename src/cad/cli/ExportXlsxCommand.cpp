@@ -1,15 +1,18 @@
-#include "ExportExcelBatch.h"
+#include "ExportXlsxCommand.h"
 
-#include "ExportExcel.h"
-#include "ExportExcelConsole.h"
+#include "ConsoleUserInterface.h"
 
-#include "acad/AcadBridge.h"
+#include "acad/LayerCounts.h"
+#include "acad/LayerStates.h"
+#include "acad/PictureProtocol.h"
 #include "app/RecordingUserInterface.h"
 #include "cad/CadDocument.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
 #include "excel/XlsxConnector.h"
+#include "export/ExportExcel.h"
+#include "export/ExportExcelOptions.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +21,9 @@
 
 #include <optional>
 
-namespace exportexcel {
+namespace cad::cli {
+
+using namespace exportexcel;
 namespace {
 
 const char* const kUsage =
@@ -125,7 +130,7 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
         QStringList chosen;
         for (qint32 i = 0; i < layers->count(); ++i) {
             const QString name = layers->item(i)->name();
-            if (a->layers.isEmpty() ? acad::AcadBridge::CountLayerObjects(document, name) > 0
+            if (a->layers.isEmpty() ? acad::CountLayerObjects(document, name) > 0
                                     : a->layers.contains(name)) {
                 chosen << name;
                 wanted.removeAll(name);
@@ -136,27 +141,21 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
             return 2;
         }
 
-        // As the refresh does before its pictures: every layer but the current one on and thawed.
-        const int current = drawing->currentLayer();
-        for (int i = 0; i < drawing->layerCount(); ++i) {
-            if (i == current)
-                continue;
-            drawing->setLayerFrozen(i, false);
-            drawing->setLayerOn(i, true);
-        }
+        // As the refresh does before its pictures.
+        acad::switchLayersOnAndThawed(*document);
 
         // A macro project of the one macro needed, so the pictures go to a
         // work folder of our own.
         cad::macros::registerPictureMacros(cad::MacroRegistry::global());
         const QString project = QDir(work.path()).filePath(QStringLiteral("QEMTIN.dvb"));
         QFile manifest(project);
-        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(cad::macros::kMakeAllLayer.toUtf8() + '\n') < 0) {
+        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(acad::macro::kMakeAllLayer.toUtf8() + '\n') < 0) {
             errors << "kasanemi-cad: cannot write " << project << ": " << manifest.errorString() << Qt::endl;
             return 1;
         }
         manifest.close();
         host->loadDVB(project);
-        host->runMacro(cad::macros::kMakeAllLayer);
+        host->runMacro(acad::macro::kMakeAllLayer);
 
         ExportRequest request;
         request.document = document;
@@ -179,4 +178,4 @@ int runExportXlsx(const QStringList& args)
     return runExportXlsxCommand(args, output, errors);
 }
 
-} // namespace exportexcel
+} // namespace cad::cli

@@ -12,7 +12,7 @@
 
 #include <vector>
 
-namespace cad {
+namespace acad {
 
 class LayerWildcard {
 public:
@@ -41,4 +41,4 @@ private:
     QString m_literalText;
 };
 
-} // namespace cad
+} // namespace acad
