@@ -1,0 +1,21 @@
+#pragma once
+
+#include "acad/AcadSurface.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace undo {
+
+struct LayerOnState {
+    QString layerName;
+    bool on = false;
+};
+
+/// Every layer's name and on/off state in table order, read before a command
+/// switches layers so that it can be taken back: one call where the document
+/// offers batch reads, else two a layer. Failures reach the caller.
+std::vector<LayerOnState> readLayerOnStates(acad::Document& document);
+
+} // namespace undo
