@@ -9,6 +9,7 @@
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
+#include "undo/LayerOnStates.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -95,23 +96,36 @@ void TileCommands::toggle(Toggle which, const char* procedure)
         const acad::LayerPtr layer = m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName);
         ImageButton* button = nullptr;
         StatePicture picture{};
+        undo::LayerChangeStep step;
+        // The state before is the drawing's, not the tile's flag: the host
+        // may have changed the layer since the tile last read it.
         switch (which) {
-        case Toggle::View:
+        case Toggle::View: {
+            const bool before = layer->layerOn();
             layer->setLayerOn(wanted);
+            step.recordOn(m_tile.m_sLayerName, before, wanted);
             button = m_tile.pr_oCmdView;
             picture = wanted ? StatePicture::ViewOn : StatePicture::ViewOff;
             break;
-        case Toggle::Freeze:
+        }
+        case Toggle::Freeze: {
+            const bool before = layer->freeze();
             layer->setFreeze(wanted);
+            step.recordFrozen(m_tile.m_sLayerName, before, wanted);
             button = m_tile.pr_oCmdFreeze;
             picture = wanted ? StatePicture::FreezeOn : StatePicture::FreezeOff;
             break;
-        case Toggle::Lock:
+        }
+        case Toggle::Lock: {
+            const bool before = layer->lock();
             layer->setLock(wanted);
+            step.recordLocked(m_tile.m_sLayerName, before, wanted);
             button = m_tile.pr_oCmdLock;
             picture = wanted ? StatePicture::LockOn : StatePicture::LockOff;
             break;
         }
+        }
+        m_tile.m_host.recordLayerChange(std::move(step));
         // The flag follows the drawing: it changes only once the host has
         // taken the change, so a refused change (freezing the current layer,
         // a layer gone from the drawing) leaves flag, picture and drawing
@@ -133,7 +147,12 @@ void TileCommands::pr_oCboLineType_Click()
         return;
     try {
         const QString chosen = m_tile.pr_oCboLineType ? m_tile.pr_oCboLineType->currentText() : QString();
-        m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName)->setLinetype(chosen);
+        const acad::LayerPtr layer = m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName);
+        const QString before = layer->linetype();
+        layer->setLinetype(chosen);
+        undo::LayerChangeStep step;
+        step.recordLinetype(m_tile.m_sLayerName, before, chosen);
+        m_tile.m_host.recordLayerChange(std::move(step));
         m_tile.m_oAcadDoc->regen(1);
     } catch (const acad::AcadError& failure) {
         reportFailure("pr_oCboLineType_Click", failure);
@@ -186,7 +205,11 @@ void TileCommands::pr_oImgOne_DblClick()
     try {
         if (host.OptDblClickActive()) {
             const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
+            const QString before = document->activeLayer()->name();
             document->setActiveLayer(document->layers()->item(m_tile.m_sLayerName));
+            undo::LayerChangeStep step;
+            step.recordCurrentLayer(before, m_tile.m_sLayerName);
+            host.recordLayerChange(std::move(step));
             host.pu_subActiveLayerUpdate();
             app::SetForeground(qint32(host.lnAcadHwnd()));
         } else if (host.OptDblClickExclusiveView()) {
@@ -209,27 +232,31 @@ void TileCommands::exclusiveView()
     // Layers switched off so far, with the state each had: a failure part way
     // puts them back, so the user's drawing is never left with layers off
     // that the command did not finish.
-    std::vector<std::pair<acad::LayerPtr, bool>> switchedOff;
+    std::vector<undo::LayerOnState> switchedOff;
     try {
-        const qint32 count = layers->count();
-        for (qint32 i = 0; i < count; ++i) {
-            const acad::LayerPtr layer = layers->item(i);
-            const bool wasOn = layer->layerOn();
-            layer->setLayerOn(false);
-            switchedOff.emplace_back(layer, wasOn);
+        for (const undo::LayerOnState& state : undo::readLayerOnStates(*document)) {
+            layers->item(state.layerName)->setLayerOn(false);
+            switchedOff.push_back(state);
         }
         layers->item(m_tile.m_sLayerName)->setLayerOn(true);
     } catch (...) {
-        for (auto& [layer, wasOn] : switchedOff) {
+        for (const undo::LayerOnState& state : switchedOff) {
             try {
-                if (wasOn)
-                    layer->setLayerOn(true);
+                if (state.on)
+                    layers->item(state.layerName)->setLayerOn(true);
             } catch (const std::exception&) {
                 // The layer vanished meanwhile: nothing left to put back.
             }
         }
         throw;
     }
+    undo::LayerChangeStep step;
+    for (const undo::LayerOnState& state : switchedOff)
+        step.recordOn(state.layerName, state.on, false);
+    // The loop met this layer too and recorded where it started; this adds
+    // only the last write.
+    step.recordOn(m_tile.m_sLayerName, false, true);
+    m_tile.m_host.recordLayerChange(std::move(step));
     document->regen(1);
     m_tile.m_host.pu_subCtrlViewUpdate();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "acad/LayerSnapshot.h"
+#include "undo/LayerChangeStep.h"
 
 #include <QtGlobal>
 
@@ -46,6 +47,9 @@ public:
     /// forward, or show that layer alone.
     virtual bool OptDblClickActive() const = 0;
     virtual bool OptDblClickExclusiveView() const = 0;
+    /// A tile command changed the drawing's layers as `step` records, so the
+    /// change can be taken back.
+    virtual void recordLayerChange(undo::LayerChangeStep step) = 0;
 };
 
 } // namespace tile

@@ -4,6 +4,8 @@
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
+#include "undo/LayerOnStates.h"
+#include "undo/LayerUndoHistory.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
@@ -61,44 +63,48 @@ LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const ac
     return texts;
 }
 
-int setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
+undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
 {
+    undo::LayerChangeStep step;
     if (!oAcadDoc)
-        return 0;
+        return step;
     acad::LayersPtr layers;
-    int switched = 0;
     if (ignoringFailure([&] { layers = oAcadDoc->layers(); })) {
         for (const QString& name : names) {
             // A layer deleted or renamed in the host since the refresh is skipped.
-            if (ignoringFailure([&] { layers->item(name)->setLayerOn(on); }))
-                ++switched;
+            ignoringFailure([&] {
+                const acad::LayerPtr layer = layers->item(name);
+                const bool before = layer->layerOn();
+                layer->setLayerOn(on);
+                step.recordOn(name, before, on);
+            });
         }
     }
     ignoringFailure([&] { oAcadDoc->regen(1); });
-    return switched;
+    return step;
 }
 
-int setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on)
+undo::LayerChangeStep setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on)
 {
+    undo::LayerChangeStep step;
     if (!oAcadDoc)
-        return 0;
+        return step;
     acad::LayersPtr layers;
-    qint32 count = 0;
-    int switched = 0;
-    if (ignoringFailure([&] { layers = oAcadDoc->layers(); count = layers->count(); })) {
-        for (qint32 i = 0; i < count; ++i) {
-            if (ignoringFailure([&] { layers->item(i)->setLayerOn(on); }))
-                ++switched;
+    std::vector<undo::LayerOnState> states;
+    if (ignoringFailure([&] { layers = oAcadDoc->layers(); states = undo::readLayerOnStates(*oAcadDoc); })) {
+        for (const undo::LayerOnState& state : states) {
+            if (ignoringFailure([&] { layers->item(state.layerName)->setLayerOn(on); }))
+                step.recordOn(state.layerName, state.on, on);
         }
     }
     ignoringFailure([&] { oAcadDoc->regen(1); });
-    return switched;
+    return step;
 }
 
 BulkCommands::BulkCommands(QListWidget* LstLayers, TileGrid& tiles, DocumentSource document,
-                           ExportOpener openExport, QObject* parent)
+                           ExportOpener openExport, undo::LayerUndoHistory* history, QObject* parent)
     : QObject(parent), m_list(LstLayers), m_tiles(tiles), m_document(std::move(document)),
-      m_openExport(std::move(openExport))
+      m_openExport(std::move(openExport)), m_history(history)
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Every change of the selection or of the current entry, the user's or
@@ -165,7 +171,7 @@ void BulkCommands::pr_subSelectLayerOn(const QString& mode)
     if (!document)
         return;
     const acad::NameList names = selectedNames();
-    setLayersOn(document, names.mid(1), mode == QStringLiteral("View"));
+    record(setLayersOn(document, names.mid(1), mode == QStringLiteral("View")));
     ignoringFailure([&] { m_tiles.updateTileStates(); });
 }
 
@@ -184,8 +190,14 @@ void BulkCommands::switchAll(bool on)
     const acad::DocumentPtr document = m_document();
     if (!document)
         return;
-    setAllLayersOn(document, on);
+    record(setAllLayersOn(document, on));
     ignoringFailure([&] { m_tiles.updateTileStates(); });
+}
+
+void BulkCommands::record(undo::LayerChangeStep step)
+{
+    if (m_history)
+        m_history->push(std::move(step));
 }
 
 void BulkCommands::CmdSelectRemove_Click()

@@ -2,6 +2,7 @@
 
 #include "acad/AcadSurface.h"
 #include "acad/LayerSnapshot.h"
+#include "undo/LayerChangeStep.h"
 
 #include <QObject>
 #include <QSizeF>
@@ -12,6 +13,10 @@
 #include <optional>
 
 class QListWidget;
+
+namespace undo {
+class LayerUndoHistory;
+}
 
 namespace viewer {
 
@@ -69,12 +74,12 @@ LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const ac
 
 /// Switches the layers named in `names` on or off and regenerates every
 /// viewport. Names no longer in the drawing and every other failure are
-/// skipped; returns how many layers were switched.
-int setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on);
+/// skipped; returns what the layers switched were before, to take it back.
+undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on);
 /// Switches every layer of the drawing on or off, in the table's order,
 /// including the current layer and layers without tiles, then regenerates.
-/// Failures are skipped; returns how many layers were switched.
-int setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on);
+/// Failures are skipped; returns what the layers switched were before.
+undo::LayerChangeStep setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on);
 
 /// The layer list's handling and the commands of the toolbar that act on the
 /// list's selection or on every layer. Lives beside the main window, which
@@ -86,11 +91,12 @@ public:
     using ExportOpener = std::function<void(const acad::DocumentPtr&, const acad::NameList&)>;
 
     /// `document` gives the drawing of the last refresh (null before one);
-    /// `openExport` opens the export dialog with the names to preselect.
+    /// `openExport` opens the export dialog with the names to preselect;
+    /// the on/off commands put what they change into `history` when given.
     /// Watches `LstLayers` so every change of its selection, by the user or
     /// by the program, runs LstLayers_Click, and Ctrl+A selects every entry.
     BulkCommands(QListWidget* LstLayers, TileGrid& tiles, DocumentSource document, ExportOpener openExport,
-                 QObject* parent = nullptr);
+                 undo::LayerUndoHistory* history = nullptr, QObject* parent = nullptr);
 
     /// Scrolls the grid to the current entry's tile and gives the selected
     /// entries' tiles the selected look, the others the normal one.
@@ -119,11 +125,13 @@ protected:
 
 private:
     void switchAll(bool on);
+    void record(undo::LayerChangeStep step);
 
     QListWidget* m_list;
     TileGrid& m_tiles;
     DocumentSource m_document;
     ExportOpener m_openExport;
+    undo::LayerUndoHistory* m_history;
 };
 
 } // namespace viewer

@@ -4,6 +4,7 @@
 #include "viewer/HostSession.h"
 #include "tile/TileHost.h"
 #include "tile/clsDWF.h"
+#include "undo/LayerUndoHistory.h"
 
 #include <QMainWindow>
 #include <QPointF>
@@ -142,6 +143,11 @@ public:
     qint64 lnAcadHwnd() const override;
     bool OptDblClickActive() const override;
     bool OptDblClickExclusiveView() const override;
+    void recordLayerChange(undo::LayerChangeStep step) override { m_undoHistory.push(std::move(step)); }
+
+    /// The viewer's own layer changes since the last refresh (each refresh
+    /// starts a new history).
+    undo::LayerUndoHistory& layerUndoHistory() { return m_undoHistory; }
 
 signals:
     /// Start-up was given a layer-list file: the refresh must run right away.
@@ -244,6 +250,7 @@ private:
     int m_progressCount = 0;
     int m_progressTotal = 0;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
+    undo::LayerUndoHistory m_undoHistory;
 
     // Lower area and overview.
     double m_picMainWidth = 0;

@@ -1,6 +1,8 @@
 #include "FrmWMFCommands.h"
 
 #include "FrmWMF.h"
+#include "LayerFilter.h"
+#include "LayerFilterBox.h"
 #include "Toolbar1.h"
 
 #include "app/Twips.h"
@@ -11,11 +13,14 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
+#include <QListWidget>
 #include <QScrollBar>
 
 namespace viewer {
 
-FrmWMFCommands::FrmWMFCommands(frmWMF& window) : QObject(&window), m_window(window)
+FrmWMFCommands::FrmWMFCommands(frmWMF& window)
+    : QObject(&window), m_window(window),
+      m_undo(window.layerUndoHistory(), window, [&window] { return window.oAcadDoc(); })
 {
     QWidget* client = window.centralWidget();
     m_toolbar = new Toolbar1(&window, client);
@@ -29,7 +34,7 @@ FrmWMFCommands::FrmWMFCommands(frmWMF& window) : QObject(&window), m_window(wind
         [&window](const acad::DocumentPtr& document, const acad::NameList& names) {
             frmExportExcel::pu_subShow(document, names, &window);
         },
-        this);
+        &window.layerUndoHistory(), this);
 
     m_toolbar->setCommands({
         .zoomUp = [&window] { window.pr_subZoomUp(); },
@@ -43,9 +48,26 @@ FrmWMFCommands::FrmWMFCommands(frmWMF& window) : QObject(&window), m_window(wind
         .allView = [this] { m_bulk->CmdAllView_Click(); },
         .allHide = [this] { m_bulk->CmdAllHide_Click(); },
         .info = [&window] { info::pu_subInfoShow(&window); },
+        .undo = [this] { m_undo.CmdUndo_Click(); },
     });
+    undo::LayerUndoHistory& history = window.layerUndoHistory();
+    connect(&history, &undo::LayerUndoHistory::changed, this,
+            [this, &history] { m_toolbar->undoButton()->setEnabled(!history.isEmpty()); });
+    connectLayerFilter();
 
     connect(&window, &frmWMF::tileCreated, this, [](tile::clsDWF* created) { tile::TileCommands::attach(created); });
+}
+
+void FrmWMFCommands::connectLayerFilter()
+{
+    LayerFilterBox* filter = m_toolbar->layerFilter();
+    QListWidget* list = m_window.LstLayers();
+    connect(filter, &QLineEdit::textEdited, this, [list](const QString& typed) { selectMatchingEntries(*list, typed); });
+    connect(filter, &QLineEdit::returnPressed, list, [list] { list->setFocus(Qt::OtherFocusReason); });
+    connect(filter, &LayerFilterBox::escapePressed, list, [filter, list] {
+        filter->clear();
+        list->clearSelection();
+    });
 }
 
 bool FrmWMFCommands::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BulkCommands.h"
+#include "UndoCommand.h"
 
 #include <QObject>
 
@@ -12,9 +13,10 @@ class Toolbar1;
 
 /// Puts the commands into the main window: the toolbar along the top of the
 /// client area with the zoom-ratio box over its two empty buttons, the layer
-/// list's handling and the bulk commands over the window's tiles, and the
-/// commands of every tile a refresh creates. Created by the window itself,
-/// parented to it.
+/// list's handling and the bulk commands over the window's tiles, the undo
+/// button over the window's layer history, the layer filter over the list,
+/// and the commands of every tile a refresh creates. Created by the window
+/// itself, parented to it.
 class FrmWMFCommands : public QObject, private TileGrid {
     Q_OBJECT
 public:
@@ -22,6 +24,7 @@ public:
 
     Toolbar1& toolbar() const { return *m_toolbar; }
     BulkCommands& bulk() const { return *m_bulk; }
+    UndoCommand& undo() { return m_undo; }
 
     /// The toolbar band's height in twips; the window's other controls start below it.
     static constexpr double kToolbarHeightTwips = 420;
@@ -46,10 +49,12 @@ private:
     void setScrollValue(int value) override;
 
     void placeToolbar();
+    void connectLayerFilter();
 
     frmWMF& m_window;
     Toolbar1* m_toolbar;
     BulkCommands* m_bulk;
+    UndoCommand m_undo;
 };
 
 } // namespace viewer

@@ -145,6 +145,9 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
     app::ui().showPleaseWait(QStringLiteral("現在の図面から画層を取得中．．．"));
     m_bTileReady = false;
     m_bRefreshDone = false;
+    // The refresh itself switches layers, and what came before it is not
+    // taken back across it.
+    m_undoHistory.clear();
 
     acad.ReadLayerSnapshot();
     // From the moment layers are switched until they are put back, a

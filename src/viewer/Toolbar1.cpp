@@ -1,5 +1,7 @@
 #include "Toolbar1.h"
 
+#include "LayerFilterBox.h"
+
 #include "app/WindowHelpers.h"
 
 #include <QAction>
@@ -39,6 +41,7 @@ Toolbar1::Toolbar1(QWidget* mainWindow, QWidget* parent)
     addButton(15, QStringLiteral("all_off"), QStringLiteral("全ての画層を非表示に設定します"));
     addSeparatorAt(16);
     addButton(17, QStringLiteral("info"), QStringLiteral("バージョン情報を表示します"));
+    addUndoAndFilter();
 }
 
 QAction* Toolbar1::button(int index) const
@@ -71,6 +74,27 @@ void Toolbar1::addEmptyButton(int index)
     action->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
     connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
     m_buttons[size_t(index)] = action;
+}
+
+void Toolbar1::addUndoAndFilter()
+{
+    addSeparator();
+    m_undo = addAction(QIcon(QStringLiteral(":/toolbar/undo.svg")), QString());
+    m_undo->setObjectName(QStringLiteral("Toolbar1_Undo"));
+    m_undo->setToolTip(QStringLiteral("直前の画層状態に戻す"));
+    m_undo->setEnabled(false);
+    connect(m_undo, &QAction::triggered, this, [this] {
+        if (m_commands.undo)
+            m_commands.undo();
+    });
+
+    // The filter keeps to the right end however wide the window is.
+    auto* spacer = new QWidget(this);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(spacer);
+    m_filter = new LayerFilterBox(this);
+    m_filter->setFixedWidth(m_filter->fontMetrics().horizontalAdvance(QStringLiteral("画層名フィルタ")) * 2);
+    addWidget(m_filter);
 }
 
 void Toolbar1::Toolbar1_ButtonClick(int index)

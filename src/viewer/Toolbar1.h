@@ -9,6 +9,8 @@ class QAction;
 
 namespace viewer {
 
+class LayerFilterBox;
+
 /// What the toolbar's buttons run. A command left empty makes its button do
 /// nothing.
 struct ToolbarCommands {
@@ -23,12 +25,14 @@ struct ToolbarCommands {
     std::function<void()> allView;      // button 14
     std::function<void()> allHide;      // button 15
     std::function<void()> info;         // button 17
+    std::function<void()> undo;         // the undo button after them
 };
 
 /// The main window's toolbar: 17 buttons by 1-based index, two empty ones at
 /// the left under the zoom-ratio box, separators at 6, 8, 10 and 16, and the
 /// zoom, refresh, export, bulk and information buttons with their pictures
-/// and tooltips. A click on button i runs Toolbar1_ButtonClick(i).
+/// and tooltips. A click on button i runs Toolbar1_ButtonClick(i). After
+/// them come the undo button and, at the right end, the layer filter box.
 class Toolbar1 : public QToolBar {
     Q_OBJECT
 public:
@@ -42,6 +46,9 @@ public:
     /// The action of button `index` (1..17); separators are actions too.
     /// nullptr outside that range.
     QAction* button(int index) const;
+    /// 「直前の画層状態に戻す」: runs the undo command; disabled until enabled.
+    QAction* undoButton() const { return m_undo; }
+    LayerFilterBox* layerFilter() const { return m_filter; }
 
     /// Runs the command of button `index`. The refresh (7) disables the main
     /// window while it runs, then enables it again, even when the refresh
@@ -59,6 +66,7 @@ private:
     void addButton(int index, const QString& picture, const QString& tooltip);
     void addSeparatorAt(int index);
     void addEmptyButton(int index);
+    void addUndoAndFilter();
     void runRefresh();
     void keepOverlayInPlace();
 
@@ -66,6 +74,8 @@ private:
     ToolbarCommands m_commands;
     std::array<QAction*, kButtonCount + 1> m_buttons{}; // [0] unused
     QWidget* m_overlay = nullptr;
+    QAction* m_undo = nullptr;
+    LayerFilterBox* m_filter = nullptr;
 };
 
 } // namespace viewer

@@ -81,6 +81,7 @@ public:
     QListWidget* LstLayers() override { return &list; }
     bool OptDblClickActive() const override { return makeCurrent; }
     bool OptDblClickExclusiveView() const override { return !makeCurrent; }
+    void recordLayerChange(undo::LayerChangeStep step) override { steps.push_back(std::move(step)); }
 
     QWidget area;
     QListWidget list;
@@ -88,6 +89,7 @@ public:
     std::vector<clsDWF*> tiles;
     bool refreshDone = true;
     bool makeCurrent = true;
+    std::vector<undo::LayerChangeStep> steps;
     qint64 hostWindow = 4711;
     QList<qint32> resetSelectCalls;
     int activeLayerUpdates = 0;
@@ -238,6 +240,8 @@ TEST_F(TileCommandsTest, ARefusedChangeIsReportedAndTheNextClickTriesItAgain)
     emit t.pr_oCmdFreeze_Click();
     EXPECT_EQ(recorder.messages().size(), 2);
     EXPECT_FALSE(layer("L1").frozen);
+    // A refused change is nothing to take back.
+    EXPECT_TRUE(window->steps.empty());
 }
 
 TEST_F(TileCommandsTest, LinetypeChoiceGoesToTheDrawingAndTheBoxKeepsIt)

@@ -1,7 +1,9 @@
+#include "viewer/LayerFilterBox.h"
 #include "viewer/Toolbar1.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QTest>
 #include <QToolButton>
@@ -21,7 +23,7 @@ struct CountingToolbar {
         window.addToolBar(&toolbar);
         const auto count = [this](int index) { return [this, index] { ++runs[index]; }; };
         toolbar.setCommands({count(3), count(4), count(5), count(7), count(9), count(11), count(12), count(13),
-                             count(14), count(15), count(17)});
+                             count(14), count(15), count(17), count(0)});
     }
     QMainWindow window;
     Toolbar1 toolbar;
@@ -47,7 +49,8 @@ TEST(Toolbar, SeventeenButtonsWithSeparatorsPicturesAndTooltips)
     };
     EXPECT_EQ(t.toolbar.button(0), nullptr);
     EXPECT_EQ(t.toolbar.button(18), nullptr);
-    ASSERT_EQ(t.toolbar.actions().size(), 17);
+    // After the seventeen: a separator, the undo button, a spacer and the filter box.
+    ASSERT_EQ(t.toolbar.actions().size(), 17 + 4);
     for (int i = 1; i <= 17; ++i) {
         QAction* button = t.toolbar.button(i);
         ASSERT_NE(button, nullptr) << i;
@@ -88,6 +91,35 @@ TEST(Toolbar, EachButtonRunsItsOwnCommandAndTheOthersNothing)
     EXPECT_EQ(t.runs[13], 2);
     QTest::mouseClick(t.toolbar.widgetForAction(t.toolbar.button(1)), Qt::LeftButton);
     EXPECT_EQ(t.runs.size(), 11u);
+}
+
+TEST(Toolbar, UndoButtonAndLayerFilterFollowAtTheRightEnd)
+{
+    CountingToolbar t;
+    QAction* undo = t.toolbar.undoButton();
+    ASSERT_NE(undo, nullptr);
+    EXPECT_EQ(t.toolbar.actions().indexOf(undo), 18);
+    EXPECT_TRUE(t.toolbar.actions().at(17)->isSeparator());
+    EXPECT_EQ(undo->toolTip(), QStringLiteral("直前の画層状態に戻す"));
+    EXPECT_FALSE(undo->isEnabled()); // nothing to take back yet
+    const QImage picture = undo->icon().pixmap(16, 16).toImage();
+    int painted = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            painted += qAlpha(picture.pixel(x, y)) > 0;
+    EXPECT_GT(painted, 20);
+    undo->setEnabled(true);
+    undo->trigger();
+    EXPECT_EQ(t.runs[0], 1);
+
+    t.window.resize(900, 200);
+    t.window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&t.window));
+    QLineEdit* filter = t.toolbar.layerFilter();
+    ASSERT_NE(filter, nullptr);
+    EXPECT_TRUE(filter->isVisible());
+    EXPECT_GT(filter->x(), t.toolbar.widgetForAction(undo)->geometry().right());
+    EXPECT_GE(filter->geometry().right(), t.toolbar.width() - 16); // at the right end, not after the buttons
 }
 
 TEST(Toolbar, RefreshDisablesTheWindowWhileItRunsEvenWhenItFails)

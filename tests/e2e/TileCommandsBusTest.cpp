@@ -5,6 +5,7 @@
 #include "HostProcess.h"
 
 #include "acad/AcadError.h"
+#include "acad/LayerReads.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusNames.h"
 #include "acad/dbus/BusSurface.h"
@@ -12,8 +13,10 @@
 #include "tile/StatePictures.h"
 #include "tile/clsDWF.h"
 #include "viewer/FrmWMF.h"
+#include "viewer/LayerFilterBox.h"
 #include "viewer/Toolbar1.h"
 
+#include <QAction>
 #include <QFile>
 #include <QListWidget>
 #include <QRadioButton>
@@ -147,4 +150,71 @@ TEST_F(TileCommandsOverTheBus, HideAllThenShowAllReachesEveryLayerOfTheHost)
         EXPECT_TRUE(layers->item(i)->layerOn()) << i;
     for (int i = 1; i <= window->tileCount(); ++i)
         EXPECT_TRUE(window->oDWF(i)->bLayerOn()) << i;
+}
+
+namespace {
+/// Every layer's name and on/off state as another client of the host reads them.
+std::vector<std::pair<QString, bool>> onStatesInHost(const acad::DocumentPtr& document)
+{
+    std::vector<std::pair<QString, bool>> states;
+    for (const acad::LayerSnapshot& record : acad::readLayerRecords(*document))
+        states.emplace_back(record.sLayerName, record.bLayerOn != acad::vbFalse);
+    return states;
+}
+} // namespace
+
+TEST_F(TileCommandsOverTheBus, FilterSelectsSelectedOffActsAndUndoTakesEachStepBack)
+{
+    auto* toolbar = window->findChild<viewer::Toolbar1*>();
+    const auto start = onStatesInHost(other);
+
+    // The filter selects the matching entries; "selected off" switches them off in the host.
+    QTest::keyClicks(toolbar->layerFilter(), QStringLiteral("layer_l*"));
+    QStringList selected;
+    for (QListWidgetItem* item : window->LstLayers()->selectedItems())
+        selected << item->text();
+    selected.sort();
+    EXPECT_EQ(selected, (QStringList{"LAYER_LOCK", "LAYER_LT_DASH", "LAYER_LW_035", "LAYER_LW_050"}));
+    toolbar->Toolbar1_ButtonClick(12);
+    for (const QString& name : selected)
+        EXPECT_FALSE(onInHost(name)) << name.toStdString();
+
+    // Then the exclusive view on top of it.
+    window->OptDblClickExclusiveViewButton()->setChecked(true);
+    QTest::mouseDClick(tileOf(QStringLiteral("LAYER1")).ImgOne(), Qt::LeftButton);
+    ASSERT_TRUE(onInHost(QStringLiteral("LAYER1")));
+    ASSERT_FALSE(onInHost(QStringLiteral("0")));
+
+    QAction* undo = toolbar->undoButton();
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger(); // the exclusive view: back to "selected off"
+    auto afterSelectedOff = start;
+    for (auto& [name, on] : afterSelectedOff)
+        on = on && !selected.contains(name);
+    EXPECT_EQ(onStatesInHost(other), afterSelectedOff);
+
+    undo->trigger(); // "selected off"
+    EXPECT_EQ(onStatesInHost(other), start);
+    EXPECT_FALSE(undo->isEnabled());
+    for (int i = 1; i <= window->tileCount(); ++i)
+        EXPECT_EQ(window->oDWF(i)->bLayerOn(), onInHost(window->oDWF(i)->sLayerName())) << i;
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(TileCommandsOverTheBus, UndoOfALayerRenamedInTheHostMeanwhileReportsItAndRestoresTheRest)
+{
+    auto* toolbar = window->findChild<viewer::Toolbar1*>();
+    const auto start = onStatesInHost(other);
+    toolbar->Toolbar1_ButtonClick(15); // every layer off
+    other->layers()->item(QStringLiteral("LAYER1"))->setName(QStringLiteral("改名"));
+
+    toolbar->undoButton()->trigger();
+    ASSERT_FALSE(ui.messages().isEmpty());
+    EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("前回更新した後にAutoCAD側で画層の追加・削除")));
+    for (const auto& [name, on] : start) {
+        if (name == QStringLiteral("LAYER1"))
+            EXPECT_FALSE(other->layers()->item(QStringLiteral("改名"))->layerOn());
+        else
+            EXPECT_EQ(onInHost(name), on) << name.toStdString();
+    }
 }
