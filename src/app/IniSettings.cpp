@@ -174,6 +174,10 @@ qint32 WriteINI(QString& sIniFileName, const QString& Section, const QString& Ke
     if (!profile.setValue(Section, Key, text))
         return 0;
     QSaveFile out(sIniFileName);
+    // Replaced through a file beside it when the folder lets us; a writable
+    // file in a folder we may not write is written in place, as the
+    // platform's profile write does.
+    out.setDirectWriteFallback(true);
     if (!out.open(QIODevice::WriteOnly))
         return 0;
     out.write(profile.content());

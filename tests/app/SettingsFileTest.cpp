@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <unistd.h>
+
 using namespace app;
 
 namespace {
@@ -219,4 +222,39 @@ TEST_F(SettingsFile, GarbageAndBinaryContentNeverBreaksReading)
     const QByteArray after = readAll(name);
     EXPECT_EQ(after.size(), garbage.size());  // "abc" became "600"
     EXPECT_EQ(GetINI(name, "WMFPosi", "height", 0, true), QVariant(600));
+}
+
+namespace {
+/// Runs in a child process: as an ordinary user when the tests run as root
+/// (who may write any folder), writes one key and exits 0 when it was written.
+[[noreturn]] void writeAsOrdinaryUser(const QString& path)
+{
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+        std::_Exit(2);
+    QString name = path;
+    std::_Exit(WriteINI(name, "WMFPosi", "left", 1230.0) == 1 ? 0 : 1);
+}
+} // namespace
+
+TEST_F(SettingsFile, WritableFileInAFolderWeMayNotWriteIsWrittenInPlace)
+{
+    const QString folder = home() + "/locked";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + "/QEMTINF.ini";
+    writeAll(path, "[WMFPosi]\r\nleft=1\r\n");
+    using P = QFile::Permission;
+    const QFile::Permissions readAndSearch = P::ReadOwner | P::ExeOwner | P::ReadUser | P::ExeUser | P::ReadGroup
+                                           | P::ExeGroup | P::ReadOther | P::ExeOther;
+    const QFile::Permissions readAndWrite = P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser
+                                          | P::ReadGroup | P::WriteGroup | P::ReadOther | P::WriteOther;
+    QFile::setPermissions(home(), readAndSearch | P::WriteOwner | P::WriteUser);
+    QFile::setPermissions(path, readAndWrite);
+    QFile::setPermissions(folder, readAndSearch);
+
+    EXPECT_EXIT(writeAsOrdinaryUser(path), ::testing::ExitedWithCode(0), "");
+
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(readAll(path), QByteArray("[WMFPosi]\r\nleft=1230\r\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"QEMTINF.ini"});
 }
