@@ -187,6 +187,10 @@ using ApplicationPtr = std::shared_ptr<Application>;
 class ExcelConnector {
 public:
     virtual ~ExcelConnector() = default;
+    /// Asked before anything is made: where the workbook will go. False when
+    /// the user cancels, which ends the export with nothing made. A backend
+    /// whose workbooks stay open in the spreadsheet has nothing to ask.
+    virtual bool chooseDestination() { return true; }
     /// The running application; throws ExcelError when none runs.
     virtual ApplicationPtr attachRunning() = 0;
     /// A new application; throws ExcelError when none can be started.

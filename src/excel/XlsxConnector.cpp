@@ -6,6 +6,8 @@
 
 #include <QUrl>
 
+#include <utility>
+
 namespace excel {
 
 std::shared_ptr<XlsxConnector> XlsxConnector::askingUser(const QString& proposedPath)
@@ -16,6 +18,15 @@ std::shared_ptr<XlsxConnector> XlsxConnector::askingUser(const QString& proposed
 std::shared_ptr<XlsxConnector> XlsxConnector::toFile(const QString& path)
 {
     return std::shared_ptr<XlsxConnector>(new XlsxConnector(false, path));
+}
+
+bool XlsxConnector::chooseDestination()
+{
+    if (!m_ask)
+        return true;
+    m_chosen = app::ui().saveFileName(QStringLiteral("Excelブックの保存"), m_path,
+                                      QStringLiteral("Excel ブック (*.xlsx)"));
+    return !m_chosen.isEmpty();
 }
 
 ApplicationPtr XlsxConnector::attachRunning()
@@ -41,11 +52,18 @@ void XlsxConnector::release(const ApplicationPtr& application)
     // handed over once, and a failed write is reported, not retried.
     const std::shared_ptr<XlsxApplication> running = std::move(m_running);
     m_released = running->workbookModels();
-    for (const WorkbookModelPtr& book : running->workbookModels()) {
+    // The name asked before the export serves this release only, for the
+    // workbook the export made (the last); any other is asked for here.
+    const QString chosen = std::exchange(m_chosen, QString());
+    const std::vector<WorkbookModelPtr>& books = running->workbookModels();
+    for (std::size_t i = 0; i < books.size(); ++i) {
+        const WorkbookModelPtr& book = books[i];
         QString path = m_path;
         if (m_ask) {
-            path = app::ui().saveFileName(QStringLiteral("Excelブックの保存"), m_path,
-                                          QStringLiteral("Excel ブック (*.xlsx)"));
+            path = (i + 1 == books.size() && !chosen.isEmpty())
+                       ? chosen
+                       : app::ui().saveFileName(QStringLiteral("Excelブックの保存"), m_path,
+                                                QStringLiteral("Excel ブック (*.xlsx)"));
             if (path.isEmpty())
                 continue;
         }

@@ -14,8 +14,9 @@ namespace excel {
 ///
 /// Where a workbook goes depends on how the connector was made:
 /// - `askingUser`: the user names the file in a save dialog (proposed: the
-///   given path); cancelling discards the workbook quietly. The file is then
-///   opened with the desktop's default application.
+///   given path) when the export asks for the destination, before anything
+///   is made; cancelling there ends the export. The file is opened with the
+///   desktop's default application once written.
 /// - `toFile`: written to the given path, nothing asked and nothing opened
 ///   (batch mode). Several workbooks would overwrite each other; the export
 ///   makes one.
@@ -26,6 +27,7 @@ public:
     static std::shared_ptr<XlsxConnector> askingUser(const QString& proposedPath);
     static std::shared_ptr<XlsxConnector> toFile(const QString& path);
 
+    bool chooseDestination() override;
     ApplicationPtr attachRunning() override;
     ApplicationPtr startNew() override;
     void release(const ApplicationPtr& application) override;
@@ -40,6 +42,8 @@ private:
 
     bool m_ask;
     QString m_path;
+    /// The file the user named for the next release; empty until asked.
+    QString m_chosen;
     std::shared_ptr<XlsxApplication> m_running;
     QStringList m_written;
     std::vector<WorkbookModelPtr> m_released;

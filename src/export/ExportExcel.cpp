@@ -184,7 +184,6 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
 
     sheets->item(1)->activate();
     oExcel->setScreenUpdating(true);
-    say(QStringLiteral("画層イメージのExcelシート出力が完了しました。"), app::MsgIcon::Information);
     return ExportResult::Finished;
 }
 
@@ -198,6 +197,8 @@ QString captionText(const QString& layerName, const QString& count)
 ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest& request,
                           const ExportExcelOptions& options)
 {
+    if (!connector.chooseDestination())
+        return ExportResult::Cancelled;
     excel::ApplicationPtr oExcel;
     if (!basExcel::pu_fun_bGetExcel(connector, oExcel)) {
         if (request.raiseDialog)
@@ -228,7 +229,11 @@ ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest&
             app::MsgIcon::Critical);
         if (result == ExportResult::Finished)
             result = ExportResult::SaveFailed;
+        return result;
     }
+    // Said once the workbook is written and in place, not before.
+    if (result == ExportResult::Finished)
+        say(QStringLiteral("画層イメージのExcelシート出力が完了しました。"), app::MsgIcon::Information);
     return result;
 }
 

@@ -17,15 +17,18 @@ namespace exportexcel {
 
 /// How an export ended.
 enum class ExportResult {
-    /// Everything written; the completion message was shown.
+    /// Everything written and in place; the completion message was shown.
     Finished,
+    /// The user cancelled where the workbook goes; nothing was made or said.
+    Cancelled,
     /// No spreadsheet application could be reached ("Excelが見つかりません。").
     ExcelMissing,
     /// The layer table could not be written ("Excelシート出力に失敗しました。").
     TableFailed,
     /// Something failed on the way; reported as an unexpected error.
     Failed,
-    /// The export finished but the workbook could not be saved; reported.
+    /// The sheets were made but the workbook could not be saved; reported
+    /// (and no completion message).
     SaveFailed,
 };
 
@@ -44,9 +47,11 @@ struct ExportRequest {
 QString captionText(const QString& layerName, const QString& count);
 
 /// Runs the export on the spreadsheet reached through `connector`, telling
-/// the user through app::ui() how it went, and lets go of the application at
-/// the end (which, for the workbook backend, saves the workbook). Screen
-/// updating is switched on again whenever an application was reached.
+/// the user through app::ui() how it went: first asks where the workbook goes
+/// (a cancel ends here, nothing made), then makes the sheets, lets go of the
+/// application (which, for the workbook backend, writes the workbook) and
+/// only then announces completion. Screen updating is switched on again
+/// whenever an application was reached.
 ///
 /// Beyond the plain recipe: a layer name the spreadsheet refuses as a sheet
 /// name (one picture a sheet) gets a safe unique name instead; a picture that

@@ -49,6 +49,9 @@ void fillCombo(QComboBox* combo, int from, int to, int divisor, bool oneDecimal,
     for (int v = from; v <= to; ++v)
         items << (oneDecimal ? QString::number(double(v) / divisor, 'f', 1) : QString::number(v / divisor));
     combo->addItems(items);
+    // The list position goes with the shown text, so that opening the list
+    // or an arrow key starts from it.
+    combo->setCurrentIndex(combo->findText(initial));
     combo->setEditText(initial);
 }
 

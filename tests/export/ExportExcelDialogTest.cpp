@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,20 @@ TEST_F(ExportExcelDialogTest, ShowsItsControlsListsAndInitialTexts)
         EXPECT_EQ(e.combo->currentText(), QLatin1String(e.initial));
     }
     EXPECT_EQ(d->CboOffset->itemText(3), QStringLiteral("0.3"));
+}
+
+TEST_F(ExportExcelDialogTest, ArrowKeysAndTheListStartFromTheShownValue)
+{
+    auto d = open(acad::emptyNameList());
+    struct Expect { QComboBox* combo; const char* initial; const char* next; };
+    for (const Expect& e : {Expect{d->CboRowNum, "3", "4"}, Expect{d->CboColNum, "2", "3"},
+                            Expect{d->CboWidth, "9.0", "9.5"}, Expect{d->CboOffset, "1.0", "1.1"},
+                            Expect{d->CboFrame, "1.0", "1.5"}}) {
+        const std::string name = e.combo->objectName().toStdString();
+        EXPECT_EQ(e.combo->itemText(e.combo->currentIndex()), QLatin1String(e.initial)) << name;
+        QTest::keyClick(e.combo, Qt::Key_Down);
+        EXPECT_EQ(e.combo->currentText(), QLatin1String(e.next)) << name;
+    }
 }
 
 TEST_F(ExportExcelDialogTest, ListsEveryLayerAndPreselectsOnlyNamesTheDrawingHolds)

@@ -288,10 +288,85 @@ TEST_F(ExportExcelTest, AWorkbookThatCannotBeWrittenIsReportedAndLeavesTheOldFil
     ExportRequest r = request({{QStringLiteral("A"), 1}});
     output = dir.filePath(QStringLiteral("no-such-folder/out.xlsx"));
     EXPECT_EQ(run(r), ExportResult::SaveFailed);
-    ASSERT_EQ(ui.messages().size(), 2);
-    EXPECT_EQ(ui.messages()[1].icon, app::MsgIcon::Critical);
-    EXPECT_TRUE(ui.messages()[1].text.startsWith(QStringLiteral("Excelブックを保存できませんでした。\r")));
+    // The failure alone: no completion announced before it.
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
+    EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("Excelブックを保存できませんでした。\r")));
     EXPECT_FALSE(QFile::exists(output));
+}
+
+/// The workbook backend asking the user, with every step of the export
+/// written into one log: the save dialog, reaching the spreadsheet, the
+/// write, and each message together with whether the file was there then.
+class LoggedExport {
+public:
+    class Ui : public app::RecordingUserInterface {
+    public:
+        explicit Ui(LoggedExport& log) : m_log(log) {}
+        app::MsgAnswer message(const QString& text, app::MsgButtons buttons, app::MsgIcon icon,
+                               const QString& caption) override
+        {
+            m_log.events << text + (QFile::exists(m_log.path) ? QStringLiteral(" [file there]") : QString());
+            return RecordingUserInterface::message(text, buttons, icon, caption);
+        }
+        QString saveFileName(const QString& caption, const QString& proposed, const QString& filter) override
+        {
+            m_log.events << QStringLiteral("save dialog");
+            return RecordingUserInterface::saveFileName(caption, proposed, filter);
+        }
+
+    private:
+        LoggedExport& m_log;
+    };
+    class Connector : public excel::ExcelConnector {
+    public:
+        Connector(LoggedExport& log, const QString& proposed)
+            : m_log(log), m_inner(excel::XlsxConnector::askingUser(proposed)) {}
+        bool chooseDestination() override { return m_inner->chooseDestination(); }
+        excel::ApplicationPtr attachRunning() override
+        {
+            m_log.events << QStringLiteral("spreadsheet reached");
+            return m_inner->attachRunning();
+        }
+        excel::ApplicationPtr startNew() override { return m_inner->startNew(); }
+        void release(const excel::ApplicationPtr& application) override
+        {
+            m_inner->release(application);
+            m_log.events << QStringLiteral("released");
+        }
+
+    private:
+        LoggedExport& m_log;
+        std::shared_ptr<excel::XlsxConnector> m_inner;
+    };
+
+    explicit LoggedExport(const QString& target) : path(target) {}
+    QString path;
+    QStringList events;
+    Ui ui{*this};
+    app::ScopedUi scoped{ui};
+    Connector connector{*this, path};
+};
+
+TEST_F(ExportExcelTest, TheFileIsNamedFirstAndCompletionIsSaidOnceItIsWritten)
+{
+    ExportRequest r = request({{QStringLiteral("A"), 1}});
+    LoggedExport logged(dir.filePath(QStringLiteral("plan.xlsx")));
+    logged.ui.scriptSaveFileNames({logged.path});
+    EXPECT_EQ(exportLayers(logged.connector, r, {}), ExportResult::Finished);
+    EXPECT_EQ(logged.events, (QStringList{QStringLiteral("save dialog"), QStringLiteral("spreadsheet reached"),
+                                          QStringLiteral("released"),
+                                          QStringLiteral("画層イメージのExcelシート出力が完了しました。 [file there]")}));
+}
+
+TEST_F(ExportExcelTest, CancellingTheSaveDialogEndsTheExportWithNothingMade)
+{
+    ExportRequest r = request({{QStringLiteral("A"), 1}});
+    LoggedExport logged(dir.filePath(QStringLiteral("plan.xlsx")));
+    EXPECT_EQ(exportLayers(logged.connector, r, {}), ExportResult::Cancelled);
+    EXPECT_EQ(logged.events, QStringList{QStringLiteral("save dialog")});
+    EXPECT_TRUE(logged.ui.messages().isEmpty());
+    EXPECT_FALSE(QFile::exists(logged.path));
 }
 
 TEST_F(ExportExcelTest, TheSaveDialogNamesTheFileAndCancellingDiscardsTheWorkbook)
@@ -300,12 +375,14 @@ TEST_F(ExportExcelTest, TheSaveDialogNamesTheFileAndCancellingDiscardsTheWorkboo
     const QString proposed = dir.filePath(QStringLiteral("plan.xlsx"));
 
     auto asking = excel::XlsxConnector::askingUser(proposed);
-    EXPECT_EQ(exportLayers(*asking, r, {}), ExportResult::Finished);
+    EXPECT_EQ(exportLayers(*asking, r, {}), ExportResult::Cancelled);
     ASSERT_EQ(ui.fileDialogs().size(), 1);
     EXPECT_TRUE(ui.fileDialogs()[0].save);
     EXPECT_EQ(ui.fileDialogs()[0].path, proposed);
     EXPECT_TRUE(asking->writtenFiles().isEmpty());
+    EXPECT_TRUE(asking->releasedWorkbooks().empty());
     EXPECT_TRUE(ui.openedUrls().isEmpty());
+    EXPECT_TRUE(ui.messages().isEmpty());
     EXPECT_FALSE(QFile::exists(proposed));
 
     ui.scriptSaveFileNames({proposed});
