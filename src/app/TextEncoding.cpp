@@ -40,6 +40,13 @@ QString decodeTextFile(const QByteArray& bytes)
     return decodeText(bytes, encoding);
 }
 
+QString decodeTextFile(const QByteArray& bytes, TextFileEncoding withoutBom)
+{
+    if (bytes.startsWith(kUtf8Bom))
+        return decodeText(bytes.mid(kUtf8Bom.size()), TextFileEncoding::Utf8);
+    return decodeText(bytes, withoutBom);
+}
+
 std::optional<QByteArray> encodeText(const QString& text, TextFileEncoding encoding)
 {
     if (encoding == TextFileEncoding::Utf8) {

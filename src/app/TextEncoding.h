@@ -22,6 +22,10 @@ TextFileEncoding detectEncoding(const QByteArray& bytes);
 /// dropped. Bytes that code page 932 cannot map become U+FFFD.
 QString decodeTextFile(const QByteArray& bytes);
 
+/// Decodes a whole file's bytes: UTF-8 when they start with a UTF-8
+/// byte-order mark (which is dropped), else `withoutBom`.
+QString decodeTextFile(const QByteArray& bytes, TextFileEncoding withoutBom);
+
 /// Decodes bytes known to be in `encoding` (no byte-order mark handling).
 QString decodeText(const QByteArray& bytes, TextFileEncoding encoding);
 

@@ -64,7 +64,8 @@ using csv::CsvTable;
 bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, CsvTable& vCSV_Array,
                                              QVariant* vHeader, bool bArrayMode, bool bChkHeadZero,
                                              bool bChkNotMozi, qint32 iHeaderLows, qint32 iHeaderLow,
-                                             bool bColComplete, const QString& sDelimited)
+                                             bool bColComplete, const QString& sDelimited,
+                                             const csv::ReadOptions& options)
 {
     vCSV_Array.clear();
     if (!QFileInfo(sCSV_FileFullPath).isFile()) {
@@ -84,9 +85,10 @@ bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, C
     QFile file(sCSV_FileFullPath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QString text = app::decodeTextFile(file.readAll());
+    const QByteArray bytes = file.readAll();
     file.close();
-    const QList<QStringView> lines = csv::splitRecords(text);
+    const QString text = options.encoding ? app::decodeTextFile(bytes, *options.encoding) : app::decodeTextFile(bytes);
+    const QList<QStringView> lines = csv::splitRecords(text, options.lineFeedEndsRecord);
 
     // Column scan: the widest line up to the stop line.
     qint64 widest = 0;

@@ -7,6 +7,19 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <optional>
+
+namespace csv {
+/// What a caller may ask of the reader beyond the table's own rules.
+struct ReadOptions {
+    /// Read a file without byte-order mark in this encoding instead of
+    /// deciding by its bytes.
+    std::optional<app::TextFileEncoding> encoding;
+    /// A lone LF ends a record too (files written with LF line ends).
+    bool lineFeedEndsRecord = false;
+};
+} // namespace csv
+
 /// Moves two-dimensional tables of text between the program and delimited
 /// text files. Holds no state between calls.
 class clsCSV_Function2 {
@@ -29,7 +42,8 @@ public:
     /// unreadable file. `vCSV_Array` is always cleared first.
     bool pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, csv::CsvTable& vCSV_Array, QVariant* vHeader,
                                bool bArrayMode, bool bChkHeadZero, bool bChkNotMozi, qint32 iHeaderLows,
-                               qint32 iHeaderLow, bool bColComplete, const QString& sDelimited);
+                               qint32 iHeaderLow, bool bColComplete, const QString& sDelimited,
+                               const csv::ReadOptions& options = {});
 
     /// Writes `vCSV_Array` to the file `sCSV_FileName` in the folder
     /// `sCSV_FilePath` (with or without a trailing separator): one line per

@@ -38,7 +38,7 @@ QList<CsvField> splitLine(QStringView line, QStringView delimiter)
     }
 }
 
-QList<QStringView> splitRecords(const QString& text)
+QList<QStringView> splitRecords(const QString& text, bool lineFeedEnds)
 {
     QList<QStringView> lines;
     const QStringView all(text);
@@ -49,6 +49,9 @@ QList<QStringView> splitRecords(const QString& text)
             lines.append(all.mid(start, i - start));
             i += (i + 1 < all.size() && all[i + 1] == u'\n') ? 2 : 1;
             start = i;
+        } else if (lineFeedEnds && all[i] == u'\n') {
+            lines.append(all.mid(start, i - start));
+            start = ++i;
         } else {
             ++i;
         }

@@ -22,9 +22,10 @@ struct CsvField {
 QList<CsvField> splitLine(QStringView line, QStringView delimiter);
 
 /// Splits file text into lines: a line ends at CR LF or at a lone CR; a lone
-/// LF belongs to the line. A last line without terminator counts; text ending
-/// in a terminator has no empty line after it.
-QList<QStringView> splitRecords(const QString& text);
+/// LF belongs to the line unless `lineFeedEnds`, when it ends one too. A last
+/// line without terminator counts; text ending in a terminator has no empty
+/// line after it.
+QList<QStringView> splitRecords(const QString& text, bool lineFeedEnds = false);
 
 /// True when the whole text reads as a number: optional surrounding blanks,
 /// an optional sign, digits with an optional decimal point, an optional exponent.

@@ -157,10 +157,20 @@ void clsDWF::InitialSetting(qint32 iIndex, QFrame* oFraOne, QFrame* oFraBar, Wmf
         name.setFrame(true);
         name.setTextMargins(0, 0, 0, 0);
         placeInTwips(name, twips(kNameBox, kNameBox.height));
+        // Every tile starts with the normal look, whatever the controls showed
+        // before (tile 1's are reused); without its own colours the name box
+        // would take the frame's grey.
+        m_bSelect = false;
+        pr_subShowNameBoxColors(windowBackground(), windowText());
 
         for (QWidget* w : std::initializer_list<QWidget*>{
                  &bar, &picture, pr_oCmdView, pr_oCmdFreeze, pr_oCmdLock, &color, &lineType, &name})
             w->setVisible(true);
+        // The picture lies under the name box and the button bar, which cover
+        // the frame's full width: zoomed or panned, it is drawn and clicked
+        // only in the space between them.
+        bar.raise();
+        name.raise();
         frame.setVisible(true);
 
         pu_subUpdateLocation(iPicMainWidth, 0);

@@ -2,7 +2,16 @@
 
 #include "app/Twips.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+
 namespace viewer {
+namespace {
+constexpr int kSmallestPixels = 6;
+
+/// Two lines must fit the strip (435 twips): the toolkit's small UI size.
+int smallUiPixels() { return app::twipsToPixels(150); }
+} // namespace
 
 CaptionBox::CaptionBox(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -11,9 +20,8 @@ CaptionBox::CaptionBox(QWidget* parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     document()->setDocumentMargin(0);
-    // Two lines must fit the strip (435 twips): the toolkit's small UI size.
     QFont small = font();
-    small.setPixelSize(app::twipsToPixels(150));
+    small.setPixelSize(smallUiPixels());
     setFont(small);
 }
 
@@ -24,6 +32,34 @@ void CaptionBox::setText(const QString& text)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     setPlainText(shown);
+    fitFontToHeight();
+}
+
+double CaptionBox::textHeight() const
+{
+    double height = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        height += document()->documentLayout()->blockBoundingRect(block).height();
+    return height;
+}
+
+void CaptionBox::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    fitFontToHeight();
+}
+
+void CaptionBox::fitFontToHeight()
+{
+    // Japanese lines take the height of the fallback font that draws them,
+    // so the laid-out text is measured, not the font's own line spacing.
+    QFont fitted = font();
+    for (int pixels = smallUiPixels(); pixels >= kSmallestPixels; --pixels) {
+        fitted.setPixelSize(pixels);
+        setFont(fitted);
+        if (textHeight() <= viewport()->height())
+            return;
+    }
 }
 
 } // namespace viewer

@@ -156,6 +156,15 @@ void frmWMF::Form_Unload()
         app::removeTreeWithoutFollowingLinks(workFolder);
 }
 
+bool frmWMF::event(QEvent* event)
+{
+    // A status tip would replace the refresh's text (" [hh:mm] 更新", the
+    // progress) and clear it when the pointer moves on.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
 void frmWMF::closeEvent(QCloseEvent* event)
 {
     Form_Unload();

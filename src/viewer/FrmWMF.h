@@ -160,6 +160,8 @@ signals:
 protected:
     /// Close: saves the position and size, then deletes the work folder.
     void closeEvent(QCloseEvent* event) override;
+    /// Status tips never reach StatusMain: it shows only what the program writes.
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -8,7 +8,9 @@
 
 #include "CaptionBox.h"
 #include "app/Twips.h"
+#include "app/FittedFont.h"
 #include "tile/ImageButton.h"
+#include "tile/LineTypeBox.h"
 #include "tile/StatePictures.h"
 #include "tile/TwipsPlacement.h"
 #include "tile/WmfImage.h"
@@ -106,6 +108,10 @@ void frmWMF::createViewerControls()
     m_chkViewOnly = named<QCheckBox>(QStringLiteral("ChkViewOnly"),
                                      QStringLiteral("現在表示設定となっている画層のみをプレビュー"), client);
     placeInTwips(*m_chkViewOnly, QRectF(5850, 1740, 4275, 255));
+    // The captions keep their controls' design widths, whatever the fonts.
+    for (QAbstractButton* option : std::initializer_list<QAbstractButton*>{
+             m_optDblClickActive, m_optDblClickExclusiveView, m_chkViewOnly})
+        app::fitCaptionFont(*option);
 
     // The six state pictures the tile buttons copy, hidden under the tiles.
     for (tile::StatePicture which : {tile::StatePicture::ViewOn, tile::StatePicture::ViewOff,
@@ -134,7 +140,7 @@ frmWMF::TileControls frmWMF::createTileControls(qint32 i)
     c.CmdFreeze = named<tile::ImageButton>(QStringLiteral("CmdFreeze") + n, c.FraBar);
     c.CmdLock = named<tile::ImageButton>(QStringLiteral("CmdLock") + n, c.FraBar);
     c.CmdColor = named<tile::ImageButton>(QStringLiteral("CmdColor") + n, c.FraBar);
-    c.CboLineType = named<QComboBox>(QStringLiteral("CboLineType") + n, c.FraBar);
+    c.CboLineType = named<tile::LineTypeBox>(QStringLiteral("CboLineType") + n, c.FraBar);
     c.TxtOne = named<QLineEdit>(QStringLiteral("TxtOne") + n, c.FraOne);
     for (QWidget* w : std::initializer_list<QWidget*>{c.FraBar, c.ImgOne, c.CmdView, c.CmdFreeze, c.CmdLock,
                                                       c.CmdColor, c.CboLineType, c.TxtOne})

@@ -9,6 +9,7 @@
 #include "OverviewZoom.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
+#include "app/Twips.h"
 #include "app/UserInterface.h"
 #include "tile/TwipsPlacement.h"
 #include "tile/WmfImage.h"
@@ -16,6 +17,14 @@
 #include <QComboBox>
 
 #include <cmath>
+
+namespace {
+/// The display holds a picture's place and size in whole pixels.
+QRectF onDisplay(const QRectF& twips)
+{
+    return viewer::wholePixels(twips, app::pixelsToTwips(1));
+}
+} // namespace
 
 void frmWMF::pu_subFitImage(tile::WmfImage& oImg, const QWidget& oFra, qint32 lnReserve, qint32 lnTop)
 {
@@ -25,7 +34,7 @@ void frmWMF::pu_subFitImage(tile::WmfImage& oImg, const QWidget& oFra, qint32 ln
     const viewer::FittedPicture fit = viewer::fitPicture(oImg.twipsGeometry().size(), frame, lnReserve, lnTop);
     if (fit.stretched)
         oImg.setStretch(true);
-    oImg.setTwipsGeometry(fit.rect);
+    oImg.setTwipsGeometry(onDisplay(fit.rect));
     oImg.setVisible(true);
 }
 
@@ -60,7 +69,7 @@ void frmWMF::pr_subZoom(const QString& sDirection)
     m_imgALL->setVisible(false);
     const viewer::ZoomStep result =
         viewer::zoomStep(m_imgALL->twipsGeometry(), step, zoomIn, tile::twipsGeometryOf(*m_fraALL).size(),
-                         tile::twipsGeometryOf(*m_txtALL).height(), m_sngImgALLRatio);
+                         tile::twipsGeometryOf(*m_txtALL).height(), m_sngImgALLRatio, app::pixelsToTwips(1));
     if (result.refused) {
         app::ui().message(zoomIn ? viewer::zoomInRefusedMessage() : viewer::zoomOutRefusedMessage(),
                           app::MsgButtons::Ok, app::MsgIcon::Exclamation, QString::fromUtf16(app::kAppTitle));
@@ -85,7 +94,7 @@ void frmWMF::ImgALL_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, QPointF p
     // The point grabbed stays under the pointer; there is no bound.
     QRectF rect = m_imgALL->twipsGeometry();
     rect.moveTo(rect.left() + posTwips.x() - m_lnImgALLDownX, rect.top() + posTwips.y() - m_lnImgALLDownY);
-    m_imgALL->setTwipsGeometry(rect);
+    m_imgALL->setTwipsGeometry(onDisplay(rect));
 }
 
 void frmWMF::ImgALL_MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, QPointF)

@@ -40,8 +40,14 @@ float proportionOf(const QRectF& picture)
     return round2(float(picture.height() / picture.width()));
 }
 
+QRectF wholePixels(const QRectF& twips, double twipsPerPixel)
+{
+    const auto snap = [twipsPerPixel](double v) { return roundHalfEven(v / twipsPerPixel) * twipsPerPixel; };
+    return {snap(twips.left()), snap(twips.top()), snap(twips.width()), snap(twips.height())};
+}
+
 ZoomStep zoomStep(const QRectF& picture, double stepPercent, bool zoomIn, const QSizeF& frame,
-                  double captionHeight, float recordedProportion)
+                  double captionHeight, float recordedProportion, double twipsPerPixel)
 {
     const double factor = zoomIn ? 1 + stepPercent * 0.01 : 1 - stepPercent * 0.01;
     const double centreY = (frame.height() - captionHeight) / 2;
@@ -49,9 +55,11 @@ ZoomStep zoomStep(const QRectF& picture, double stepPercent, bool zoomIn, const 
     const double dy = roundHalfEven((centreY - picture.top()) * factor);
     const double dx = roundHalfEven((centreX - picture.left()) * factor);
 
-    const double height = roundHalfEven(picture.height() * factor);
-    const double width = roundHalfEven(picture.width() * factor);
-    const QRectF next(centreX - dx, centreY - dy, width, height);
+    const QRectF next = wholePixels(QRectF(centreX - dx, centreY - dy, picture.width() * factor,
+                                           picture.height() * factor),
+                                    twipsPerPixel);
+    const double width = next.width();
+    const double height = next.height();
 
     // A picture shrunk to nothing has no proportion left to keep.
     const bool vanished = width < 1 || height < 1;

@@ -109,10 +109,10 @@ bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList&
     };
 
     if (!sCommandCSV().isEmpty()) {
-        acad::NameList listed = acad::emptyNameList();
-        if (!viewer::readLayerListFile(sCommandCSV(), listed))
-            return false;  // the reader has said what was wrong, if anything
         sAllLayerArray = tableOrder();
+        acad::NameList listed = acad::emptyNameList();
+        if (!viewer::readLayerListFile(sCommandCSV(), sAllLayerArray, listed))
+            return false;  // the reader has said what was wrong, if anything
         sOnLayerArray = viewer::sortThroughList(*m_lstLayersSort, listed);
         bAll = acad::vbFalse;
         clearCommandCSV();

@@ -55,7 +55,6 @@ void Toolbar1::addButton(int index, const QString& picture, const QString& toolt
 {
     QAction* action = addAction(QIcon(QStringLiteral(":/toolbar/%1.svg").arg(picture)), QString());
     action->setToolTip(tooltip);
-    action->setStatusTip(tooltip);
     action->setObjectName(QStringLiteral("Toolbar1_%1").arg(index));
     connect(action, &QAction::triggered, this, [this, index] { Toolbar1_ButtonClick(index); });
     m_buttons[size_t(index)] = action;

@@ -112,6 +112,9 @@ TEST(CsvText, RecordsEndAtCrLfOrLoneCrOnly)
     EXPECT_EQ(csv::splitRecords("x").size(), 1);
     EXPECT_EQ(csv::splitRecords("").size(), 0);
     EXPECT_EQ(csv::splitRecords("\r\n\r\n").size(), 2);
+    // For callers whose records hold no line break, a lone LF ends one too.
+    EXPECT_EQ(csv::splitRecords(text, true).size(), 4);
+    EXPECT_EQ(csv::splitRecords("a\n\r\nb", true).size(), 3);
 }
 
 TEST(CsvText, NumbersAndDates)

@@ -112,3 +112,23 @@ TEST(ZoomStep, LargestStepOutStillKeepsAPicture)
     EXPECT_GE(picture.width(), 1);
     EXPECT_GE(picture.height(), 1);
 }
+
+TEST(ZoomStep, InWholePixelsZoomOutIsRefusedWhereThePictureDistorts)
+{
+    // The fitted overview at 96 dpi (15 twips a pixel): 169 x 161 pixels.
+    constexpr double kPixel = 15;
+    QRectF picture(15, 22.5, 2535, 2415);
+    const float ratio = proportionOf(picture);
+    int steps = 0;
+    ZoomStep step;
+    for (; steps < 20; ++steps) {
+        step = zoomStep(picture, 40, false, kFrame, kStrip, ratio, kPixel);
+        if (step.refused)
+            break;
+        picture = step.rect;
+        EXPECT_EQ(picture, wholePixels(picture, kPixel));
+    }
+    // 101 x 97, 61 x 58, 37 x 35, 22 x 21; the next would be 13 x 13.
+    EXPECT_EQ(steps, 4);
+    EXPECT_EQ(picture.size(), QSizeF(22 * kPixel, 21 * kPixel));
+}
