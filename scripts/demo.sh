@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then starts the drawing host with the
-# bundled demo drawing and the viewer beside it.
+# bundled demo drawing and the viewer beside it. Without arguments the viewer
+# gets the demo's layer list (samples/demo-layers.csv), so it refreshes at
+# start-up and shows tiles and both overviews; any arguments go to the viewer
+# instead (the whole command line is one layer-list path).
 # With a display the two windows stay open until you close the viewer. Without
 # one (ssh, CI) both run on a virtual screen for a few seconds and a
 # screenshot is saved to build/demo.png.
@@ -41,11 +44,16 @@ if [ -x build/bin/kasanemi-cad ]; then
   done
 fi
 
+viewer_args=("$@")
+if ((${#viewer_args[@]} == 0)) && [ -f samples/demo-layers.csv ]; then
+  viewer_args=("$PWD/samples/demo-layers.csv")
+fi
+
 if [ -n "${KASANEMI_DEMO_HEADLESS:-}" ]; then
-  build/bin/kasanemi "$@" &
+  build/bin/kasanemi "${viewer_args[@]}" &
   pids+=($!)
   sleep "${KASANEMI_DEMO_SECONDS:-5}"
   import -window root build/demo.png && echo "Screenshot: build/demo.png"
 else
-  build/bin/kasanemi "$@"
+  build/bin/kasanemi "${viewer_args[@]}"
 fi
