@@ -97,6 +97,7 @@ TEST_F(ExportXlsxCommandTest, FailuresExitNonZeroWithOneLine)
 
     EXPECT_EQ(run({drawing.path, dir.filePath("no/such/folder/out.xlsx")}), 1);
     EXPECT_TRUE(oneLine()) << errors.toStdString();
+    EXPECT_FALSE(output.contains(QStringLiteral("完了しました"))) << "completion is printed only after the write";
 
     EXPECT_EQ(run({drawing.path, out, "--layer", "ない"}), 2);
     EXPECT_TRUE(oneLine()) << errors.toStdString();
