@@ -4,6 +4,7 @@
 #include "PrivateProfile.h"
 #include "ProgramFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -92,8 +93,14 @@ qint32 SetINI(QString& sIniFileName)
 {
     if (sIniFileName.isEmpty())
         return 0;
-    if (!isAbsoluteSettingsPath(sIniFileName))
-        sIniFileName = programFolder() + u'/' + sIniFileName;
+    if (!isAbsoluteSettingsPath(sIniFileName)) {
+        const ProgramFolders folders = programFolders();
+        sIniFileName = folders.settings + u'/' + sIniFileName;
+        // The user's configuration folder may not be there yet; the folder of a
+        // build, a portable copy or KASANEMI_HOME is never made here.
+        if (folders.installed)
+            QDir().mkpath(folders.settings);
+    }
 
     // A drive or network path in Windows form names no place here: taken as a
     // file name it would land in the current folder. Nothing can be written.

@@ -1,21 +1,115 @@
 #include "ProgramFolder.h"
 
+#include "FolderPermission.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 namespace app {
+namespace {
+
+// The installed data folder relative to the installed executables
+// ("../share/kasanemi" for the usual layout), set by the build from the
+// install directories, so a staged or relocated install finds its own.
+const QString kDataFolderFromExecutables = QStringLiteral(KASANEMI_DATA_FROM_BIN);
+const QString kUserFolderName = QStringLiteral("kasanemi");
+
+QByteArray readAll(const QString& path, bool* ok)
+{
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 QString executableFolder()
 {
     return QDir::cleanPath(QCoreApplication::applicationDirPath());
 }
 
-QString programFolder()
+ProgramFolders chooseProgramFolders(const FolderFacts& facts)
 {
+    ProgramFolders folders;
+    folders.installed = facts.home.isEmpty()
+                        && (!facts.executableFolderWritable || !facts.installedDataFolder.isEmpty());
+    folders.data = facts.installedDataFolder.isEmpty() ? facts.executableFolder : facts.installedDataFolder;
+    if (!facts.home.isEmpty()) {
+        folders.settings = folders.program = facts.home;
+    } else if (folders.installed) {
+        folders.settings = QDir::cleanPath(facts.configHome + u'/' + kUserFolderName);
+        folders.program = QDir::cleanPath(facts.cacheHome + u'/' + kUserFolderName);
+    } else {
+        folders.settings = folders.program = facts.executableFolder;
+    }
+    return folders;
+}
+
+FolderFacts currentFolderFacts()
+{
+    FolderFacts facts;
     const QString home = qEnvironmentVariable("KASANEMI_HOME");
     if (!home.isEmpty())
-        return QDir::cleanPath(QDir(home).absolutePath());
-    return executableFolder();
+        facts.home = QDir::cleanPath(QDir(home).absolutePath());
+    facts.executableFolder = executableFolder();
+    facts.executableFolderWritable = folderWritableByPermissions(facts.executableFolder);
+    const QString data = QDir::cleanPath(facts.executableFolder + u'/' + kDataFolderFromExecutables);
+    if (QFileInfo(data).isDir())
+        facts.installedDataFolder = data;
+    facts.configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    facts.cacheHome = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return facts;
+}
+
+ProgramFolders programFolders()
+{
+    return chooseProgramFolders(currentFolderFacts());
+}
+
+QString programFolder()
+{
+    return programFolders().program;
+}
+
+QString settingsFolder()
+{
+    return programFolders().settings;
+}
+
+QString dataFolder()
+{
+    return programFolders().data;
+}
+
+QString shippedFileInProgramFolder(const QString& fileName, QString* error)
+{
+    return shippedFileInProgramFolder(programFolders(), fileName, error);
+}
+
+QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString& fileName, QString* error)
+{
+    const QString target = folders.program + u'/' + fileName;
+    if (!folders.installed)
+        return target;
+    bool shippedRead = false;
+    const QByteArray shipped = readAll(folders.data + u'/' + fileName, &shippedRead);
+    if (!shippedRead)
+        return target;
+    bool copyRead = false;
+    if (readAll(target, &copyRead) == shipped && copyRead)
+        return target;
+    QSaveFile copy(target);
+    if (!QDir().mkpath(folders.program) || !copy.open(QIODevice::WriteOnly) || copy.write(shipped) != shipped.size()
+        || !copy.commit()) {
+        if (error)
+            *error = QDir::toNativeSeparators(target) + QStringLiteral(": ") + copy.errorString();
+        return QString();
+    }
+    return target;
 }
 
 } // namespace app

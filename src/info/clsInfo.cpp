@@ -131,7 +131,7 @@ void pu_subInfoShow(QWidget* parent, const QString& executablePath, const QStrin
 
 void pu_subInfoShow(QWidget* parent)
 {
-    pu_subInfoShow(parent, QCoreApplication::applicationFilePath(), app::executableFolder());
+    pu_subInfoShow(parent, QCoreApplication::applicationFilePath(), app::dataFolder());
 }
 
 } // namespace info

@@ -65,7 +65,11 @@ void frmWMF::CmdRefresh_Click()
             return;
         }
         acad.SetActiveDocument();
-        acad.oAcadApp->loadDVB(app::programFolder() + QStringLiteral("/QEMTIN.dvb"));
+        QString stagingError;
+        const QString project = app::shippedFileInProgramFolder(QStringLiteral("QEMTIN.dvb"), &stagingError);
+        if (project.isEmpty())
+            throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + stagingError);
+        acad.oAcadApp->loadDVB(project);
 
         acad.lnAcadHwnd = app::GetWindowHandle(QString(), acad.oAcadApp->caption());
         app::SetForeground(qint32(acad.lnAcadHwnd));
