@@ -6,6 +6,7 @@
 #include "cad/macros/PicturesCommand.h"
 #include "cli/Commands.h"
 #include "cli/ExportXlsxCommand.h"
+#include "cli/HostCommandLine.h"
 #include "window/HostProgram.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -22,7 +22,7 @@ struct Mode {
     int (*run)(const QStringList& args);
 };
 
-// One line per mode; its function lives in cli/.
+// One line per mode; its function lives in cli/, its usage in cli/HostCommandLine.cpp.
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
     {"--pictures", &cad::macros::runPictures},
@@ -35,16 +35,31 @@ int main(int argc, char* argv[])
 {
     // The picture macros of QEMTIN.dvb are native; RunMacro finds them here.
     cad::macros::registerPictureMacros(cad::MacroRegistry::global());
-    if (argc >= 2) {
+
+    // Read before any application object exists: --help, --version and a bad
+    // command line are answered without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const cad::cli::HostCommandLine line = cad::cli::parseHostCommandLine(arguments, false);
+    if (const std::optional<int> code = cad::cli::answerWithoutRunning(line))
+        return *code;
+    if (line.action == cad::cli::HostCommandLine::Action::Mode) {
         for (const Mode& mode : kModes) {
-            if (std::strcmp(argv[1], mode.option) != 0)
+            if (line.mode != QLatin1String(mode.option))
                 continue;
             QCoreApplication app(argc, argv);
-            QStringList args = app.arguments().mid(2);
-            return mode.run(args);
+            return mode.run(app.arguments().mid(2));
         }
+        std::fprintf(stderr, "kasanemi-cad: %s is not part of this build\n", qPrintable(line.mode));
+        return 2;
     }
+
     // Default mode: the host with its window, serving the drawing on the bus.
     QApplication app(argc, argv);
-    return cad::runDrawingHost(app.arguments().mid(1));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.kasanemi.Cad"));
+    const cad::cli::HostCommandLine window = cad::cli::parseHostCommandLine(app.arguments().mid(1), true);
+    if (const std::optional<int> code = cad::cli::answerWithoutRunning(window))
+        return *code;
+    return cad::runDrawingHost(window.arguments);
 }

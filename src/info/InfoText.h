@@ -1,12 +1,14 @@
 #pragma once
 
+#include "app/AppInfo.h"
+
 #include <QString>
 
 namespace info {
 
 /// Product facts shown by the information dialog.
 inline const QString kProductName = QStringLiteral("Kasanemi");
-inline const QString kVersion = QStringLiteral("4.00");
+inline const QString kVersion = QString::fromUtf16(app::kVersion);
 /// The program's base name as the settings file (QEMTINF.ini) and the
 /// distribution archive carry it, whatever the executable is called on disk.
 inline const QString kProgramBaseName = QStringLiteral("QEMTINF");
@@ -19,7 +21,7 @@ inline const QString kSupportMail = QStringLiteral("support@kasanemi.example.org
 inline const QString kUrlPlaceholder = QStringLiteral("%WEB_PAGE%");
 inline const QString kMailPlaceholder = QStringLiteral("%E_MAIL%");
 
-/// The read-me file shipped beside the executables.
+/// The read-me file in the data folder (beside the executables in a build).
 inline const QString kReadMeFileName = QStringLiteral("ReadMe.txt");
 
 /// The information text: an empty first line, then the product, version,
