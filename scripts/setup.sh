@@ -14,6 +14,8 @@ packages=(
   # libwmf's wmf2svg (used by the tests to check our metafiles with another
   # reader) maps every font to the URW base 35 fonts; only recommended, so named.
   fonts-urw-base35
+  # The install test validates the desktop entries and the AppStream metadata.
+  desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
