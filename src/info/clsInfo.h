@@ -16,7 +16,7 @@ class LinkLabel;
 class clsInfo : public QDialog {
     Q_OBJECT
 public:
-    /// `installFolder` is where the program and its read-me are installed.
+    /// `installFolder` is where the program's files and its read-me are installed.
     explicit clsInfo(const QString& installFolder, QWidget* parent = nullptr);
 
     /// Fills the dialog (pr_subSetContact) and shows it modally.
@@ -46,7 +46,8 @@ private:
 /// shows the dialog modally. When the text cannot be built or the dialog not
 /// opened, says "予期せぬエラー" and why, under the caption "バージョン情報".
 void pu_subInfoShow(QWidget* parent, const QString& executablePath, const QString& installFolder);
-/// The same for the running program and its own folder.
+/// The same for the running program and its data folder (the executable's
+/// folder in a build, the installed data folder with the read-me otherwise).
 void pu_subInfoShow(QWidget* parent);
 
 } // namespace info
