@@ -22,7 +22,9 @@ struct Mode {
     int (*run)(const QStringList& args);
 };
 
-// One line per mode; its function lives in cli/, its usage in cli/HostCommandLine.cpp.
+// One line per mode; its function lives in cli/. Each switch is also listed,
+// with its usage and exit codes, in cli/HostCommandLine.cpp (modeSwitches(),
+// hostUsage()); a switch missing there is refused as an unknown option.
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
     {"--pictures", &cad::macros::runPictures},

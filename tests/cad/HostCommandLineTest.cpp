@@ -72,7 +72,7 @@ TEST(HostCommandLine, UsageNamesEveryModeWithItsOptionsAndExitCodes)
         EXPECT_TRUE(usage.contains("kasanemi-cad " + mode + " FILE.dxf")) << mode.toStdString();
         EXPECT_TRUE(cad::cli::hostUsageLine().contains(mode)) << mode.toStdString();
     }
-    for (const char* option : {"--layer NAME", "--size PX", "--separate", "--rows N", "--columns N", "--width CM",
+    for (const char* option : {"--layer NAME", "--separate", "--rows N", "--columns N", "--width CM",
                                "--spacing CM", "--frame PT", "--no-frame", "--help", "--version"})
         EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
     // One exit-code paragraph for the window and for each mode.

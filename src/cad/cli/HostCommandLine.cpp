@@ -26,8 +26,7 @@ HostCommandLine refused(const QString& problem)
 
 QStringList modeSwitches()
 {
-    return {QStringLiteral("--inspect"), QStringLiteral("--pictures"), QStringLiteral("--render"),
-            QStringLiteral("--export-xlsx")};
+    return {QStringLiteral("--inspect"), QStringLiteral("--pictures"), QStringLiteral("--export-xlsx")};
 }
 
 HostCommandLine parseHostCommandLine(const QStringList& arguments, bool toolkitOptionsRemoved)
@@ -67,7 +66,7 @@ HostCommandLine parseHostCommandLine(const QStringList& arguments, bool toolkitO
 
 QString hostUsageLine()
 {
-    return QStringLiteral("usage: kasanemi-cad [FILE.dxf] | --inspect|--pictures|--render|--export-xlsx ARGS... "
+    return QStringLiteral("usage: kasanemi-cad [FILE.dxf] | --inspect|--pictures|--export-xlsx ARGS... "
                           "| --help | --version");
 }
 
@@ -77,7 +76,6 @@ QString hostUsage()
         "Usage: kasanemi-cad [FILE.dxf]\n"
         "       kasanemi-cad --inspect FILE.dxf\n"
         "       kasanemi-cad --pictures FILE.dxf DIR\n"
-        "       kasanemi-cad --render FILE.dxf OUT.png|OUT.svg [--layer NAME] [--size PX]\n"
         "       kasanemi-cad --export-xlsx FILE.dxf OUT.xlsx [--separate] [--rows N] [--columns N]\n"
         "                    [--width CM] [--spacing CM] [--frame PT | --no-frame] [--layer NAME]...\n"
         "       kasanemi-cad --help | --version\n"
@@ -100,14 +98,6 @@ QString hostUsage()
         "  DIR/SYS/all.wmf (the whole drawing) and one picture a layer in DIR.\n"
         "  Exit 0 done; 1 the pictures cannot be written; 2 bad arguments or a drawing\n"
         "  that cannot be read.\n"
-        "\n"
-        "--render FILE.dxf OUT.png|OUT.svg\n"
-        "  One picture for documents: the whole drawing with every layer but the\n"
-        "  current one on and thawed, on white; SVG when OUT ends in .svg.\n"
-        "    --layer NAME   that layer alone\n"
-        "    --size PX      the longer side in pixels (default 1600)\n"
-        "  Exit 0 done; 1 the picture cannot be written; 2 bad arguments, a drawing\n"
-        "  that cannot be read or a layer the drawing lacks.\n"
         "\n"
         "--export-xlsx FILE.dxf OUT.xlsx\n"
         "  The viewer's export without a window: a list sheet with every chosen\n"
