@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
-srcs="Drawing.cpp Extents.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfLoader.cpp dxf/DxfLayerWriter.cpp"
+srcs="Drawing.cpp Extents.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp dxf/DxfLoader.cpp dxf/DxfLayerWriter.cpp"
 files=""
 for s in $srcs; do files="$files $root/src/cad/$s"; done
 # shellcheck disable=SC2086

@@ -49,6 +49,17 @@ const BlockDefinition* Drawing::block(NameId id) const
     return it == m_blockIndex.constEnd() ? nullptr : &blocks[std::size_t(it.value())];
 }
 
+const MLineStyle* Drawing::mlineStyle(NameId id) const
+{
+    if (id >= names.size())
+        return nullptr;
+    const QString& wanted = names.name(id);
+    for (const MLineStyle& style : mlineStyles)
+        if (style.name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &style;
+    return nullptr;
+}
+
 void Drawing::rebuildIndex()
 {
     m_counts.assign(names.size(), 0);

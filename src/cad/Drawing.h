@@ -54,6 +54,19 @@ struct BlockDefinition {
     std::vector<Entity> entities;
 };
 
+/// An MLINESTYLE object: what each element of an MLINE looks like, and its caps.
+struct MLineStyle {
+    QString name;               // group 2
+    int flags = 0;              // group 70: 1 fill, 16/256 square start/end caps, 64/1024 round caps
+    std::int16_t fillColor = color::kByLayer;
+    struct Element {
+        double offset = 0;                          // group 49
+        std::int16_t color = color::kByLayer;       // group 62
+        QString linetype;                           // group 6 ("BYLAYER" or a name)
+    };
+    std::vector<Element> elements;
+};
+
 /// A paper-space layout: "*Paper_Space", "*Paper_Space0", ... as the block
 /// record names them (R12 has one, "*Paper_Space").
 struct Layout {
@@ -73,6 +86,7 @@ public:
     std::vector<QString> linetypes;   // table order, as the table holds them
     std::vector<Layout> layouts;      // paper-space layouts; entity.layout 1 is layouts[0]
     std::vector<BlockDefinition> blocks;
+    std::vector<MLineStyle> mlineStyles; // OBJECTS order
     /// Model-space and paper-space entities, in file order.
     std::vector<Entity> entities;
     NamePool names;
@@ -83,6 +97,8 @@ public:
     int findLinetype(const QString& name) const;
     /// The block definition named `id`, or nullptr.
     const BlockDefinition* block(NameId id) const;
+    /// The MLINESTYLE named `id` (case-insensitive), or nullptr.
+    const MLineStyle* mlineStyle(NameId id) const;
 
     /// Number of entities (model and paper space) per layer-name id, as the
     /// entities write it; built by the loader. A POLYLINE or an INSERT with its

@@ -47,6 +47,14 @@ enum class EntityType : std::uint8_t {
     Other,        // any other entity: counted and selectable, no geometry
     AttributeDefinition, // ATTDEF: in model or paper space a TextGeom holding its tag (it
                          // shows there); inside a block no geometry (never drawn with an insert).
+    Mesh,         // MESH; geometry: MeshGeom (polyface and polygon-mesh POLYLINEs are Polyline with a MeshGeom)
+    MLine,        // geometry: MLineGeom
+    MultiLeader,  // MULTILEADER; geometry: MultiLeaderGeom, or ProxyGeom when only its graphics are readable
+    Table,        // ACAD_TABLE; geometry: InsertGeom of its anonymous block
+    Wipeout,      // geometry: ImageFrameGeom
+    Image,        // geometry: ImageFrameGeom
+    XLine,        // geometry: InfiniteLineGeom
+    Ray,          // geometry: InfiniteLineGeom
 };
 
 /// Colour index values with a meaning of their own.
@@ -148,8 +156,12 @@ struct TextGeom {
     double height = 1;
     double rotation = 0;
     double widthFactor = 1;
+    /// Group 51: the slant of the characters, degrees from upright (clockwise positive).
+    double oblique = 0;
     std::int8_t hAlign = 0;
     std::int8_t vAlign = 0;
+    /// Group 71: 2 backwards (mirrored left to right), 4 upside down.
+    std::int8_t generation = 0;
     /// Decoded text; %%c, %%d, %%p and %%u codes left as written.
     QString text;
 };
@@ -163,6 +175,8 @@ struct MTextGeom {
     /// Reference rectangle width (group 41); 0 = no wrapping.
     double width = 0;
     std::int8_t attachment = 1;
+    /// Group 44: line spacing factor (1 = the CAD's default of 5/3 text heights).
+    double lineSpacing = 1;
     QString text;
 };
 
@@ -202,9 +216,74 @@ struct ViewportGeom {
     double height = 0;
 };
 
+/// Edges of a polyface or polygon mesh, or of a MESH: the vertices and the
+/// visible edges as index pairs into them.
+struct MeshGeom {
+    std::vector<QPointF> vertices;
+    std::vector<std::array<std::uint32_t, 2>> edges;
+};
+
+/// MLINE: each element of its style as a polyline, already offset along the
+/// miters as the file stores them; `style` names the MLINESTYLE (colours and caps).
+struct MLineGeom {
+    NameId style = kNoName;
+    std::vector<std::vector<QPointF>> elements;
+    bool closed = false;
+};
+
+/// MULTILEADER: leader lines (each starts at its arrow tip), arrowheads, and
+/// its content: MTEXT and/or a block.
+struct MultiLeaderContent {
+    std::vector<std::vector<QPointF>> leaders;
+    double arrowSize = 0;         ///< 0 = no arrowheads
+    bool hasText = false;
+    MTextGeom text;
+    NameId block = kNoName;       ///< content block, kNoName for none
+    QPointF blockPosition;
+    double blockScaleX = 1, blockScaleY = 1, blockRotation = 0;
+};
+/// Held apart so that the common entities stay small.
+struct MultiLeaderGeom {
+    std::shared_ptr<const MultiLeaderContent> content;
+};
+
+/// IMAGE and WIPEOUT: the outline of what they show (the clip boundary when
+/// the entity clips, else the whole frame), in drawing units.
+struct ImageFrameGeom {
+    std::vector<QPointF> outline;
+};
+
+/// XLINE (endless both ways) and RAY (endless from `base`).
+struct InfiniteLineGeom {
+    QPointF base;
+    QPointF direction;
+};
+
+/// What a proxy-graphics stream (groups 92/160 + 310) draws: primitives with
+/// the colour, layer and linetype the stream set before each.
+struct ProxyPrimitive {
+    enum class Kind : std::uint8_t { Polyline, Fill, Circle, Arc, Text };
+    Kind kind = Kind::Polyline;
+    bool closed = false;
+    std::int16_t color = color::kByLayer;
+    std::int32_t trueColor = -1;
+    NameId layer = kNoName;    ///< kNoName: the entity's own layer
+    NameId linetype = kNoName; ///< kNoName: ByLayer
+    std::vector<PolyVertex> vertices; ///< Polyline (with bulges), Fill (one loop)
+    ArcGeom arc;                      ///< Circle (angles unused) and Arc
+    TextGeom text;                    ///< Text (left/baseline)
+};
+
+/// The graphics of an entity we draw from its proxy graphics.
+struct ProxyGeom {
+    std::shared_ptr<const std::vector<ProxyPrimitive>> primitives;
+};
+
 using Geometry = std::variant<std::monostate, LineGeom, PolylineGeom, CircleGeom, ArcGeom,
                               EllipseGeom, SplineGeom, PointGeom, QuadGeom, HatchGeom, TextGeom,
-                              MTextGeom, InsertGeom, DimensionGeom, LeaderGeom, ViewportGeom>;
+                              MTextGeom, InsertGeom, DimensionGeom, LeaderGeom, ViewportGeom,
+                              MeshGeom, MLineGeom, MultiLeaderGeom, ImageFrameGeom, InfiniteLineGeom,
+                              ProxyGeom>;
 
 struct Entity;
 

@@ -267,6 +267,32 @@ void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& 
             }
         } else if constexpr (std::is_same_v<G, LeaderGeom>) {
             for (const auto& p : g.vertices) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, MeshGeom>) {
+            for (const auto& p : g.vertices) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, MLineGeom>) {
+            for (const auto& element : g.elements)
+                for (const auto& p : element) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, MultiLeaderGeom>) {
+            if (g.content) {
+                for (const auto& line : g.content->leaders)
+                    for (const auto& p : line) b.add(t.map(p));
+                if (g.content->hasText)
+                    addMText(b, t, g.content->text);
+            }
+        } else if constexpr (std::is_same_v<G, ImageFrameGeom>) {
+            for (const auto& p : g.outline) b.add(t.map(p));
+        } else if constexpr (std::is_same_v<G, ProxyGeom>) {
+            if (g.primitives)
+                for (const ProxyPrimitive& p : *g.primitives) {
+                    if (p.kind == ProxyPrimitive::Kind::Circle)
+                        addArc(b, t, p.arc.center, p.arc.radius, 0, 360);
+                    else if (p.kind == ProxyPrimitive::Kind::Arc)
+                        addArc(b, t, p.arc.center, p.arc.radius, p.arc.startAngle, p.arc.endAngle);
+                    else if (p.kind == ProxyPrimitive::Kind::Text)
+                        addText(b, t, p.text);
+                    else
+                        addPolyline(b, t, p.vertices, p.closed);
+                }
         } else if constexpr (std::is_same_v<G, ViewportGeom>) {
             b.add(t.map(g.center - QPointF(g.width / 2, g.height / 2)));
             b.add(t.map(g.center + QPointF(g.width / 2, g.height / 2)));

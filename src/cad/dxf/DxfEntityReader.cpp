@@ -35,6 +35,13 @@ EntityType typeOf(std::string_view name)
         {"TEXT", EntityType::Text},        {"MTEXT", EntityType::MText},
         {"INSERT", EntityType::Insert},    {"DIMENSION", EntityType::Dimension},
         {"LEADER", EntityType::Leader},    {"VIEWPORT", EntityType::Viewport},
+        {"MESH", EntityType::Mesh},        {"MLINE", EntityType::MLine},
+        {"MULTILEADER", EntityType::MultiLeader}, {"MLEADER", EntityType::MultiLeader},
+        {"ACAD_TABLE", EntityType::Table}, {"WIPEOUT", EntityType::Wipeout},
+        {"IMAGE", EntityType::Image},      {"XLINE", EntityType::XLine},
+        {"RAY", EntityType::Ray},
+        // Dimensions of their own kinds, drawn like any dimension by their block.
+        {"ARC_DIMENSION", EntityType::Dimension}, {"LARGE_RADIAL_DIMENSION", EntityType::Dimension},
     };
     auto it = types.find(name);
     return it == types.end() ? EntityType::Other : it->second;
@@ -329,9 +336,62 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         if (w0 == w1) p.constantWidth = w0;
         e.geometry = std::move(p);
         // 3D polylines and meshes (flags 8, 16, 64) are in world coordinates.
-        for (size_t i = 1; i < end; ++i)
-            if (gs[i].code == 70 && (gs[i].toInt() & (8 | 16 | 64))) mirrored = false;
+        std::int64_t flags = 0, m = 0, n = 0, smoothM = 0, smoothN = 0;
+        for (size_t i = 1; i < end; ++i) {
+            switch (gs[i].code) {
+            case 70: flags = gs[i].toInt(); break;
+            case 71: m = gs[i].toInt(); break;
+            case 72: n = gs[i].toInt(); break;
+            case 73: smoothM = gs[i].toInt(); break;
+            case 74: smoothN = gs[i].toInt(); break;
+            }
+        }
+        if (flags & (8 | 16 | 64)) mirrored = false;
+        // A curve- or spline-fitted polyline shows its fitted vertices; its
+        // frame (the control points) is not drawn.
+        m_polylineFitted = flags & (2 | 4);
+        if ((flags & 16) && (flags & 4) && smoothM > 1 && smoothN > 1) {
+            m = smoothM; // a smoothed surface: its fitted grid
+            n = smoothN;
+        }
+        if (flags & (16 | 64)) startMeshPolyline(e, flags, m, n);
         m_polylineMirrored = mirrored;
+        break;
+    }
+    case EntityType::Mesh:
+        e.geometry = readMesh(gs, end);
+        break;
+    case EntityType::MLine:
+        e.geometry = readMLine(gs, end);
+        break;
+    case EntityType::MultiLeader:
+        e.geometry = readMultiLeader(gs, end);
+        break;
+    case EntityType::Wipeout:
+    case EntityType::Image:
+        e.geometry = readImageFrame(gs, end, e.type == EntityType::Wipeout);
+        break;
+    case EntityType::XLine:
+    case EntityType::Ray:
+        e.geometry = readInfiniteLine(gs, end);
+        break;
+    case EntityType::Table: {
+        // A table looks like its anonymous block, inserted at its point.
+        InsertGeom in;
+        QPointF direction;
+        for (size_t i = 1; i < end; ++i) {
+            const Group& g = gs[i];
+            switch (g.code) {
+            case 2: if (in.block == kNoName) in.block = nameId(g.value); break;
+            case 10: setX(in.insert, g); break;
+            case 20: setY(in.insert, g); break;
+            case 11: setX(direction, g); break;
+            case 21: setY(direction, g); break;
+            }
+        }
+        if (!direction.isNull())
+            in.rotation = std::atan2(direction.y(), direction.x()) * 180 / kPi;
+        e.geometry = in;
         break;
     }
     case EntityType::Circle:
@@ -518,6 +578,9 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
     default:
         break;
     }
+    // What we cannot draw ourselves, we draw as the writing application did.
+    if (std::holds_alternative<std::monostate>(e.geometry) && e.type != EntityType::Viewport)
+        e.geometry = readProxyGraphics(gs, end);
     if (mirrored)
         mirrorX(e);
     return e;
@@ -562,6 +625,10 @@ Entity DxfEntityReader::readText(const std::vector<Group>& gs)
 
 void DxfEntityReader::appendVertex(Entity& polyline, const std::vector<Group>& gs)
 {
+    if (auto* mesh = std::get_if<MeshGeom>(&polyline.geometry)) {
+        appendMeshVertex(*mesh, gs);
+        return;
+    }
     auto* p = std::get_if<PolylineGeom>(&polyline.geometry);
     if (!p)
         return;
@@ -579,8 +646,9 @@ void DxfEntityReader::appendVertex(Entity& polyline, const std::vector<Group>& g
         case 70: flags = g.toInt(); break;
         }
     }
-    // Face records of a polyface mesh carry vertex numbers, not a position.
-    if ((flags & 128) && !(flags & 64))
+    // Face records of a polyface mesh carry vertex numbers, not a position;
+    // the frame of a fitted polyline is not drawn.
+    if (((flags & 128) && !(flags & 64)) || (m_polylineFitted && (flags & 16)))
         return;
     if (!widthSet) {
         v.startWidth = v.endWidth = p->constantWidth;

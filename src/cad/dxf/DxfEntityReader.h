@@ -27,10 +27,22 @@ public:
 
     /// The name id of a raw name value, decoded once per distinct spelling.
     NameId nameId(std::string_view raw);
+    /// A BLOCK_RECORD's handle, by which MULTILEADERs name their content block.
+    void addBlockRecord(std::string_view handle, const QString& name);
 
 private:
     void readCommon(const Group& g, Entity& e);
     Entity readText(const std::vector<Group>& groups);
+    // The newer entities (DxfNewerEntities.cpp); `end` bounds the entity's own groups.
+    Geometry readMesh(const std::vector<Group>& groups, size_t end);
+    Geometry readMLine(const std::vector<Group>& groups, size_t end);
+    Geometry readMultiLeader(const std::vector<Group>& groups, size_t end);
+    Geometry readImageFrame(const std::vector<Group>& groups, size_t end, bool wipeout);
+    Geometry readInfiniteLine(const std::vector<Group>& groups, size_t end);
+    /// The entity's proxy graphics, or monostate when it has none (or none readable).
+    Geometry readProxyGraphics(const std::vector<Group>& groups, size_t end);
+    void startMeshPolyline(Entity& e, std::int64_t flags, std::int64_t m, std::int64_t n);
+    void appendMeshVertex(MeshGeom& mesh, const std::vector<Group>& vertexGroups);
 
     Drawing& m_drawing;
     DxfText& m_text;
@@ -44,6 +56,16 @@ private:
     /// The POLYLINE read last lies in a mirrored object coordinate system;
     /// its vertices, which follow it, are mirrored too.
     bool m_polylineMirrored = false;
+    /// The POLYLINE read last is curve- or spline-fitted (its frame vertices are skipped).
+    bool m_polylineFitted = false;
+    /// The polyface or polygon mesh POLYLINE read last: how its vertices join.
+    struct MeshPolyline {
+        bool polyface = false;
+        std::int64_t rows = 0, columns = 0;
+        bool closedRows = false, closedColumns = false;
+        bool smoothed = false;
+    } m_mesh;
+    std::unordered_map<std::string, NameId> m_blockRecords; ///< upper-case handle -> block name
 };
 
 } // namespace cad::dxf

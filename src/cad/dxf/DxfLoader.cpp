@@ -51,6 +51,7 @@ private:
     void readLayer();
     void readBlocks();
     void readObjects();
+    void readMLineStyle();
     void skipSection();
     /// Reads entities until ENDSEC, ENDBLK or EOF (left unread). With
     /// `layout` -1 an entity is in model space unless its group 67 puts it in
@@ -221,6 +222,15 @@ void Loader::readTables()
             for (const Group& g : m_groups)
                 if (g.code == 2) { name = m_text.decode(g.value); break; }
             m_out.drawing.linetypes.push_back(name);
+        } else if (kind() == "BLOCK_RECORD") {
+            std::string_view handle;
+            QString name;
+            for (const Group& g : m_groups) {
+                if (g.code == 5 && handle.empty()) handle = g.value;
+                else if (g.code == 2 && name.isEmpty()) name = m_text.decode(trimmed(g.value));
+            }
+            if (!handle.empty() && !name.isEmpty())
+                m_reader->addBlockRecord(handle, name);
         }
     }
 }
@@ -387,7 +397,9 @@ void Loader::readObjects()
             break;
         if (atEnd("ENDSEC")) { unreadRecord(); break; }
         const std::string_view k = kind();
-        if (k == "ACDBPLACEHOLDER") {
+        if (k == "MLINESTYLE") {
+            readMLineStyle();
+        } else if (k == "ACDBPLACEHOLDER") {
             for (const Group& g : m_groups)
                 if (g.code == 5) { placeholders.insert(upperHandle(g.value)); break; }
         } else if (k == "DICTIONARY" || k == "ACDBDICTIONARYWDFLT") {
@@ -402,6 +414,37 @@ void Loader::readObjects()
     // Keep only names of placeholder objects: plot style names.
     for (auto it = m_dictionaryNames.begin(); it != m_dictionaryNames.end();)
         it = placeholders.count(it->first) ? std::next(it) : m_dictionaryNames.erase(it);
+}
+
+void Loader::readMLineStyle()
+{
+    MLineStyle style;
+    bool inElements = false;
+    for (const Group& g : m_groups) {
+        if (g.code >= 1000)
+            break;
+        switch (g.code) {
+        case 2: if (style.name.isEmpty()) style.name = m_text.decode(trimmed(g.value)); break;
+        case 70: style.flags = int(g.toInt()); break;
+        case 71: inElements = true; break;
+        case 49:
+            if (style.elements.size() < 1000)
+                style.elements.push_back({g.toDouble(), color::kByLayer, {}});
+            break;
+        case 62: {
+            const auto c = std::int16_t(std::clamp<std::int64_t>(g.toInt(), 0, 256));
+            if (inElements && !style.elements.empty()) style.elements.back().color = c;
+            else if (!inElements) style.fillColor = c;
+            break;
+        }
+        case 6:
+            if (!style.elements.empty()) style.elements.back().linetype = m_text.decode(trimmed(g.value));
+            break;
+        default:
+            break;
+        }
+    }
+    m_out.drawing.mlineStyles.push_back(std::move(style));
 }
 
 void Loader::resolvePlotStyles()

@@ -104,7 +104,9 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
     const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
     metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
     render::WmfBackend backend(writer, frame);
-    render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(backend);
+    render::DrawingFrontend frontend(drawing, frame.tolerance());
+    frontend.setFrame(frame.world);
+    frontend.drawModelSpace(backend);
     const QByteArray bytes = writer.finish();
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
@@ -119,7 +121,9 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
     // One pass over the entities, each primitive going straight into the
     // picture of its layer; then one file a layer.
     LayerSplitBackend pictures(frame, drawing.layers.size());
-    render::DrawingFrontend(drawing, frame.tolerance()).drawModelSpace(pictures);
+    render::DrawingFrontend frontend(drawing, frame.tolerance());
+    frontend.setFrame(frame.world);
+    frontend.drawModelSpace(pictures);
 
     PictureStats stats;
     QString firstError;

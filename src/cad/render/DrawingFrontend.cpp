@@ -71,9 +71,14 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
     const ResolvedProperties resolved = m_resolver.resolve(entity, context);
     // An insert on a layer that is off still shows the entities of its block
     // that lie on other layers; only a frozen layer hides the whole block.
-    if (entity.type == EntityType::Insert) {
-        if (const auto* insert = std::get_if<InsertGeom>(&entity.geometry))
-            drawInsert(entity, *insert, transform, resolved, context, depth);
+    if (const auto* insert = std::get_if<InsertGeom>(&entity.geometry)) {
+        drawInsert(entity, *insert, transform, resolved, context, depth);
+        return;
+    }
+    // Proxy graphics draw on their own layers like a block's entities.
+    if (const auto* proxy = std::get_if<ProxyGeom>(&entity.geometry)) {
+        if (!m_resolver.layerFrozen(resolved.layer) && depth < maximumBlockDepth)
+            drawProxy(entity, *proxy, transform, BlockContext{resolved.layer, resolved.colour, true}, depth);
         return;
     }
     if (!resolved.visible)
@@ -150,12 +155,20 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
                     const QPointF d = tip - from;
                     const double length = std::hypot(d.x(), d.y());
                     if (length > 0) {
-                        const double size = std::min(length * 0.3, m_tolerance * 400);
-                        const QPointF u = d / length, n(-u.y(), u.x());
-                        const QPointF base = tip - u * size;
-                        m_backend->fillPolygons({{tip, base + n * size / 6, base - n * size / 6}}, style);
+                        drawArrowhead(tip, from, std::min(length * 0.3, m_tolerance * 400), style);
                     }
                 }
+            } else if constexpr (std::is_same_v<G, MeshGeom>) {
+                drawMesh(g, transform, style);
+            } else if constexpr (std::is_same_v<G, MLineGeom>) {
+                drawMLine(entity, g, transform, BlockContext{resolved.layer, resolved.colour, true}, depth);
+            } else if constexpr (std::is_same_v<G, MultiLeaderGeom>) {
+                drawMultiLeader(entity, g, transform, style, BlockContext{resolved.layer, resolved.colour, true},
+                                depth);
+            } else if constexpr (std::is_same_v<G, ImageFrameGeom>) {
+                drawImageFrame(entity, g, transform, style);
+            } else if constexpr (std::is_same_v<G, InfiniteLineGeom>) {
+                drawInfiniteLine(entity, g, transform, style);
             } else {
                 ++m_skipped; // viewports and entities without geometry
             }

@@ -4,7 +4,10 @@
 #include "cad/render/PropertyResolver.h"
 #include "cad/render/RenderBackend.h"
 
+#include <QRectF>
 #include <QTransform>
+
+#include <optional>
 
 namespace cad::render {
 
@@ -12,14 +15,20 @@ namespace cad::render {
 /// LWPOLYLINE and POLYLINE (bulges, widths), CIRCLE, ARC, ELLIPSE, SPLINE,
 /// POINT, SOLID, TRACE, 3DFACE, HATCH (solid fills filled, patterns as their
 /// boundaries), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
-/// attributes), DIMENSION (its block) and LEADER. Other entities are counted
-/// in `skippedEntities` and not drawn. Layers that are off or frozen draw
+/// attributes), DIMENSION (its block), LEADER, polyface and polygon meshes,
+/// MESH, MLINE, MULTILEADER, ACAD_TABLE (its block), WIPEOUT and IMAGE
+/// (frames), XLINE and RAY (clipped to the frame), and the proxy graphics of
+/// any other entity that has them. Entities with nothing to draw are counted
+/// in `skippedEntities`. Layers that are off or frozen draw
 /// nothing; entities go out in file order.
 class DrawingFrontend {
 public:
     /// `tolerance`: how far, in drawing units, flattened curves may stray.
     DrawingFrontend(const Drawing& drawing, double tolerance);
 
+    /// The picture's frame (drawing units), which endless lines are clipped
+    /// to; without one they run to the model-space extents.
+    void setFrame(const QRectF& world);
     void drawModelSpace(RenderBackend& backend);
     std::size_t skippedEntities() const { return m_skipped; }
 
@@ -34,11 +43,27 @@ private:
                   const QTransform& transform, const Style& style, double fitWidth = 0);
     void emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform, const Style& style);
 
+    // Entities made of others (NewerEntityShapes.cpp).
+    void drawMesh(const MeshGeom& mesh, const QTransform& transform, const Style& style);
+    void drawMLine(const Entity& entity, const MLineGeom& mline, const QTransform& transform, const BlockContext& inner,
+                   int depth);
+    void drawMultiLeader(const Entity& entity, const MultiLeaderGeom& leader, const QTransform& transform,
+                         const Style& style, const BlockContext& inner, int depth);
+    void drawImageFrame(const Entity& entity, const ImageFrameGeom& frame, const QTransform& transform,
+                        const Style& style);
+    void drawInfiniteLine(const Entity& entity, const InfiniteLineGeom& line, const QTransform& transform,
+                          const Style& style);
+    void drawProxy(const Entity& entity, const ProxyGeom& proxy, const QTransform& transform, const BlockContext& inner,
+                   int depth);
+    void drawArrowhead(QPointF tip, QPointF from, double size, const Style& style);
+    const QRectF& frame();
+
     const Drawing& m_drawing;
     PropertyResolver m_resolver;
     double m_tolerance;
     RenderBackend* m_backend = nullptr;
     std::size_t m_skipped = 0;
+    std::optional<QRectF> m_frame;
 };
 
 } // namespace cad::render

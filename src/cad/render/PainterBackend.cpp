@@ -109,7 +109,9 @@ void paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawin
         const QTransform toDevice(scale, 0, 0, -scale, centre.x() - worldCentre.x() * scale,
                                   centre.y() + worldCentre.y() * scale);
         PainterBackend backend(painter, toDevice);
-        DrawingFrontend(drawing, 0.25 / scale).drawModelSpace(backend);
+        DrawingFrontend frontend(drawing, 0.25 / scale);
+        frontend.setFrame(frame.world);
+        frontend.drawModelSpace(backend);
     }
     painter.restore();
 }
