@@ -1,5 +1,8 @@
 #include "Extents.h"
 
+#include "text/MTextParser.h"
+#include "text/TextLayout.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -74,36 +77,11 @@ void addPolyline(Bounds& b, const QTransform& t, const std::vector<PolyVertex>& 
 // the height tall, descenders a third of it below the baseline.
 constexpr double kDescent = 1.0 / 3.0;
 
-/// The characters a text shows, without MTEXT format codes ({\fArial;...},
-/// \P paragraph breaks become line breaks).
-QStringList plainLines(const QString& text)
-{
-    QString plain;
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == '{' || c == '}')
-            continue;
-        if (c == '\\' && i + 1 < text.size()) {
-            const QChar code = text[i + 1];
-            if (code == 'P' || code == 'p') { plain += '\n'; ++i; continue; }
-            if (code == '\\' || code == '{' || code == '}') { plain += code; ++i; continue; }
-            // A code with an argument runs to ';'; a bare switch is two characters.
-            const qsizetype end = text.indexOf(';', i);
-            if (QStringLiteral("fFcCHhTQWApS").contains(code) && end > 0) { i = end; continue; }
-            ++i;
-            continue;
-        }
-        plain += c;
-    }
-    return plain.split('\n');
-}
-
 void addText(Bounds& b, const QTransform& t, const TextGeom& g)
 {
     const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
     const double wf = g.widthFactor > 0 ? g.widthFactor : 1;
-    double w = g.text.size() * h * wf;
+    double w = text::decodeTextCodes(g.text).text.size() * h * wf;
     if (w == 0)
         return;
     QPointF anchor = (g.hAlign == 0 && g.vAlign == 0) ? g.insert : g.alignPoint;
@@ -138,24 +116,21 @@ void addText(Bounds& b, const QTransform& t, const TextGeom& g)
 
 void addMText(Bounds& b, const QTransform& t, const MTextGeom& g)
 {
+    // The box the picture lays the text out in (wrapped, stacked, spaced),
+    // with room below the last baseline for descenders.
     const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
-    const QStringList lines = plainLines(g.text);
-    qsizetype longest = 0;
-    for (const auto& l : lines) longest = std::max(longest, l.size());
-    const double w = g.width > 0 ? g.width : longest * h;
-    // Lines 5/3 of the height apart (AutoCAD's default spacing).
-    const double totalH = (1 + kDescent) * h + (lines.size() - 1) * h * 5 / 3;
-    const int col = (g.attachment - 1) % 3, row = (g.attachment - 1) / 3;
-    const double x0 = -w * col / 2.0;
-    const double top = totalH * row / 2.0; // top edge relative to the insert
+    const text::MTextLayout layout =
+        text::layoutMText(text::parseMText(g.text, h), h, g.width, g.lineSpacing, g.attachment);
+    const double x0 = layout.left, x1 = layout.left + layout.width;
+    const double top = layout.top, bottom = layout.top - layout.height - kDescent * h;
     QTransform local;
     local.translate(g.insert.x(), g.insert.y());
     local.rotate(g.rotation);
     const QTransform m = local * t;
     b.add(m.map(QPointF(x0, top)));
-    b.add(m.map(QPointF(x0 + w, top - totalH)));
-    b.add(m.map(QPointF(x0 + w, top)));
-    b.add(m.map(QPointF(x0, top - totalH)));
+    b.add(m.map(QPointF(x1, bottom)));
+    b.add(m.map(QPointF(x1, top)));
+    b.add(m.map(QPointF(x0, bottom)));
 }
 
 } // namespace

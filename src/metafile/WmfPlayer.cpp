@@ -212,6 +212,7 @@ void WmfPlayer::createFont(const WmfRecord& r)
     object.kind = GdiObject::Font;
     Font& font = object.font;
     font.height = m_list.word(r, 0);
+    font.width = std::abs(m_list.word(r, 1));
     font.escapementDegrees = m_list.word(r, 2) / 10.0;
     font.weight = m_list.word(r, 4);
     const std::uint16_t italicUnderline = m_list.uword(r, 5);
@@ -409,8 +410,25 @@ void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool u
     else
         y = metrics.ascent();
 
-    QTransform local = QTransform::fromScale(fontScale * sx / sy, fontScale);
-    local.rotate(-m_dc.font.escapementDegrees);
+    // A font asked for at an average character width is stretched to it;
+    // the faces pictures name are measured by their usual metrics, so that a
+    // substitute face keeps the proportions meant.
+    double stretch = 1;
+    if (m_dc.font.width > 0 && m_dc.font.height != 0) {
+        const QString face = m_dc.font.face.toLower();
+        const double average = face == u"arial"       ? 0.441
+                               : face == u"ms gothic" ? 0.5
+                                                      : metrics.averageCharWidth() / std::max(1.0, em / fontScale);
+        stretch *= m_dc.font.width / (std::abs(m_dc.font.height) * std::max(average, 0.05));
+    }
+    // A window mirrored left to right mirrors the characters too (one
+    // turned upside down keeps them upright, as GDI does).
+    if (m_logicalToDevice.m11() < 0)
+        stretch = -stretch;
+    // Stretched along the text, then turned, then scaled as the mapping scales.
+    QTransform local = QTransform::fromScale(fontScale * stretch, fontScale);
+    local *= QTransform().rotate(-m_dc.font.escapementDegrees);
+    local *= QTransform::fromScale(sx / sy, 1);
     local *= QTransform::fromTranslate(anchor.x(), anchor.y());
 
     m_painter.save();

@@ -33,6 +33,7 @@ public:
 private:
     struct Font {
         double height = 0; ///< logical units; negative means character height
+        double width = 0;  ///< average character width, logical units; 0 = the face's own
         double escapementDegrees = 0;
         int weight = 400;
         bool italic = false, underline = false, strikeOut = false;

@@ -260,10 +260,26 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
 
     const int tenths = int(std::lround(std::remainder(style.angleDegrees, 360.0) * 10.0));
     const int height = std::min(style.height, 32767);
-    select(m_track->fonts, {height, std::uint32_t(tenths), encoded.charset}, [&](std::uint32_t* handle) {
-        QByteArray face = encoded.charset == charset::Ansi ? QByteArrayLiteral("Arial") : QByteArrayLiteral("MS Gothic");
-        U_FONT* font = U_FONT_set(std::int16_t(-height), 0, std::int16_t(tenths), std::int16_t(tenths), 400, 0, 0, 0,
-                                  encoded.charset, 0, 0, 0, 0, face.data());
+    // The average character width of the faces we name, in ems: GDI scales
+    // a font to the average width it is asked for (0 keeps its own).
+    const bool latin = encoded.charset == charset::Ansi;
+    const double averageWidth = latin ? 0.441 : 0.5;
+    int width = 0;
+    if (std::isfinite(style.widthFactor) && std::abs(style.widthFactor - 1) > 0.005)
+        width = std::clamp(int(std::lround(height * averageWidth * style.widthFactor)), 1, 32767);
+    const int fontKey = encoded.charset | (style.italic ? 0x100 : 0) | (width << 9);
+    if (style.mirrored) {
+        // The state saved here comes back with the restore below, so what
+        // the writer knows to be selected is forgotten then.
+        append(U_WMRSAVEDC_set());
+        append(U_WMRSETWINDOWEXT_set(point16(QPoint(-m_size.width(), m_size.height()))));
+        anchor.setX(-anchor.x());
+    }
+    select(m_track->fonts, {height, std::uint32_t(tenths), fontKey}, [&](std::uint32_t* handle) {
+        QByteArray face = latin ? QByteArrayLiteral("Arial") : QByteArrayLiteral("MS Gothic");
+        U_FONT* font = U_FONT_set(std::int16_t(-height), std::int16_t(width), std::int16_t(tenths),
+                                  std::int16_t(tenths), 400, style.italic ? 1 : 0, 0, 0, encoded.charset, 0, 0, 0, 0,
+                                  face.data());
         char* record = wcreatefontindirect_set(handle, m_track->handles, font);
         std::free(font);
         return record;
@@ -284,6 +300,12 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
         m_track->textAlign = align;
     }
     append(U_WMRTEXTOUT_set(point16(anchor), encoded.bytes.data()));
+    if (style.mirrored) {
+        append(U_WMRRESTOREDC_set(-1));
+        m_track->pens.hasSelected = m_track->brushes.hasSelected = m_track->fonts.hasSelected = false;
+        m_track->textColourSet = false;
+        m_track->textAlign = -1;
+    }
 }
 
 QByteArray WmfWriter::finish()

@@ -24,6 +24,12 @@ struct WmfTextStyle {
     enum class HAlign { Left, Center, Right } hAlign = HAlign::Left;
     enum class VAlign { Baseline, Top, Bottom } vAlign = VAlign::Baseline;
     QColor colour = Qt::black;
+    /// Characters this many times as wide as the face's own (the font's average width).
+    double widthFactor = 1;
+    bool italic = false;
+    /// Mirrored left to right about the anchor: written through a mirrored
+    /// window, which players that honour the mapping for text show mirrored.
+    bool mirrored = false;
 };
 
 /// Writes a placeable Windows Metafile (libUEMF builds the records). The

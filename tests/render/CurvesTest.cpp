@@ -1,5 +1,4 @@
 #include "cad/render/Curves.h"
-#include "cad/render/TextFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -86,26 +85,3 @@ TEST(Curves, SplinesFollowTheirKnotsOrFallBack)
     EXPECT_EQ(flattenSpline(broken, 0.001), broken.fitPoints);
 }
 
-TEST(TextFormat, ControlCodesBecomeTheirSigns)
-{
-    EXPECT_EQ(plainTextOf("%%c50 %%d %%p0.1 100%%% %%uunder%%u"),
-              QString::fromUtf8("⌀50 ° ±0.1 100% under"));
-    EXPECT_EQ(plainTextOf("50%"), "50%");
-}
-
-TEST(TextFormat, MTextFormattingIsStripped)
-{
-    EXPECT_EQ(mtextLines("{\\fArial|b1|i0;Bold}\\Pnext"), (QStringList{"Bold", "next"}));
-    EXPECT_EQ(mtextLines("\\H2.5x;big\\~\\C1;red"), QStringList{QString::fromUtf8("big\u00A0red")});
-    EXPECT_EQ(mtextLines("1\\S1^2;\\\\ \\{x\\}"), QStringList{"11/2\\ {x}"});
-    EXPECT_EQ(mtextLines("\\U+753B\\U+5C64"), QStringList{QString::fromUtf8("画層")});
-    EXPECT_EQ(mtextLines("unterminated \\H2"), QStringList{"unterminated "});
-}
-
-TEST(TextFormat, FittedTextShrinksToItsWidth)
-{
-    EXPECT_DOUBLE_EQ(emFittingWidth("abcd", 10, 0), 10);      // no width asked for
-    EXPECT_DOUBLE_EQ(emFittingWidth("ab", 1, 100), 1);         // fits already
-    EXPECT_NEAR(emFittingWidth("abcd", 10, 11), 5, 1e-9);      // four half-em letters in 11
-    EXPECT_NEAR(emFittingWidth(QString::fromUtf8("画層"), 10, 10), 5, 1e-9);
-}

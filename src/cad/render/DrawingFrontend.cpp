@@ -2,7 +2,6 @@
 
 #include "cad/Extents.h"
 #include "cad/render/Curves.h"
-#include "cad/render/TextFormat.h"
 
 #include <cmath>
 
@@ -13,8 +12,6 @@ namespace {
 constexpr int maximumBlockDepth = 16;
 /// An array insert larger than this is drawn only in its first cells.
 constexpr int maximumArrayCells = 10000;
-/// MTEXT lines are this many text heights apart (AutoCAD's default spacing).
-constexpr double mtextLineSpacing = 5.0 / 3.0;
 
 double scaleOf(const QTransform& t)
 {
@@ -27,12 +24,6 @@ bool isSimilarity(const QTransform& t)
     const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
     const double eps = 1e-9 * std::max({std::abs(a), std::abs(b), std::abs(c), std::abs(d), 1e-300});
     return (std::abs(a - d) <= eps && std::abs(b + c) <= eps) || (std::abs(a + d) <= eps && std::abs(b - c) <= eps);
-}
-
-/// The direction of the transformed x axis, in degrees.
-double rotationOf(const QTransform& t)
-{
-    return std::atan2(t.m12(), t.m11()) * 180.0 / M_PI;
 }
 
 } // namespace
@@ -204,72 +195,6 @@ void DrawingFrontend::drawBlock(NameId blockId, const QTransform& transform, con
         return;
     for (const Entity& child : block->entities)
         drawEntity(child, transform, inner, depth + 1);
-}
-
-void DrawingFrontend::emitText(QPointF position, double height, double rotation, TextRun::Align align,
-                               const QString& text, const QTransform& transform, const Style& style, double fitWidth)
-{
-    if (text.trimmed().isEmpty() || !(height > 0) || !std::isfinite(height))
-        return;
-    TextRun run;
-    run.position = transform.map(position);
-    run.height = height * scaleOf(transform);
-    run.rotationDegrees = rotation + rotationOf(transform);
-    run.align = align;
-    run.fitWidth = fitWidth * scaleOf(transform);
-    run.text = text;
-    m_backend->drawText(run, style);
-}
-
-void DrawingFrontend::drawText(const TextGeom& g, const QTransform& transform, const Style& style)
-{
-    const QString text = plainTextOf(g.text);
-    double rotation = g.rotation;
-    QPointF anchor = g.insert;
-    TextRun::Align align = TextRun::Align::Left;
-    double lift = 0; // how far the baseline lies above the anchor, in text heights
-    double fitWidth = 0;
-    if (g.hAlign == 3 || g.hAlign == 5) {
-        // Aligned and fit: the text runs from the insertion point to the
-        // alignment point, centred between them on the baseline.
-        const QPointF d = g.alignPoint - g.insert;
-        anchor = (g.insert + g.alignPoint) / 2;
-        align = TextRun::Align::Center;
-        fitWidth = std::hypot(d.x(), d.y());
-        if (fitWidth > 0)
-            rotation = std::atan2(d.y(), d.x()) * 180.0 / M_PI;
-    } else if (g.hAlign == 4) {
-        anchor = g.alignPoint;
-        align = TextRun::Align::Center;
-        lift = -0.5;
-    } else if (g.hAlign != 0 || g.vAlign != 0) {
-        anchor = g.alignPoint;
-        align = g.hAlign == 1 ? TextRun::Align::Center : g.hAlign == 2 ? TextRun::Align::Right : TextRun::Align::Left;
-        lift = g.vAlign == 1 ? 0.3 : g.vAlign == 2 ? -0.5 : g.vAlign == 3 ? -1.0 : 0.0;
-    }
-    const double radians = rotation * M_PI / 180.0;
-    const QPointF up(-std::sin(radians), std::cos(radians));
-    emitText(anchor + up * (lift * g.height), g.height, rotation, align, text, transform, style, fitWidth);
-}
-
-void DrawingFrontend::drawMText(const MTextGeom& g, const QTransform& transform, const Style& style)
-{
-    const QStringList lines = mtextLines(g.text);
-    const int attachment = std::clamp<int>(g.attachment, 1, 9);
-    const int column = (attachment - 1) % 3, row = (attachment - 1) / 3;
-    const TextRun::Align align = column == 0 ? TextRun::Align::Left
-                                 : column == 1 ? TextRun::Align::Center
-                                               : TextRun::Align::Right;
-    const double h = g.height;
-    const double blockHeight = h + (lines.size() - 1) * h * mtextLineSpacing;
-    // Distance from the insertion point down to the top of the first line.
-    const double topOffset = row == 0 ? 0 : row == 1 ? -blockHeight / 2 : -blockHeight;
-    const double radians = g.rotation * M_PI / 180.0;
-    const QPointF down(std::sin(radians), -std::cos(radians));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const double drop = topOffset + h + i * h * mtextLineSpacing;
-        emitText(g.insert + down * drop, h, g.rotation, align, lines[i], transform, style);
-    }
 }
 
 } // namespace cad::render

@@ -39,8 +39,10 @@ private:
     void drawBlock(NameId block, const QTransform& transform, const BlockContext& inner, int depth);
     void drawText(const TextGeom& text, const QTransform& transform, const Style& style);
     void drawMText(const MTextGeom& text, const QTransform& transform, const Style& style);
-    void emitText(QPointF position, double height, double rotation, TextRun::Align align, const QString& text,
-                  const QTransform& transform, const Style& style, double fitWidth = 0);
+    /// One run of text at `at` in a text's own frame (x along the text, y up;
+    /// `frame` maps it to the drawing, mirrored for backwards text).
+    void emitText(const QTransform& frame, QPointF at, TextRun::Align align, const QString& text, double height,
+                  double widthFactor, double oblique, const Style& style);
     void emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform, const Style& style);
 
     // Entities made of others (NewerEntityShapes.cpp).

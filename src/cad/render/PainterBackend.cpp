@@ -2,7 +2,6 @@
 
 #include "cad/render/DrawingFrontend.h"
 #include "cad/render/PictureFrame.h"
-#include "cad/render/TextFormat.h"
 #include "cad/render/WmfBackend.h"
 
 #include <QFontMetricsF>
@@ -70,10 +69,11 @@ void PainterBackend::drawCircle(QPointF centre, double radius, const Style& styl
 void PainterBackend::drawText(const TextRun& text, const Style& style)
 {
     QFont font;
-    const double em = emFittingWidth(text.text, text.height * m_scale * WmfBackend::capHeightToEm,
-                                     text.fitWidth * m_scale);
-    if (!(em >= 1) || em > 100000)
+    // Small text is drawn at one pixel rather than left out.
+    const double em = std::max(1.0, text.height * m_scale * WmfBackend::capHeightToEm);
+    if (!std::isfinite(em) || em > 100000)
         return;
+    font.setItalic(std::abs(text.obliqueDegrees) >= WmfBackend::italicFromOblique);
     font.setPixelSize(std::max(1, int(std::lround(em))));
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(text.text);
@@ -83,6 +83,7 @@ void PainterBackend::drawText(const TextRun& text, const Style& style)
     m_painter.save();
     m_painter.translate(m_toDevice.map(text.position));
     m_painter.rotate(-text.rotationDegrees);
+    m_painter.scale(text.mirrored ? -text.widthFactor : text.widthFactor, 1);
     m_painter.setFont(font);
     m_painter.setPen(QColor::fromRgb(style.colour));
     m_painter.drawText(QPointF(x, 0), text.text);

@@ -36,10 +36,10 @@ public:
     bool layerFrozen(int layer) const;
     /// The table index of a name id, or -1.
     int layerOf(NameId name) const;
-
-private:
+    /// A colour index (1..255) as drawn on the white picture.
     QRgb colourOfIndex(int index) const;
 
+private:
     const Drawing& m_drawing;
     std::vector<int> m_layerByName; ///< NameId -> table index or -1
     int m_layerZero = -1;

@@ -30,9 +30,13 @@ struct TextRun {
     double height = 1;      ///< capital-letter height, drawing units
     double rotationDegrees = 0; ///< counterclockwise
     Align align = Align::Left;
-    /// When positive, the text is made smaller if needed so that it is no
-    /// longer than this (drawing units): aligned and fitted text.
-    double fitWidth = 0;
+    /// Character widths relative to the font's own (TEXT group 41, MTEXT \W).
+    double widthFactor = 1;
+    /// Slant of the characters, degrees clockwise from upright.
+    double obliqueDegrees = 0;
+    /// Drawn mirrored left to right about the anchor, along the text's
+    /// direction (backwards text; upside-down text is mirrored and turned).
+    bool mirrored = false;
     QString text;
 };
 

@@ -1,6 +1,5 @@
 #include "cad/render/WmfBackend.h"
 
-#include "cad/render/TextFormat.h"
 #include "metafile/WmfWriter.h"
 
 #include <QColor>
@@ -170,11 +169,16 @@ void WmfBackend::drawCircle(QPointF centre, double radius, const Style& style)
 void WmfBackend::drawText(const TextRun& text, const Style& style)
 {
     const QPointF anchor = m_toLogical.map(text.position);
-    const double em = emFittingWidth(text.text, text.height * m_scale * capHeightToEm, text.fitWidth * m_scale);
-    if (!inside(anchor) || !(em >= 1) || em > 32767)
-        return; // text smaller than a logical unit cannot be written and would not be seen
+    const double em = text.height * m_scale * capHeightToEm;
+    if (!inside(anchor) || !std::isfinite(em) || em > 32767)
+        return;
     metafile::WmfTextStyle wmfStyle;
-    wmfStyle.height = int(std::lround(em));
+    // Font sizes are whole logical units: smaller text is written one unit
+    // high, so that it is there when the picture is zoomed.
+    wmfStyle.height = std::max(1, int(std::lround(em)));
+    wmfStyle.widthFactor = text.widthFactor * em / wmfStyle.height;
+    wmfStyle.italic = std::abs(text.obliqueDegrees) >= italicFromOblique;
+    wmfStyle.mirrored = text.mirrored;
     wmfStyle.angleDegrees = text.rotationDegrees;
     wmfStyle.hAlign = text.align == TextRun::Align::Center  ? metafile::WmfTextStyle::HAlign::Center
                       : text.align == TextRun::Align::Right ? metafile::WmfTextStyle::HAlign::Right

@@ -28,6 +28,9 @@ public:
     /// A font's em is about this many times the height of its capitals,
     /// which is what a drawing's text height measures.
     static constexpr double capHeightToEm = 1.4;
+    /// Fonts in a metafile slant only as italics: text at least this
+    /// oblique (degrees) is written in italics.
+    static constexpr double italicFromOblique = 5.0;
 
 private:
     void setPen(const Style& style);
