@@ -11,7 +11,9 @@ root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 srcs="Drawing.cpp Extents.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp dxf/DxfLoader.cpp dxf/DxfLayerWriter.cpp"
-files=""
+srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/PropertyResolver.cpp render/Curves.cpp"
+srcs="$srcs render/TextShapes.cpp text/MTextParser.cpp text/TextLayout.cpp"
+files="$root/src/acad/AciColors.cpp"
 for s in $srcs; do files="$files $root/src/cad/$s"; done
 # shellcheck disable=SC2086
 clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
