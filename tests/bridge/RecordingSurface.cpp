@@ -10,6 +10,29 @@ void Host::record(const QString& call)
         throw acad::AcadError(failingNumber, QStringLiteral("scripted failure of ") + member);
 }
 
+QStringList Host::writes() const
+{
+    QStringList out;
+    for (const QString& call : calls) {
+        if (call.startsWith(QLatin1String("Layer.Set")) || call.startsWith(QLatin1String("Document.SetActiveLayer"))
+            || call.startsWith(QLatin1String("Document.Regen")) || call.startsWith(QLatin1String("Application.RunMacro")))
+            out << call;
+    }
+    return out;
+}
+
+acad::LayerSnapshot layerRecord(const QString& name, bool on, bool frozen)
+{
+    acad::LayerSnapshot layer;
+    layer.sLayerName = name;
+    layer.bLayerOn = acad::toVb(on);
+    layer.bAllViewportFreaze = acad::toVb(frozen);
+    layer.lnColor = 7;
+    layer.sLineType = QStringLiteral("Continuous");
+    layer.bPlottable = acad::vbTrue;
+    return layer;
+}
+
 namespace {
 using HostPtr = std::shared_ptr<Host>;
 
@@ -17,16 +40,25 @@ class Layer : public acad::Layer {
 public:
     Layer(HostPtr host, int index) : m_host(std::move(host)), m_index(index) {}
     acad::LayerSnapshot& r() { return m_host->layers.at(size_t(m_index)); }
+    int index() const { return m_index; }
+    QString setter(const char* member, bool value)
+    {
+        return QStringLiteral("Layer.%1(%2,%3)").arg(QLatin1String(member), r().sLayerName).arg(value ? 1 : 0);
+    }
     QString name() override { m_host->record("Layer.Name"); return r().sLayerName; }
     void setName(const QString& name) override { m_host->record("Layer.SetName"); r().sLayerName = name; }
     bool layerOn() override { m_host->record("Layer.LayerOn"); return r().bLayerOn; }
-    void setLayerOn(bool on) override { m_host->record("Layer.SetLayerOn"); r().bLayerOn = acad::toVb(on); }
+    void setLayerOn(bool on) override { m_host->record(setter("SetLayerOn", on)); r().bLayerOn = acad::toVb(on); }
     bool freeze() override { m_host->record("Layer.Freeze"); return r().bAllViewportFreaze; }
-    void setFreeze(bool f) override { m_host->record("Layer.SetFreeze"); r().bAllViewportFreaze = acad::toVb(f); }
+    void setFreeze(bool f) override { m_host->record(setter("SetFreeze", f)); r().bAllViewportFreaze = acad::toVb(f); }
     bool lock() override { m_host->record("Layer.Lock"); return r().bLock; }
-    void setLock(bool l) override { m_host->record("Layer.SetLock"); r().bLock = acad::toVb(l); }
+    void setLock(bool l) override { m_host->record(setter("SetLock", l)); r().bLock = acad::toVb(l); }
     QString linetype() override { m_host->record("Layer.Linetype"); return r().sLineType; }
-    void setLinetype(const QString& l) override { m_host->record("Layer.SetLinetype"); r().sLineType = l; }
+    void setLinetype(const QString& l) override
+    {
+        m_host->record(QStringLiteral("Layer.SetLinetype(%1,%2)").arg(r().sLayerName, l));
+        r().sLineType = l;
+    }
     qint32 color() override { m_host->record("Layer.Color"); return r().lnColor; }
     qint32 lineweight() override { m_host->record("Layer.Lineweight"); return r().lnLineWeight; }
     QString plotStyleName() override { m_host->record("Layer.PlotStyleName"); return r().sPlotStyleName; }
@@ -151,10 +183,16 @@ public:
         m_host->record("Document.SelectionSets");
         return std::make_shared<SelectionSets>(m_host);
     }
-    acad::LayerPtr activeLayer() override { m_host->record("Document.ActiveLayer"); return std::make_shared<Layer>(m_host, 0); }
-    void setActiveLayer(const acad::LayerPtr&) override { m_host->record("Document.SetActiveLayer"); }
+    acad::LayerPtr activeLayer() override { m_host->record("Document.ActiveLayer"); return std::make_shared<Layer>(m_host, m_host->current); }
+    void setActiveLayer(const acad::LayerPtr& layer) override
+    {
+        auto* recorded = dynamic_cast<Layer*>(layer.get());
+        m_host->record(QStringLiteral("Document.SetActiveLayer(%1)").arg(recorded ? recorded->r().sLayerName : QString()));
+        if (recorded)
+            m_host->current = recorded->index();
+    }
     void regen(qint32 which) override { m_host->record(QStringLiteral("Document.Regen(%1)").arg(which)); }
-    QString fullName() override { m_host->record("Document.FullName"); return "/tmp/a.dxf"; }
+    QString fullName() override { m_host->record("Document.FullName"); return m_host->fullName; }
     QString name() override { m_host->record("Document.Name"); return "a.dxf"; }
 
 private:

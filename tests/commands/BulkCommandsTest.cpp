@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "RecordingSurface.h"
 #include "TestDrawing.h"
 #include "viewer/BulkCommands.h"
 
@@ -313,4 +314,28 @@ TEST_F(BulkSwitching, CountsCoverBothListsAndEveryObject)
     const viewer::LayerCountTexts texts = viewer::pr_subLayerCountText(host.document, all, shown);
     EXPECT_EQ(texts.all, QStringLiteral("全ての画層\r\n画層数:5 ｵﾌﾞｼﾞｪｸﾄ数:5"));
     EXPECT_EQ(texts.part, QStringLiteral("表示中の画層\r\n画層数:2 ｵﾌﾞｼﾞｪｸﾄ数:2"));
+}
+
+TEST(BulkCommandsOnTheHost, LayersAreWrittenInOrderThenEveryViewportRegenerated)
+{
+    auto host = std::make_shared<testing_surface::Host>();
+    using testing_surface::layerRecord;
+    host->layers = {layerRecord("0"), layerRecord("A"), layerRecord("B"), layerRecord("C")};
+    ListFixture f({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, testing_surface::makeDocument(host));
+
+    f.select({2, 0});
+    f.commands.CmdSelectHide_Click();
+    f.commands.CmdSelectView_Click();
+    EXPECT_EQ(host->writes(), (QStringList{"Layer.SetLayerOn(A,0)", "Layer.SetLayerOn(C,0)", "Document.Regen(1)",
+                                           "Layer.SetLayerOn(A,1)", "Layer.SetLayerOn(C,1)", "Document.Regen(1)"}));
+
+    // Show and hide all go through the drawing's layer collection, tile or not.
+    host->calls.clear();
+    f.commands.CmdAllHide_Click();
+    f.commands.CmdAllView_Click();
+    EXPECT_EQ(host->writes(),
+              (QStringList{"Layer.SetLayerOn(0,0)", "Layer.SetLayerOn(A,0)", "Layer.SetLayerOn(B,0)",
+                           "Layer.SetLayerOn(C,0)", "Document.Regen(1)", "Layer.SetLayerOn(0,1)",
+                           "Layer.SetLayerOn(A,1)", "Layer.SetLayerOn(B,1)", "Layer.SetLayerOn(C,1)",
+                           "Document.Regen(1)"}));
 }

@@ -1,4 +1,5 @@
 #include "QtPrinters.h"
+#include "RecordingSurface.h"
 #include "TestDrawing.h"
 
 #include "tile/StatePictures.h"
@@ -369,4 +370,30 @@ TEST_F(TileCommandsTest, ClickSelectsTheTilesListEntryAloneAndRaisesTheListHandl
     // Already the only selected entry: the handling still runs.
     emit window->tileAt(3).pr_oImgOne_Click();
     EXPECT_EQ(handlingRuns, 2);
+}
+
+TEST_F(TileCommandsTest, EachCommandWritesItsOwnChangeThenRegeneratesEveryViewport)
+{
+    auto recording = std::make_shared<testing_surface::Host>();
+    using testing_surface::layerRecord;
+    recording->layers = {layerRecord("L1"), layerRecord("L2"), layerRecord("L3")};
+    TileWindow onHost(testing_surface::makeDocument(recording), {"L1", "L2", "L3"});
+    clsDWF& t = onHost.tileAt(2);
+    recording->calls.clear();
+
+    emit t.pr_oCmdView_Click();
+    emit t.pr_oCmdFreeze_Click();
+    emit t.pr_oCmdLock_Click();
+    t.CboLineType()->setCurrentText(QStringLiteral("DASHED"));
+    emit t.pr_oCboLineType_Click();
+    emit t.pr_oImgOne_DblClick(); // make current: no regeneration
+    onHost.makeCurrent = false;
+    emit t.pr_oImgOne_DblClick(); // exclusive view: every layer off in table order, then this one on
+    EXPECT_TRUE(recorder.messages().isEmpty());
+    EXPECT_EQ(recording->writes(),
+              (QStringList{"Layer.SetLayerOn(L2,0)", "Document.Regen(1)", "Layer.SetFreeze(L2,1)", "Document.Regen(1)",
+                           "Layer.SetLock(L2,1)", "Document.Regen(1)", "Layer.SetLinetype(L2,DASHED)",
+                           "Document.Regen(1)", "Document.SetActiveLayer(L2)", "Layer.SetLayerOn(L1,0)",
+                           "Layer.SetLayerOn(L2,0)", "Layer.SetLayerOn(L3,0)", "Layer.SetLayerOn(L2,1)",
+                           "Document.Regen(1)"}));
 }

@@ -86,6 +86,19 @@ TEST(ZoomStep, RepeatedZoomOutEndsRefusedWithThePictureUnchanged)
     EXPECT_GT(picture.width(), 0);
 }
 
+TEST(ZoomStep, ProportionDriftOfMoreThanATenthIsRefused)
+{
+    // The step keeps the picture at 0.80; what counts is how far that lies
+    // from the proportion recorded at the refresh.
+    const QRectF picture(500, 400, 1000, 800);
+    EXPECT_FALSE(zoomStep(picture, 40, true, kFrame, kStrip, 0.72f).refused);  // 0.08 off
+    EXPECT_FALSE(zoomStep(picture, 40, false, kFrame, kStrip, 0.88f).refused); // 0.08 off
+    const ZoomStep in = zoomStep(picture, 40, true, kFrame, kStrip, 0.65f);    // 0.15 off
+    EXPECT_TRUE(in.refused);
+    EXPECT_EQ(in.rect, picture);
+    EXPECT_TRUE(zoomStep(picture, 40, false, kFrame, kStrip, 0.95f).refused);
+}
+
 TEST(ZoomStep, SquarePictureAndUnrecordedProportionAreRefused)
 {
     const QRectF square(100, 100, 2000, 2000);

@@ -1,5 +1,7 @@
+#include "RecordingSurface.h"
 #include "ViewerFixture.h"
 
+#include "acad/FixedHostConnector.h"
 #include "acad/PictureProtocol.h"
 #include "cad/MacroRegistry.h"
 #include "cad/macros/PictureMacros.h"
@@ -53,7 +55,8 @@ TEST_F(RefreshPipeline, AllLayersGetSortedTilesAndTheDrawingKeepsItsStates)
 {
     openDrawing(kGenerated);
     const auto before = layerStates(document());
-    window->setClock([] { return QTime(14, 5); });
+    // A morning hour keeps its leading zero (24-hour clock, two digits).
+    window->setClock([] { return QTime(9, 5); });
 
     window->CmdRefresh_Click();
 
@@ -78,7 +81,7 @@ TEST_F(RefreshPipeline, AllLayersGetSortedTilesAndTheDrawingKeepsItsStates)
     EXPECT_EQ(tile::twipsGeometryOf(*window->FraViewDblClick()).left(), 5820);
     EXPECT_EQ(tile::twipsGeometryOf(*window->ChkViewOnly()).left(), 5820);
 
-    EXPECT_EQ(window->StatusMain()->currentMessage(), document().name() + QStringLiteral(" [14:05] 更新"));
+    EXPECT_EQ(window->StatusMain()->currentMessage(), document().name() + QStringLiteral(" [09:05] 更新"));
     EXPECT_EQ(window->PicMain()->property("Tag").toString(), QString::number(names.size()));
     EXPECT_TRUE(window->ImgALL()->hasPicture());
     EXPECT_GT(window->sngImgALLRatio(), 0.0f);
@@ -304,4 +307,118 @@ TEST_F(RefreshPipeline, ProgressRunsOverThreeStepsPerTile)
             progress << text.mid(prefix.size());
     EXPECT_EQ(progress, (QStringList{"11%", "22%", "33%", "44%", "56%", "67%", "78%", "89%", "100%"}));
     EXPECT_EQ(window->StatusMain()->currentMessage(), document().name() + QStringLiteral(" [14:05] 更新"));
+}
+
+/// The refresh on a host that writes down every call: the layer writes,
+/// regenerations and macro runs, in the order the host receives them.
+class RefreshCallOrder : public ViewerTest {
+protected:
+    void SetUp() override
+    {
+        ViewerTest::SetUp();
+        QFile drawing(home.filePath(QStringLiteral("a.dxf")));
+        ASSERT_TRUE(drawing.open(QIODevice::WriteOnly));
+        host->fullName = drawing.fileName();
+        // A is the current layer, and it is off.
+        using testing_surface::layerRecord;
+        host->layers = {layerRecord("0"), layerRecord("A", false), layerRecord("B", true, true), layerRecord("C", false)};
+        host->current = 1;
+        window->setHostConnector(std::make_shared<acad::FixedHostConnector>(testing_surface::makeApplication(host)));
+    }
+
+    std::shared_ptr<testing_surface::Host> host = std::make_shared<testing_surface::Host>();
+};
+
+// Every layer but the current one is thawed, then switched on; putting the
+// user's states back writes on/off, then frozen, and never the current layer.
+const QStringList kSwitchOnAndThaw{"Layer.SetFreeze(0,0)", "Layer.SetLayerOn(0,1)", "Layer.SetFreeze(B,0)",
+                                   "Layer.SetLayerOn(B,1)", "Layer.SetFreeze(C,0)", "Layer.SetLayerOn(C,1)"};
+const QStringList kPutBack{"Layer.SetLayerOn(0,1)", "Layer.SetFreeze(0,0)", "Layer.SetLayerOn(B,1)",
+                           "Layer.SetFreeze(B,1)", "Layer.SetLayerOn(C,0)", "Layer.SetFreeze(C,0)"};
+
+TEST_F(RefreshCallOrder, AllLayersSwitchThawFirstAndPutBackAfterTheLayerPictures)
+{
+    window->CmdRefresh_Click();
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    ASSERT_EQ(window->tileCount(), 4);
+
+    const QStringList expected = kSwitchOnAndThaw
+                               + QStringList{"Document.Regen(1)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_All)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_AllLayer)"}
+                               + kPutBack + QStringList{"Document.Regen(1)"};
+    EXPECT_EQ(host->writes(), expected);
+}
+
+TEST_F(RefreshCallOrder, VisibleLayersPutBackBeforeTheUsersViewAndTheLayerPictures)
+{
+    window->ChkViewOnly()->setChecked(true);
+    window->CmdRefresh_Click();
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    ASSERT_EQ(window->tileCount(), 2); // 0 and B
+
+    const QStringList expected = kSwitchOnAndThaw
+                               + QStringList{"Document.Regen(1)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_All)"}
+                               + kPutBack
+                               + QStringList{"Document.Regen(1)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_Part)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_ViewLayer)"};
+    EXPECT_EQ(host->writes(), expected);
+}
+
+namespace {
+/// Puts the real picture macros back however a test ends.
+struct RealMacrosAfterwards {
+    ~RealMacrosAfterwards() { cad::macros::registerPictureMacros(cad::MacroRegistry::global()); }
+};
+} // namespace
+
+TEST_F(RefreshPipeline, EachPictureIsMadeWithTheLayerStatesItShows)
+{
+    openDrawing(kFiveLayers);
+    cad::CadDocument& drawing = document();
+    const int current = drawing.currentLayer();
+    ASSERT_GE(drawing.layerCount(), 4);
+    // The current layer off, one other layer off, one frozen.
+    std::vector<int> others;
+    for (int i = 0; i < drawing.layerCount(); ++i)
+        if (i != current)
+            others.push_back(i);
+    drawing.setLayerOn(current, false);
+    drawing.setLayerOn(others[0], false);
+    drawing.setLayerFrozen(others[1], true);
+    const auto before = layerStates(drawing);
+    auto switched = before;
+    for (int i : others)
+        switched[size_t(i)].on = true, switched[size_t(i)].frozen = false;
+
+    RealMacrosAfterwards restoreMacros;
+    std::map<QString, std::vector<LayerState>> seen;
+    for (const QString& macro : {cad::macros::kMakeAll, cad::macros::kMakePart, cad::macros::kMakeAllLayer,
+                                 cad::macros::kMakeViewLayer}) {
+        const cad::MacroFn real = cad::MacroRegistry::global().find(macro);
+        cad::MacroRegistry::global().registerMacro(macro, [&seen, macro, real](cad::LocalApplication& app,
+                                                                              const QString& folder) {
+            seen[macro] = layerStates(app.document());
+            real(app, folder);
+        });
+    }
+
+    window->CmdRefresh_Click(); // every layer
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[cad::macros::kMakeAll], switched);
+    EXPECT_EQ(seen[cad::macros::kMakeAllLayer], switched);
+    EXPECT_EQ(layerStates(drawing), before);
+
+    seen.clear();
+    window->ChkViewOnly()->setChecked(true); // the visible layers only
+    window->CmdRefresh_Click();
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    EXPECT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[cad::macros::kMakeAll], switched);
+    EXPECT_EQ(seen[cad::macros::kMakePart], before);
+    EXPECT_EQ(seen[cad::macros::kMakeViewLayer], before);
+    EXPECT_EQ(layerStates(drawing), before);
 }
