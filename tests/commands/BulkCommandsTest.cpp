@@ -112,6 +112,10 @@ TEST(ListClickScroll, BringsTheTileIntoViewByWholeRows)
     EXPECT_EQ(listClickScrollValue(window, frame, 7, 3, 5), 3);
     // Tile 25 lies in row 9, below a view starting at row 1 (last fully usable row 2).
     EXPECT_EQ(listClickScrollValue(window, frame, 25, 9, 1), 7);
+    // The row comes from the window's column count, not from the tile's row in the grid.
+    EXPECT_EQ(listClickScrollValue(window, frame, 7, 2, 5), 3);
+    // A row's pitch is the frame's height and 100 twips: 12400 twips hold three rows.
+    EXPECT_EQ(listClickScrollValue(QSizeF(8000, 12400), frame, 25, 9, 1), 8);
     // A tile already in view leaves the scroll bar alone.
     EXPECT_EQ(listClickScrollValue(window, frame, 4, 2, 1), std::nullopt);
     // Column counts follow the window: tile 3 with one column is row 3.

@@ -13,6 +13,7 @@
 #include "app/WindowHelpers.h"
 #include "cad/CadDocument.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -335,6 +336,9 @@ TEST_F(TileCommandsTest, PressWithShiftAloneKeepsTheOtherSelectionsAndCtrlDoesNo
     QTest::mousePress(first.ImgOne(), Qt::LeftButton);
     QTest::mouseRelease(first.ImgOne(), Qt::LeftButton);
     EXPECT_TRUE(first.bSelect());
+    // The selected look: dark blue name box, lettered in the window background.
+    EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Base), QColor(0, 0, 128));
+    EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Base));
 
     QTest::mousePress(second.ImgOne(), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_TRUE(second.bSelect());
@@ -349,6 +353,8 @@ TEST_F(TileCommandsTest, PressWithShiftAloneKeepsTheOtherSelectionsAndCtrlDoesNo
     EXPECT_FALSE(second.bSelect()); // the press toggles the look
     EXPECT_EQ(window->resetSelectCalls, (QList<qint32>{1, 2}));
     EXPECT_FALSE(first.bSelect());
+    EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
 
     emit second.pr_oImgOne_MouseDown(Qt::LeftButton, 1 | 2, QPointF()); // Shift with Ctrl is not Shift alone
     EXPECT_EQ(window->resetSelectCalls.size(), 3);

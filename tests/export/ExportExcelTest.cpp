@@ -174,6 +174,35 @@ TEST_F(ExportExcelTest, SevenLayersFillSheetOneRowByRowAndSpillToSheetTwo)
     EXPECT_NEAR(firstCaption["height"].toDouble(), 30, 0.01);
 }
 
+TEST_F(ExportExcelTest, FrameWeightSetsTheRowPitchDrawnOrNotAndCaptionsSpanThePicture)
+{
+    ExportExcelOptions options;
+    options.frameWeight = 4.0;
+    options.rows = 2;
+    options.columns = 1;
+    options.spacingCm = 0.5;
+    const double w = 9.0 * kPointsPerCm;
+    const double h = w / 2;
+    for (const bool frame : {true, false}) {
+        options.frame = frame;
+        ASSERT_EQ(run(request({{QStringLiteral("A"), 1}, {QStringLiteral("B"), 1}}, QSize(2880, 1440)), options),
+                  ExportResult::Finished);
+        const auto& shapes = connector->releasedWorkbooks().back()->sheets[1]->shapes;
+        ASSERT_EQ(shapes.size(), 4u);
+        EXPECT_EQ(shapes[0]->outlined, frame);
+        if (frame)
+            EXPECT_DOUBLE_EQ(shapes[0]->outlineWeight, 4.0);
+        EXPECT_NEAR(shapes[2]->top, 0.5 * kPointsPerCm + h + 4.0 + 2 + 30 + 10, 1e-9) << frame;
+        for (const std::size_t caption : {1u, 3u}) {
+            const excel::ShapeModel& picture = *shapes[caption - 1];
+            EXPECT_NEAR(shapes[caption]->top, picture.top + h + 4.0 + 2, 1e-9) << frame;
+            EXPECT_DOUBLE_EQ(shapes[caption]->left, picture.left);
+            EXPECT_DOUBLE_EQ(shapes[caption]->width, w);
+            EXPECT_DOUBLE_EQ(shapes[caption]->height, 30);
+        }
+    }
+}
+
 TEST_F(ExportExcelTest, OneImagePerSheetNamesSheetsAfterLayersAndPlacesPicturesAtTheMargin)
 {
     ExportExcelOptions options;
