@@ -4,6 +4,7 @@
 #include "RecordingSurface.h"
 
 #include "acad/LayerCounts.h"
+#include "acad/LayerStates.h"
 #include "viewer/HostSession.h"
 #include "acad/BatchReads.h"
 #include "app/RecordingUserInterface.h"
@@ -199,6 +200,19 @@ TEST_F(ReadTest, LinetypeListLeavesOutByLayerAndByBlockInAnyCase)
     host->linetypes = {"ByLayer", "ByBlock"};
     bridge.ReadLinetypeList();
     EXPECT_EQ(bridge.sLineTypeList, QStringList{QString()});
+}
+
+TEST_F(ReadTest, SwitchThawsThenSwitchesOnEveryLayerButTheCurrentOneReadAnewEachTime)
+{
+    host->layers = {layer("0"), layer("A", false), layer("B")};
+    host->layers[2].bAllViewportFreaze = vbTrue;
+    host->current = 1;
+    switchLayersOnAndThawed(*bridge.oActiveDoc);
+
+    EXPECT_EQ(host->writes(), (QStringList{"Layer.SetFreeze(0,0)", "Layer.SetLayerOn(0,1)", "Layer.SetFreeze(B,0)",
+                                           "Layer.SetLayerOn(B,1)"}));
+    EXPECT_EQ(host->calls.count("Document.ActiveLayer"), 3); // read anew for each layer
+    EXPECT_EQ(host->layers[1].bLayerOn, vbFalse); // the current layer stays off
 }
 
 TEST_F(ReadTest, CountDeletesEverySetThenSelectsLayerByLayer)

@@ -395,8 +395,8 @@ TEST_F(RefreshPipeline, EachPictureIsMadeWithTheLayerStatesItShows)
 
     RealMacrosAfterwards restoreMacros;
     std::map<QString, std::vector<LayerState>> seen;
-    for (const QString& macro : {cad::macros::kMakeAll, cad::macros::kMakePart, cad::macros::kMakeAllLayer,
-                                 cad::macros::kMakeViewLayer}) {
+    for (const QString& macro : {acad::macro::kMakeAll, acad::macro::kMakePart, acad::macro::kMakeAllLayer,
+                                 acad::macro::kMakeViewLayer}) {
         const cad::MacroFn real = cad::MacroRegistry::global().find(macro);
         cad::MacroRegistry::global().registerMacro(macro, [&seen, macro, real](cad::LocalApplication& app,
                                                                               const QString& folder) {
@@ -408,8 +408,8 @@ TEST_F(RefreshPipeline, EachPictureIsMadeWithTheLayerStatesItShows)
     window->CmdRefresh_Click(); // every layer
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
     EXPECT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[cad::macros::kMakeAll], switched);
-    EXPECT_EQ(seen[cad::macros::kMakeAllLayer], switched);
+    EXPECT_EQ(seen[acad::macro::kMakeAll], switched);
+    EXPECT_EQ(seen[acad::macro::kMakeAllLayer], switched);
     EXPECT_EQ(layerStates(drawing), before);
 
     seen.clear();
@@ -417,8 +417,8 @@ TEST_F(RefreshPipeline, EachPictureIsMadeWithTheLayerStatesItShows)
     window->CmdRefresh_Click();
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
     EXPECT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[cad::macros::kMakeAll], switched);
-    EXPECT_EQ(seen[cad::macros::kMakePart], before);
-    EXPECT_EQ(seen[cad::macros::kMakeViewLayer], before);
+    EXPECT_EQ(seen[acad::macro::kMakeAll], switched);
+    EXPECT_EQ(seen[acad::macro::kMakePart], before);
+    EXPECT_EQ(seen[acad::macro::kMakeViewLayer], before);
     EXPECT_EQ(layerStates(drawing), before);
 }
