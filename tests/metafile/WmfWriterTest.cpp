@@ -3,6 +3,7 @@
 #include "metafile/WmfWriter.h"
 
 #include <QDir>
+#include <functional>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -166,4 +167,43 @@ TEST(WmfWriter, AnotherReaderAcceptsOurFiles)
     QFile svg(dir.filePath("t.svg"));
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(svg.readAll().contains("<svg"));
+}
+
+namespace {
+
+/// The columns holding ink of text "MMMM" written at x = 500 with `change` applied.
+std::pair<int, int> inkColumns(const std::function<void(WmfTextStyle&)>& change)
+{
+    WmfWriter writer(QSize(1000, 1000), 1440);
+    WmfTextStyle style;
+    style.height = 150;
+    change(style);
+    writer.text(QPoint(500, 500), "MMMM", style);
+    writer.setPen(Qt::red, 20);
+    writer.polyline(std::vector<QPoint>{{0, 900}, {1000, 900}}); // the writer goes on after the text
+    const QImage image = render(writer.finish(), QSize(400, 400));
+    int left = 400, right = -1;
+    for (int y = 150; y < 260; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(countNear(image, QRect(0, 355, 400, 10), Qt::red), 300);
+    return {left, right};
+}
+
+} // namespace
+
+TEST(WmfWriter, WidthFactorsNarrowTextAndMirroredTextRunsTheOtherWay)
+{
+    const auto normal = inkColumns([](WmfTextStyle&) {});
+    const auto narrow = inkColumns([](WmfTextStyle& s) { s.widthFactor = 0.5; });
+    const auto mirrored = inkColumns([](WmfTextStyle& s) { s.mirrored = true; });
+    ASSERT_GE(normal.second, normal.first);
+    const int width = normal.second - normal.first;
+    EXPECT_NEAR(narrow.second - narrow.first, width / 2, width / 8 + 2);
+    EXPECT_GE(normal.first, 199); // left aligned: from the anchor (x = 200 of 400) rightwards
+    EXPECT_LE(mirrored.second, 201); // mirrored: from the anchor leftwards
+    EXPECT_NEAR(mirrored.second - mirrored.first, width, 3);
 }
