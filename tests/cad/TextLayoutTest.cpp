@@ -98,7 +98,9 @@ TEST(MTextLayout, WrapsAtTheReferenceWidthWithTheLineSpacing)
     EXPECT_EQ(layoutMText(parseMText("aaaa bbbb cccc", 1), 1, 0, 1, 1).runs.size(), 1u);
     // A word longer than the width stays whole on its line; CJK breaks anywhere.
     EXPECT_EQ(layoutMText(parseMText("aaaaaaaaaaaa", 1), 1, 2, 1, 1).runs.size(), 1u);
+    // Full-width characters wrap as one text height wide each (the CAD's big fonts).
     EXPECT_EQ(layoutMText(parseMText(QString::fromUtf8("画層画層"), 1), 1, 3, 1, 1).runs.size(), 2u);
+    EXPECT_EQ(layoutMText(parseMText(QString::fromUtf8("房间"), 1), 1, 2.5, 1, 1).runs.size(), 1u);
 }
 
 TEST(MTextLayout, TheAttachmentPointPlacesTheBlock)

@@ -47,6 +47,10 @@ struct Piece {
     QString text;       // a word, a run of spaces, or one wide character
     bool space = false;
     double width = 0;
+    /// The width the CAD measures when it wraps: a full-width character
+    /// takes one text height in the big fonts CJK drawings use, less than
+    /// the em the picture's font draws it in.
+    double wrapWidth = 0;
 };
 
 struct Line {
@@ -75,14 +79,18 @@ double stackWidth(const Fragment& f)
 void splitPieces(const Fragment& f, std::vector<Piece>& out)
 {
     if (f.kind == Fragment::Kind::Stack) {
-        out.push_back({&f, {}, false, stackWidth(f)});
+        const double w = stackWidth(f);
+        out.push_back({&f, {}, false, w, w});
         return;
     }
     QString current;
     bool currentSpace = false;
     auto push = [&] {
-        if (!current.isEmpty())
-            out.push_back({&f, current, currentSpace, pieceWidth(current, f.style)});
+        if (!current.isEmpty()) {
+            const double w = pieceWidth(current, f.style);
+            const bool wide = current.size() == 1 && isWide(current[0].unicode());
+            out.push_back({&f, current, currentSpace, w, wide ? w / kEmPerCapHeight : w});
+        }
         current.clear();
     };
     for (QChar c : f.text) {
@@ -194,11 +202,11 @@ MTextLayout layoutMText(const std::vector<Paragraph>& paragraphs, double height,
         for (Piece& piece : pieces) {
             if (piece.space && line.pieces.empty() && !lines.empty())
                 continue; // a wrapped line does not start with the space it broke at
-            if (wrap && !piece.space && !line.pieces.empty() && width + piece.width > referenceWidth * (1 + 1e-9)) {
+            if (wrap && !piece.space && !line.pieces.empty() && width + piece.wrapWidth > referenceWidth * (1 + 1e-9)) {
                 finishLine(line, lines, fallback);
                 width = 0;
             }
-            width += piece.width;
+            width += piece.wrapWidth;
             line.pieces.push_back(std::move(piece));
         }
         finishLine(line, lines, fallback);
