@@ -97,6 +97,20 @@ TEST(ZoomStep, ProportionDriftOfMoreThanATenthIsRefused)
     EXPECT_TRUE(in.refused);
     EXPECT_EQ(in.rect, picture);
     EXPECT_TRUE(zoomStep(picture, 40, false, kFrame, kStrip, 0.95f).refused);
+
+    // The proportion is recorded to two decimals.
+    EXPECT_FLOAT_EQ(proportionOf(QRectF(0, 0, 3000, 1000)), 0.33f);
+    EXPECT_FLOAT_EQ(proportionOf(QRectF(0, 0, 1000, 2345)), 2.35f);
+}
+
+TEST(ZoomStep, ShiftFromTheCentreRoundsHalvesToEven)
+{
+    // 2 twips above the centre line (1230) times 1.25 is 2.5, which rounds to 2.
+    const QRectF picture(782.5, 1228, 1000, 800);
+    const ZoomStep in = zoomStep(picture, 25, true, kFrame, kStrip, proportionOf(picture));
+    ASSERT_FALSE(in.refused);
+    EXPECT_EQ(in.rect.top(), 1228);
+    EXPECT_EQ(in.rect.size(), QSizeF(1250, 1000));
 }
 
 TEST(ZoomStep, SquarePictureAndUnrecordedProportionAreRefused)
