@@ -367,6 +367,19 @@ TEST_F(RefreshCallOrder, VisibleLayersPutBackBeforeTheUsersViewAndTheLayerPictur
     EXPECT_EQ(host->writes(), expected);
 }
 
+TEST_F(RefreshCallOrder, AMacroThatFailsLeavesTheStatesPutBackWithoutTouchingTheCurrentLayer)
+{
+    host->failing = {"Application.RunMacro"};
+    window->CmdRefresh_Click();
+    ASSERT_EQ(reports().size(), 1);
+
+    const QStringList expected = kSwitchOnAndThaw
+                               + QStringList{"Document.Regen(1)",
+                                             "Application.RunMacro(QEMTIN.basWMF.pu_subMakeWMF_All)"}
+                               + kPutBack + QStringList{"Document.Regen(1)"};
+    EXPECT_EQ(host->writes(), expected);
+}
+
 namespace {
 /// Puts the real picture macros back however a test ends.
 struct RealMacrosAfterwards {
