@@ -1,5 +1,7 @@
 #include "PrivateProfile.h"
 
+#include <algorithm>
+
 namespace app {
 namespace {
 
@@ -189,10 +191,14 @@ qint32 profileInteger(const QString& text)
         negative = text[i] == u'-';
         ++i;
     }
-    quint32 total = 0;  // wraps past 32 bits, as the platform's reading does
+    // Out of range, the value is clamped to the nearest 32-bit bound, as the
+    // C library's documented integer reads (atoi, strtol) do; wrapping around
+    // would turn a far position into an arbitrary one.
+    const qint64 limit = negative ? -qint64(INT32_MIN) : qint64(INT32_MAX);
+    qint64 total = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        total = total * 10u + quint32(text[i].unicode() - u'0');
-    return qint32(negative ? 0u - total : total);
+        total = std::min(limit, total * 10 + (text[i].unicode() - u'0'));
+    return qint32(negative ? -total : total);
 }
 
 } // namespace app

@@ -56,7 +56,8 @@ private:
 
 /// The platform's integer reading of a profile value: leading blanks, an
 /// optional sign, then decimal digits up to the first other character; no
-/// digits give 0; values beyond 32 bits wrap around as they do there.
+/// digits give 0; values beyond 32 bits are clamped to INT32_MIN or
+/// INT32_MAX, as the documented C library reads (atoi, strtol) do.
 qint32 profileInteger(const QString& text);
 
 } // namespace app

@@ -1,5 +1,6 @@
 #include "CadDocument.h"
 
+#include "FileReplacement.h"
 #include "acad/LayerWildcard.h"
 #include "acad/AcadError.h"
 #include "dxf/DxfLayerWriter.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace cad {
 
@@ -61,8 +61,9 @@ CadDocument::CadDocument()
                                    .arg(QCoreApplication::applicationPid()));
 }
 
-CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName)
-    : m_drawing(std::move(drawing)), m_source(std::move(source)), m_fullName(std::move(fullName))
+CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName, QString loadWarning)
+    : m_drawing(std::move(drawing)), m_source(std::move(source)), m_fullName(std::move(fullName)),
+      m_loadWarning(std::move(loadWarning))
 {
     m_savedLayers = m_drawing.layers;
     m_savedClayer = m_drawing.clayer;
@@ -74,8 +75,14 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
 {
     try {
         dxf::LoadedDrawing loaded = dxf::loadDxfFile(path);
-        return std::unique_ptr<CadDocument>(new CadDocument(
-            std::move(loaded.drawing), std::move(loaded.source), QFileInfo(path).absoluteFilePath()));
+        QString warning;
+        if (loaded.truncated)
+            warning = QStringLiteral("%1 ends at line %2 before its EOF marker (a cut or half-copied file); "
+                                     "the drawing was read as far as it goes and may be incomplete")
+                          .arg(QFileInfo(path).fileName())
+                          .arg(loaded.lastLine);
+        return std::unique_ptr<CadDocument>(new CadDocument(std::move(loaded.drawing), std::move(loaded.source),
+                                                            QFileInfo(path).absoluteFilePath(), std::move(warning)));
     } catch (const dxf::DxfFormatError& e) {
         fail(error::kHostFailure, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
                                                                QString::fromStdString(e.what())));
@@ -304,6 +311,12 @@ void CadDocument::regen(int which)
     emit regenerated();
 }
 
+void CadDocument::notePicturesCut(std::size_t outlinedInserts)
+{
+    if (outlinedInserts > 0)
+        emit picturesCut(qulonglong(outlinedInserts));
+}
+
 void CadDocument::save(bool force)
 {
     if (m_source.fileSize < 0)
@@ -325,6 +338,16 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         // Entities name their layer in the file text; a renamed layer would
         // leave them on a layer the table no longer holds.
         fail(error::kHostFailure, QStringLiteral("A drawing with renamed layers cannot be saved as DXF text by this host"));
+    // Layers the loader added (layer "0" of a file without one) have no entry
+    // in the text to write their change into.
+    for (std::size_t i = m_source.layerEntries.size(); i < m_drawing.layers.size() && i < m_savedLayers.size(); ++i) {
+        const LayerRecord &now = m_drawing.layers[i], &before = m_savedLayers[i];
+        if (now.on != before.on || now.frozen != before.frozen || now.locked != before.locked
+            || now.linetype != before.linetype || now.color != before.color)
+            fail(error::kHostFailure, QStringLiteral("Layer \"%1\" is not in the file's layer table (it was added when "
+                                                     "the drawing was read); its change cannot be saved into this file")
+                                          .arg(now.name));
+    }
     if (checkStamp && m_source.fileSize >= 0) {
         const QFileInfo info(path);
         bool changed = !info.exists() || info.size() != m_source.fileSize;
@@ -338,9 +361,8 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
     }
     const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing.layers, m_savedClayer,
                                               m_drawing.clayer);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        fail(error::kHostFailure, QStringLiteral("Cannot write %1: %2").arg(QFileInfo(path).fileName(), file.errorString()));
+    if (const QString problem = replaceFileContents(path, bytes); !problem.isEmpty())
+        fail(error::kHostFailure, problem);
 
     // The written text is the new source: read it again for its byte ranges.
     try {

@@ -35,6 +35,9 @@ public:
     QString name() const;
     /// True once the layers or the current layer changed since load/save.
     bool isModified() const { return m_modified; }
+    /// One line saying what is wrong with the file as loaded (it ends before
+    /// its EOF marker), or "" for a sound file.
+    QString loadWarning() const { return m_loadWarning; }
 
     // --- layers (index = table position; throw acad::AcadError) -------------
     int layerCount() const { return int(m_drawing.layers.size()); }
@@ -79,12 +82,18 @@ public:
     /// Writes the drawing to `path` the same way and makes it the full name.
     void saveAs(const QString& path);
 
+    /// Tells the listeners that a picture of the drawing was cut short:
+    /// `outlinedInserts` inserts were drawn as their outline box (nothing
+    /// happens for 0).
+    void notePicturesCut(std::size_t outlinedInserts);
+
 signals:
     void regenerated();
+    void picturesCut(qulonglong outlinedInserts);
     void layersChanged();
 
 private:
-    CadDocument(Drawing drawing, DxfSource source, QString fullName);
+    CadDocument(Drawing drawing, DxfSource source, QString fullName, QString loadWarning);
     void checkIndex(int index) const;
     void markChanged();
     /// Layer-name ids (of names entities use) that match `pattern`.
@@ -99,6 +108,7 @@ private:
     std::vector<LayerRecord> m_savedLayers;
     QString m_savedClayer;
     QString m_fullName;
+    QString m_loadWarning;
     bool m_modified = false;
     bool m_renamed = false;
     std::vector<std::shared_ptr<SelectionSetData>> m_selectionSets;

@@ -3,6 +3,7 @@
 #include "text/MTextParser.h"
 #include "text/TextLayout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -13,11 +14,34 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr int kMaxBlockDepth = 16;
 
-bool finite(const QPointF& p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+bool usable(const QPointF& p)
+{
+    return std::abs(p.x()) <= kFarthestCoordinate && std::abs(p.y()) <= kFarthestCoordinate; // false for NaN too
+}
+
+} // namespace
+
+/// Where measured points go: a box (extents), or the points of a block being
+/// measured for its hull. A block's hull must hold under any later rotation,
+/// so its arcs are sampled along their length, not only at the axis extremes.
+struct PointSink {
+    Bounds* box = nullptr;
+    std::vector<QPointF>* points = nullptr;
+    void add(const QPointF& p)
+    {
+        if (box)
+            box->add(p);
+        else if (usable(p))
+            points->push_back(p);
+    }
+    bool sampleArcs() const { return points != nullptr; }
+};
+
+namespace {
 
 /// Adds an arc (angles in degrees, counter-clockwise from a0 to a1) by its
 /// end points and the axis extremes it passes.
-void addArc(Bounds& b, const QTransform& t, QPointF c, double r, double a0, double a1)
+void addArc(PointSink& b, const QTransform& t, QPointF c, double r, double a0, double a1)
 {
     auto at = [&](double deg) {
         const double rad = deg * kPi / 180;
@@ -31,21 +55,19 @@ void addArc(Bounds& b, const QTransform& t, QPointF c, double r, double a0, doub
     b.add(t.map(at(start + sweep)));
     // Under a rotating or shearing transform the extremes move; sample the
     // arc finely enough instead of only the quadrant points.
-    const bool axisAligned = t.type() <= QTransform::TxScale;
-    if (axisAligned) {
-        for (int q = 0; q < 8; ++q) {
-            const double angle = q * 90.0;
-            if (angle > start && angle < start + sweep)
-                b.add(t.map(at(angle)));
-        }
-    } else {
+    for (int q = 0; q < 8; ++q) {
+        const double angle = q * 90.0;
+        if (angle > start && angle < start + sweep)
+            b.add(t.map(at(angle)));
+    }
+    if (t.type() > QTransform::TxScale || b.sampleArcs()) {
         const int steps = 32;
         for (int i = 1; i < steps; ++i)
             b.add(t.map(at(start + sweep * i / steps)));
     }
 }
 
-void addPolyline(Bounds& b, const QTransform& t, const std::vector<PolyVertex>& vs, bool closed)
+void addPolyline(PointSink& b, const QTransform& t, const std::vector<PolyVertex>& vs, bool closed)
 {
     const size_t n = vs.size();
     for (size_t i = 0; i < n; ++i) {
@@ -77,7 +99,7 @@ void addPolyline(Bounds& b, const QTransform& t, const std::vector<PolyVertex>& 
 // the height tall, descenders a third of it below the baseline.
 constexpr double kDescent = 1.0 / 3.0;
 
-void addText(Bounds& b, const QTransform& t, const TextGeom& g)
+void addText(PointSink& b, const QTransform& t, const TextGeom& g)
 {
     const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
     const double wf = g.widthFactor > 0 ? g.widthFactor : 1;
@@ -114,7 +136,7 @@ void addText(Bounds& b, const QTransform& t, const TextGeom& g)
     b.add(m.map(QPointF(x0 + w, y0)));
 }
 
-void addMText(Bounds& b, const QTransform& t, const MTextGeom& g)
+void addMText(PointSink& b, const QTransform& t, const MTextGeom& g)
 {
     // The box the picture lays the text out in (wrapped, stacked, spaced),
     // with room below the last baseline for descenders.
@@ -133,11 +155,37 @@ void addMText(Bounds& b, const QTransform& t, const MTextGeom& g)
     b.add(m.map(QPointF(x0, bottom)));
 }
 
+/// The convex hull of `points` (Andrew's monotone chain), counter-clockwise.
+std::vector<QPointF> convexHull(std::vector<QPointF> points)
+{
+    std::sort(points.begin(), points.end(), [](const QPointF& a, const QPointF& b) {
+        return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y());
+    });
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    if (points.size() < 3)
+        return points;
+    auto cross = [](const QPointF& o, const QPointF& a, const QPointF& b) {
+        return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
+    };
+    std::vector<QPointF> hull(2 * points.size());
+    size_t k = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+        hull[k++] = points[i];
+    }
+    for (size_t i = points.size() - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) --k;
+        hull[k++] = points[i];
+    }
+    hull.resize(k - 1);
+    return hull;
+}
+
 } // namespace
 
 void Bounds::add(const QPointF& p)
 {
-    if (!finite(p))
+    if (!usable(p))
         return;
     if (m_empty) {
         m_x0 = m_x1 = p.x();
@@ -177,7 +225,7 @@ QTransform insertTransform(const InsertGeom& in, const QPointF& base, int column
     return m;
 }
 
-void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& t, Bounds& b, int depth)
+void ExtentsMeter::addTo(PointSink& b, const Entity& e, const QTransform& t, int depth)
 {
     std::visit([&](const auto& g) {
         using G = std::decay_t<decltype(g)>;
@@ -215,27 +263,28 @@ void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& 
         } else if constexpr (std::is_same_v<G, MTextGeom>) {
             addMText(b, t, g);
         } else if constexpr (std::is_same_v<G, InsertGeom>) {
-            const BlockDefinition* block = drawing.block(g.block);
-            if (!block || depth >= kMaxBlockDepth)
-                return;
-            // Each corner cell of the array, measured through its own
-            // transform (exact under rotation and unequal scales); the array
-            // is affine in column and row, so its corner cells bound it.
-            const int cs[] = {0, g.columns - 1}, rs[] = {0, g.rows - 1};
-            for (int ci = 0; ci < (g.columns > 1 ? 2 : 1); ++ci)
-                for (int ri = 0; ri < (g.rows > 1 ? 2 : 1); ++ri) {
-                    const QTransform m = insertTransform(g, block->basePoint, cs[ci], rs[ri]) * t;
-                    for (const Entity& child : block->entities)
-                        addEntityBounds(drawing, child, m, b, depth + 1);
-                }
+            if (const BlockDefinition* block = m_drawing.block(g.block)) {
+                const std::vector<QPointF>& hull = blockHull(*block, depth + 1);
+                // Each corner cell of the array through its own transform
+                // (exact under rotation and unequal scales); the array is
+                // affine in column and row, so its corner cells bound it.
+                const int cs[] = {0, g.columns - 1}, rs[] = {0, g.rows - 1};
+                for (int ci = 0; ci < (g.columns > 1 ? 2 : 1); ++ci)
+                    for (int ri = 0; ri < (g.rows > 1 ? 2 : 1); ++ri) {
+                        const QTransform m = insertTransform(g, block->basePoint, cs[ci], rs[ri]) * t;
+                        for (const QPointF& p : hull)
+                            b.add(m.map(p));
+                    }
+            }
             if (e.attributes)
                 for (const Entity& a : *e.attributes)
-                    addEntityBounds(drawing, a, t, b, depth + 1);
+                    addTo(b, a, t, depth + 1);
         } else if constexpr (std::is_same_v<G, DimensionGeom>) {
-            const BlockDefinition* block = drawing.block(g.block);
-            if (block && depth < kMaxBlockDepth) {
-                for (const Entity& child : block->entities)
-                    addEntityBounds(drawing, child, t, b, depth + 1);
+            const BlockDefinition* block = m_drawing.block(g.block);
+            const std::vector<QPointF>* hull = block ? &blockHull(*block, depth + 1) : nullptr;
+            if (hull && !hull->empty()) {
+                for (const QPointF& p : *hull)
+                    b.add(t.map(p));
             } else {
                 b.add(t.map(g.definitionPoint));
                 b.add(t.map(g.textMidPoint));
@@ -275,12 +324,62 @@ void addEntityBounds(const Drawing& drawing, const Entity& e, const QTransform& 
     }, e.geometry);
 }
 
+const std::vector<QPointF>& ExtentsMeter::blockHull(const BlockDefinition& block, int depth)
+{
+    static const std::vector<QPointF> nothing;
+    if (auto it = m_hulls.find(&block); it != m_hulls.end())
+        return it->second;
+    if (depth > kMaxBlockDepth || m_measuring.count(&block))
+        return nothing; // too deep, or the block inserts itself
+    m_measuring.insert(&block);
+    std::vector<QPointF> points;
+    PointSink sink{nullptr, &points};
+    for (const Entity& child : block.entities)
+        addTo(sink, child, QTransform(), depth);
+    m_measuring.erase(&block);
+    return m_hulls[&block] = convexHull(std::move(points));
+}
+
+void ExtentsMeter::addEntity(const Entity& entity, const QTransform& transform, Bounds& bounds)
+{
+    PointSink sink{&bounds, nullptr};
+    addTo(sink, entity, transform, 0);
+}
+
+Bounds ExtentsMeter::blockBox(const BlockDefinition& block)
+{
+    Bounds box;
+    for (const QPointF& p : blockHull(block, 1))
+        box.add(p);
+    return box;
+}
+
+std::vector<QPointF> insertOutline(const InsertGeom& in, const QPointF& base, const Bounds& blockBox)
+{
+    if (blockBox.isEmpty())
+        return {};
+    // In the insert's unrotated frame the cells span the block's scaled box
+    // plus the array's offsets; the box then turns with the insert.
+    const QRectF r = blockBox.rect();
+    const double xa = (r.left() - base.x()) * in.scaleX, xb = (r.right() - base.x()) * in.scaleX;
+    const double ya = (r.top() - base.y()) * in.scaleY, yb = (r.bottom() - base.y()) * in.scaleY;
+    const double spanX = (std::max<int>(1, in.columns) - 1) * in.columnSpacing;
+    const double spanY = (std::max<int>(1, in.rows) - 1) * in.rowSpacing;
+    const double x0 = std::min(xa, xb) + std::min(0.0, spanX), x1 = std::max(xa, xb) + std::max(0.0, spanX);
+    const double y0 = std::min(ya, yb) + std::min(0.0, spanY), y1 = std::max(ya, yb) + std::max(0.0, spanY);
+    QTransform m;
+    m.translate(in.insert.x(), in.insert.y());
+    m.rotate(in.rotation);
+    return {m.map(QPointF(x0, y0)), m.map(QPointF(x1, y0)), m.map(QPointF(x1, y1)), m.map(QPointF(x0, y1))};
+}
+
 std::optional<QRectF> modelExtents(const Drawing& drawing)
 {
+    ExtentsMeter meter(drawing);
     Bounds b;
     for (const Entity& e : drawing.entities)
         if (e.layout == kModelSpace)
-            addEntityBounds(drawing, e, QTransform(), b);
+            meter.addEntity(e, QTransform(), b);
     if (b.isEmpty())
         return std::nullopt;
     return b.rect();

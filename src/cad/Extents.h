@@ -9,10 +9,19 @@
 #include <QTransform>
 
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 namespace cad {
 
 /// A growing axis-aligned box (QRectF cannot hold an empty box at a point).
+/// Points that are not finite, or lie beyond ±kFarthestCoordinate, are left
+/// out, so that the box always has a finite size.
+/// Coordinates beyond this are no geometry a drawing can mean; they would
+/// make the box's size overflow.
+constexpr double kFarthestCoordinate = 1e100;
+
 class Bounds {
 public:
     void add(const QPointF& p);
@@ -26,17 +35,42 @@ private:
     double m_x0 = 0, m_y0 = 0, m_x1 = 0, m_y1 = 0;
 };
 
-/// Adds the bounds of `entity` seen through `transform` (block nesting) to
-/// `bounds`: lines and polylines by their points (bulges by their arcs),
-/// circles/arcs/ellipses by their extreme points, texts by their insertion
-/// point plus an estimate of their box, inserts through their block's
-/// entities. Block recursion stops at depth 16 (self-referencing blocks).
-void addEntityBounds(const Drawing& drawing, const Entity& entity, const QTransform& transform,
-                     Bounds& bounds, int depth = 0);
+struct PointSink;
+
+/// Measures entities through block nesting. Each block definition is measured
+/// once, into the convex hull of its points, and an insert then costs the few
+/// points of that hull (per corner cell of an array), so blocks that insert
+/// each other many times over stay cheap. Lines and polylines count by their
+/// points (bulges by their arcs), circles, arcs and ellipses by their extreme
+/// points, texts by an estimate of their box. Nesting stops at depth 16, and a
+/// block that inserts itself adds nothing more.
+class ExtentsMeter {
+public:
+    explicit ExtentsMeter(const Drawing& drawing) : m_drawing(drawing) {}
+
+    /// Adds the bounds of `entity` seen through `transform` to `bounds`.
+    void addEntity(const Entity& entity, const QTransform& transform, Bounds& bounds);
+    /// The box of a block definition in its own coordinates (before the
+    /// insert's transform); empty when it holds nothing measurable.
+    Bounds blockBox(const BlockDefinition& block);
+
+private:
+    const std::vector<QPointF>& blockHull(const BlockDefinition& block, int depth);
+    void addTo(PointSink& sink, const Entity& entity, const QTransform& transform, int depth);
+
+    const Drawing& m_drawing;
+    std::unordered_map<const BlockDefinition*, std::vector<QPointF>> m_hulls;
+    std::unordered_set<const BlockDefinition*> m_measuring;
+};
 
 /// The bounding box [xmin, ymin, xmax, ymax] of every model-space entity, or
 /// nullopt when model space holds nothing measurable.
 std::optional<QRectF> modelExtents(const Drawing& drawing);
+
+/// The outline box of an insert (every cell of its array), given its block's
+/// box in block coordinates: four corners in the insert's space, turning
+/// with the insert's rotation. Empty when the block's box is empty.
+std::vector<QPointF> insertOutline(const InsertGeom& insert, const QPointF& blockBase, const Bounds& blockBox);
 
 /// The transform an INSERT applies to its block's entities for array cell
 /// (column, row): block base point to origin, scale, rotate, move to the

@@ -122,8 +122,13 @@ TEST(PrivateProfile, IntegerReading)
     EXPECT_EQ(profileInteger("- 5"), 0);
     EXPECT_EQ(profileInteger("0x10"), 0);
     EXPECT_EQ(profileInteger("2147483647"), 2147483647);
-    EXPECT_EQ(profileInteger("4294967296"), 0);  // wraps at 32 bits
-    EXPECT_EQ(profileInteger("99999999999999999999999999999"), profileInteger("99999999999999999999999999999"));
+    EXPECT_EQ(profileInteger("-2147483648"), INT32_MIN);
+    // Beyond 32 bits the nearest bound, never a wrapped value.
+    EXPECT_EQ(profileInteger("2147483648"), INT32_MAX);
+    EXPECT_EQ(profileInteger("4294967296"), INT32_MAX);
+    EXPECT_EQ(profileInteger("-2147483649"), INT32_MIN);
+    EXPECT_EQ(profileInteger("-99999999999"), INT32_MIN);
+    EXPECT_EQ(profileInteger("  99999999999999999999999999999999999999 twips"), INT32_MAX);
 }
 
 TEST_F(SettingsFile, BareNameIsResolvedOnceAndAbsolutePathsNever)
@@ -216,7 +221,7 @@ TEST_F(SettingsFile, GarbageAndBinaryContentNeverBreaksReading)
     writeAll(home() + "/QEMTINF.ini", garbage);
     EXPECT_EQ(GetINI(name, "WMFPosi", "height", 8625, true), QVariant(0));  // text that is no number
     EXPECT_EQ(GetINI(name, "WMFPosi", "top", 0, true), QVariant(-12));
-    EXPECT_EQ(GetINI(name, "WMFPosi", "width", 5820, true).typeId(), QMetaType::Int);
+    EXPECT_EQ(GetINI(name, "WMFPosi", "width", 5820, true), QVariant(INT32_MAX));  // clamped, not wrapped
     // Writing keeps every byte it does not own.
     EXPECT_EQ(WriteINI(name, "WMFPosi", "height", 600.0), 1);
     const QByteArray after = readAll(name);

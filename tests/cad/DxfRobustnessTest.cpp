@@ -125,18 +125,19 @@ TEST(DxfRobustness, MissingSectionsDuplicatesAndControlCharacters)
     const QByteArray onlyEntities = dxf({"0", "SECTION", "2", "ENTITIES", "0", "POINT", "10", "1", "20", "1",
                                          "0", "ENDSEC", "0", "EOF"});
     const auto a = loadDxf(onlyEntities);
-    EXPECT_TRUE(a.drawing.layers.empty());
+    ASSERT_EQ(a.drawing.layers.size(), 1u); // layer "0", added as a CAD's recovery does
+    EXPECT_EQ(a.drawing.layers[0].name, QStringLiteral("0"));
     ASSERT_EQ(a.drawing.entities.size(), 1u);
     EXPECT_EQ(a.drawing.names.name(a.drawing.entities[0].layer), QStringLiteral("0"));
 
     // Duplicate layer names stay as the table holds them; lookups take the first.
     const auto b = loadDxf(tables(layerEntry("A", 0, 1) + layerEntry("a", 1, 2)));
-    ASSERT_EQ(b.drawing.layers.size(), 2u);
+    ASSERT_EQ(b.drawing.layers.size(), 3u); // and "0" at the end
     EXPECT_EQ(b.drawing.findLayer(QStringLiteral("A")), 0);
 
     // A control character in a name survives decoding and saving.
     const auto c = loadDxf(tables(layerEntry(QStringLiteral("bad\x01name"))));
-    ASSERT_EQ(c.drawing.layers.size(), 1u);
+    ASSERT_EQ(c.drawing.layers.size(), 2u);
     EXPECT_EQ(c.drawing.layers[0].name, QStringLiteral("bad\x01name"));
 
     // Stray groups, an unknown section and no EOF.
@@ -188,7 +189,7 @@ TEST(DxfRobustness, TenThousandLayersLoadAndCount)
     f.write(text);
     f.close();
     auto doc = cad::CadDocument::open(path);
-    ASSERT_EQ(doc->layerCount(), 10000);
+    ASSERT_EQ(doc->layerCount(), 10001); // "0" added at the end
     EXPECT_EQ(doc->countOnLayers(QStringLiteral("L9999")), 1u);
     EXPECT_EQ(doc->countOnLayers(QStringLiteral("L1###")), 1000u);
     EXPECT_EQ(doc->countOnLayers(QStringLiteral("*")), 10000u);
@@ -199,7 +200,8 @@ TEST(DxfRobustness, DamagedSampleLoadsWithItsEntitiesOnLayerZero)
     if (cadtest::samplesDir().isEmpty())
         GTEST_SKIP() << "KASANEMI_SAMPLES is not set";
     auto doc = cad::CadDocument::open(cadtest::samplesDir() + "/ezdxf_recover01_damaged.dxf");
-    EXPECT_EQ(doc->layerCount(), 0);
+    EXPECT_EQ(doc->layerCount(), 1);
+    EXPECT_EQ(doc->layer(0).name, QStringLiteral("0"));
     EXPECT_EQ(doc->countOnLayers(QStringLiteral("0")), 1504u);
 }
 

@@ -37,10 +37,18 @@ void compareWithOracle(const QString& dxfPath, const QJsonObject& oracle, double
 
     for (const char* key : {"version", "codepage", "clayer"})
         EXPECT_EQ(ours.value(key), oracle.value(key)) << key;
-    EXPECT_EQ(ours.value("linetypes"), oracle.value("linetypes"));
-
-    const QJsonArray ourLayers = ours.value("layers").toArray();
+    // A file without layer "0" or the linetype Continuous (the damaged
+    // sample has no tables) gets them added at the end of its tables.
+    QJsonArray ourLayers = ours.value("layers").toArray();
     const QJsonArray theirLayers = oracle.value("layers").toArray();
+    QJsonArray ourLinetypes = ours.value("linetypes").toArray();
+    const QJsonArray theirLinetypes = oracle.value("linetypes").toArray();
+    if (ourLayers.size() == theirLayers.size() + 1 && ourLayers.last()["name"] == QStringLiteral("0"))
+        ourLayers.removeLast();
+    if (ourLinetypes.size() == theirLinetypes.size() + 1 && ourLinetypes.last() == QStringLiteral("Continuous"))
+        ourLinetypes.removeLast();
+    EXPECT_EQ(ourLinetypes, theirLinetypes);
+
     ASSERT_EQ(ourLayers.size(), theirLayers.size());
     for (qsizetype i = 0; i < ourLayers.size(); ++i)
         EXPECT_EQ(ourLayers[i].toObject(), theirLayers[i].toObject())

@@ -138,3 +138,40 @@ TEST_F(HostWindowTest, NewDrawingGoesToSaveAsAndACancelledDialogSavesNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HostWindowTest, ACutFileIsOpenedWithAMessageAndStaysMarkedInTheStatusLine)
+{
+    EXPECT_TRUE(window->statusText().isEmpty());
+    QFile whole(drawing);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    const QString cut = folder.filePath("cut.dxf");
+    QFile half(cut);
+    ASSERT_TRUE(half.open(QIODevice::WriteOnly));
+    half.write(bytes.left(bytes.size() * 2 / 3));
+    half.close();
+
+    ASSERT_TRUE(window->openDrawing(cut));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Exclamation);
+    EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("cut.dxf ends at line")));
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("途中で終わっています")));
+    // Opening the sound drawing again clears the status line, without a message.
+    ASSERT_TRUE(window->openDrawing(drawing));
+    EXPECT_EQ(ui.messages().size(), 1);
+    EXPECT_TRUE(window->statusText().isEmpty());
+}
+
+TEST_F(HostWindowTest, PicturesCutShortAreSaidInTheStatusLine)
+{
+    application->document().notePicturesCut(0);
+    EXPECT_TRUE(window->statusText().isEmpty());
+    application->document().notePicturesCut(1234);
+    EXPECT_TRUE(window->statusText().contains(QStringLiteral("1234 個のブロック参照を外形の枠だけで描きました")))
+        << window->statusText().toStdString();
+    EXPECT_TRUE(ui.messages().isEmpty()); // the status line only, never a dialog a picture
+}
+
+} // namespace

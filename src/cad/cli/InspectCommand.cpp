@@ -17,6 +17,8 @@ int runInspect(const QStringList& args)
     }
     try {
         const auto document = CadDocument::open(args.front());
+        if (!document->loadWarning().isEmpty())
+            std::fprintf(stderr, "kasanemi-cad: warning: %s\n", document->loadWarning().toLocal8Bit().constData());
         const QByteArray json = QJsonDocument(drawingReport(*document)).toJson(QJsonDocument::Compact);
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         std::fputc('\n', stdout);

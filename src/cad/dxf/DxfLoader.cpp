@@ -59,6 +59,7 @@ private:
     void readEntityList(std::vector<Entity>& target, int layout);
     int paperLayout(const QString& blockName);
     void resolvePlotStyles();
+    void addStandardTableEntries();
 
     QByteArray m_bytes;
     DxfTokenizer m_tok;
@@ -124,12 +125,15 @@ LoadedDrawing Loader::run()
     // An entity takes some 150 to 250 bytes of DXF text; reserving once
     // spares the copies (and fresh pages) of a growing vector.
     m_out.drawing.entities.reserve(size_t(m_bytes.size() / 200));
+    bool sawEof = false;
     while (readRecord()) {
         const Group& head = m_groups.front();
         if (head.code == 999)
             continue; // comment
-        if (isKeyword(head, "EOF"))
+        if (isKeyword(head, "EOF")) {
+            sawEof = true;
             break;
+        }
         if (!isKeyword(head, "SECTION")) {
             if (!m_sawSection)
                 throw DxfFormatError("the file does not start with a DXF section; it is not a DXF drawing");
@@ -151,7 +155,10 @@ LoadedDrawing Loader::run()
     }
     if (!m_sawSection)
         throw DxfFormatError("the file holds no DXF sections; it is not a DXF drawing");
+    m_out.truncated = !sawEof;
+    m_out.lastLine = m_tok.lineNumber();
     resolvePlotStyles();
+    addStandardTableEntries();
     // Text read before the header named the code page (none in a sane file)
     // stays as decoded; the table, block and entity names follow the header.
     m_out.drawing.rebuildIndex();
@@ -454,6 +461,18 @@ void Loader::resolvePlotStyles()
         if (it != m_dictionaryNames.end() && layer < m_out.drawing.layers.size())
             m_out.drawing.layers[layer].plotStyleName = m_text.decode(it->second);
     }
+}
+
+void Loader::addStandardTableEntries()
+{
+    Drawing& d = m_out.drawing;
+    if (d.findLayer(QStringLiteral("0")) < 0) {
+        LayerRecord zero;
+        zero.name = QStringLiteral("0");
+        d.layers.push_back(std::move(zero));
+    }
+    if (d.findLinetype(QStringLiteral("Continuous")) < 0)
+        d.linetypes.push_back(QStringLiteral("Continuous"));
 }
 
 } // namespace

@@ -14,11 +14,19 @@ namespace cad::dxf {
 struct LoadedDrawing {
     Drawing drawing;
     DxfSource source;
+    /// The text ended before its EOF marker (a half-copied or cut file): the
+    /// drawing holds what came before the cut.
+    bool truncated = false;
+    /// The number of the last line read.
+    qsizetype lastLine = 0;
 };
 
 /// Reads `bytes` (a whole DXF file). Throws DxfFormatError with a one-line
 /// message when they are not a drawing this host can read. A file cut off in
-/// the middle keeps what was read before the cut.
+/// the middle keeps what was read before the cut and is marked truncated.
+/// Like a CAD's recovery, a drawing always comes out with layer "0" and the
+/// linetype "Continuous": when the file lacks them they are added at the end
+/// of their table (and have no entry in the file's text).
 LoadedDrawing loadDxf(QByteArray bytes);
 
 /// Reads the file at `path` and stamps the source with its size, time and

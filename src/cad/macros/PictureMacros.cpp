@@ -88,7 +88,14 @@ private:
 void makeDrawingPicture(LocalApplication& application, const QString& projectFolder, const QString& fileName)
 {
     const QString folder = acad::systemFolderIn(pictureFolder(projectFolder));
-    writeDrawingPicture(application.document().drawing(), folder + u'/' + fileName);
+    const PictureStats stats = writeDrawingPicture(application.document().drawing(), folder + u'/' + fileName);
+    application.document().notePicturesCut(stats.outlinedInserts);
+}
+
+void makeLayerPictures(LocalApplication& application, const QString& projectFolder, LayerChoice choice)
+{
+    const PictureStats stats = writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), choice);
+    application.document().notePicturesCut(stats.outlinedInserts);
 }
 
 } // namespace
@@ -96,6 +103,14 @@ void makeDrawingPicture(LocalApplication& application, const QString& projectFol
 QString pictureFolder(const QString& projectFolder)
 {
     return acad::workFolderIn(QDir::cleanPath(projectFolder));
+}
+
+QString picturesCutNote(std::size_t outlinedInserts)
+{
+    return QStringLiteral("the drawing's blocks nest too many times over for a picture: after %L1 primitives, "
+                          "%L2 block insert(s) were drawn as their outline box")
+        .arg(qulonglong(render::PrimitiveBudget::kPrimitivesPerPicture))
+        .arg(qulonglong(outlinedInserts));
 }
 
 PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
@@ -111,7 +126,7 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("Cannot write the picture %1").arg(error));
-    return {1, bytes.size()};
+    return {1, bytes.size(), frontend.outlinedInserts()};
 }
 
 PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice)
@@ -126,6 +141,7 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
     frontend.drawModelSpace(pictures);
 
     PictureStats stats;
+    stats.outlinedInserts = frontend.outlinedInserts();
     QString firstError;
     int failures = 0;
     const QDir dir(folder);
@@ -158,10 +174,10 @@ void registerPictureMacros(MacroRegistry& registry)
         makeDrawingPicture(application, projectFolder, acad::kPartPictureName);
     });
     registry.registerMacro(acad::macro::kMakeAllLayer, [](LocalApplication& application, const QString& projectFolder) {
-        writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), LayerChoice::AllLayers);
+        makeLayerPictures(application, projectFolder, LayerChoice::AllLayers);
     });
     registry.registerMacro(acad::macro::kMakeViewLayer, [](LocalApplication& application, const QString& projectFolder) {
-        writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), LayerChoice::VisibleLayers);
+        makeLayerPictures(application, projectFolder, LayerChoice::VisibleLayers);
     });
 }
 

@@ -44,13 +44,21 @@ enum class LayerChoice {
 struct PictureStats {
     int files = 0;
     qint64 bytes = 0;
+    /// Inserts drawn as their outline box because a picture reached the
+    /// primitive budget (blocks nested too many times over).
+    std::size_t outlinedInserts = 0;
 };
+
+/// One line for the command-line modes saying that pictures were cut short.
+QString picturesCutNote(std::size_t outlinedInserts);
 
 /// Writes the picture of the visible drawing to `path` (creating its folder).
 /// Throws acad::AcadError (kHostFailure) when it cannot be written.
 PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path);
 
 /// Writes one picture per chosen layer into `folder` (created when missing).
+/// The layer pictures are drawn in one pass and share one primitive budget,
+/// so together they show what the picture of the whole drawing shows.
 /// Every file that can be written is written; then a failure, if any, is
 /// thrown as acad::AcadError (kHostFailure) naming the first one.
 PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice);

@@ -17,6 +17,8 @@ int runPicturesCommand(const QString& dxfPath, const QString& folder, QTextStrea
     std::unique_ptr<CadDocument> document;
     try {
         document = CadDocument::open(dxfPath);
+        if (!document->loadWarning().isEmpty())
+            errors << "kasanemi-cad: warning: " << document->loadWarning() << Qt::endl;
     } catch (const acad::AcadError& e) {
         errors << "kasanemi-cad: " << e.description() << Qt::endl;
         return 2;
@@ -32,6 +34,8 @@ int runPicturesCommand(const QString& dxfPath, const QString& folder, QTextStrea
         const PictureStats whole = writeDrawingPicture(
             drawing, acad::systemFolderIn(QDir::cleanPath(folder)) + u'/' + acad::kAllPictureName);
         const PictureStats layers = writeLayerPictures(drawing, folder, LayerChoice::AllLayers);
+        if (const std::size_t cut = std::max(whole.outlinedInserts, layers.outlinedInserts))
+            errors << "kasanemi-cad: warning: " << picturesCutNote(cut) << Qt::endl;
         output << "kasanemi-cad: " << whole.files + layers.files << " pictures, " << whole.bytes + layers.bytes
                << " bytes in " << QDir::toNativeSeparators(folder) << Qt::endl;
         return 0;

@@ -28,21 +28,24 @@ bool isSimilarity(const QTransform& t)
 
 } // namespace
 
-DrawingFrontend::DrawingFrontend(const Drawing& drawing, double tolerance)
-    : m_drawing(drawing), m_resolver(drawing), m_tolerance(tolerance > 0 ? tolerance : 1e-3)
+DrawingFrontend::DrawingFrontend(const Drawing& drawing, double tolerance, std::size_t primitiveBudget)
+    : m_drawing(drawing), m_resolver(drawing), m_tolerance(tolerance > 0 ? tolerance : 1e-3),
+      m_budgetLimit(primitiveBudget), m_extents(drawing)
 {
 }
 
 void DrawingFrontend::drawModelSpace(RenderBackend& backend)
 {
-    m_backend = &backend;
+    PrimitiveBudget budget(backend, m_budgetLimit);
+    m_backend = m_budget = &budget;
     m_skipped = 0;
+    m_outlined = 0;
     const QTransform identity;
     const BlockContext top;
     for (const Entity& entity : m_drawing.entities)
         if (entity.layout == kModelSpace)
             drawEntity(entity, identity, top, 0);
-    m_backend = nullptr;
+    m_backend = m_budget = nullptr;
 }
 
 void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform,
@@ -174,10 +177,18 @@ void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert,
         return;
     const BlockContext inner{resolved.layer, resolved.colour, true};
     if (const BlockDefinition* block = m_drawing.block(insert.block); block && depth < maximumBlockDepth) {
+        if (m_budget->spent()) {
+            drawOutline(insert, *block, transform, resolved);
+            return;
+        }
         const int columns = std::max<int>(1, insert.columns), rows = std::max<int>(1, insert.rows);
         int cells = 0;
         for (int row = 0; row < rows; ++row)
             for (int column = 0; column < columns && cells < maximumArrayCells; ++column, ++cells) {
+                if (m_budget->spent()) {
+                    drawOutline(insert, *block, transform, resolved); // the cells not drawn lie inside it
+                    return;
+                }
                 const QTransform t = insertTransform(insert, block->basePoint, column, row) * transform;
                 for (const Entity& child : block->entities)
                     drawEntity(child, t, inner, depth + 1);
@@ -186,6 +197,16 @@ void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert,
     if (entity.attributes)
         for (const Entity& attribute : *entity.attributes)
             drawEntity(attribute, transform, context, depth + 1);
+}
+
+void DrawingFrontend::drawOutline(const InsertGeom& insert, const BlockDefinition& block, const QTransform& transform,
+                                  const ResolvedProperties& resolved)
+{
+    ++m_outlined;
+    if (!resolved.visible)
+        return;
+    const std::vector<QPointF> box = insertOutline(insert, block.basePoint, m_extents.blockBox(block));
+    emitPolyline(box, true, transform, Style{resolved.colour, 0, resolved.layer});
 }
 
 void DrawingFrontend::drawBlock(NameId blockId, const QTransform& transform, const BlockContext& inner, int depth)

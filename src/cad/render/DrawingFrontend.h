@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cad/Drawing.h"
+#include "cad/Extents.h"
+#include "cad/render/PrimitiveBudget.h"
 #include "cad/render/PropertyResolver.h"
 #include "cad/render/RenderBackend.h"
 
@@ -20,22 +22,29 @@ namespace cad::render {
 /// (frames), XLINE and RAY (clipped to the frame), and the proxy graphics of
 /// any other entity that has them. Entities with nothing to draw are counted
 /// in `skippedEntities`. Layers that are off or frozen draw
-/// nothing; entities go out in file order.
+/// nothing; entities go out in file order. Once a picture has drawn
+/// `primitiveBudget` primitives, every further insert is drawn as its outline
+/// box instead of its block.
 class DrawingFrontend {
 public:
     /// `tolerance`: how far, in drawing units, flattened curves may stray.
-    DrawingFrontend(const Drawing& drawing, double tolerance);
+    DrawingFrontend(const Drawing& drawing, double tolerance,
+                    std::size_t primitiveBudget = PrimitiveBudget::kPrimitivesPerPicture);
 
     /// The picture's frame (drawing units), which endless lines are clipped
     /// to; without one they run to the model-space extents.
     void setFrame(const QRectF& world);
     void drawModelSpace(RenderBackend& backend);
     std::size_t skippedEntities() const { return m_skipped; }
+    /// Inserts drawn as their outline box because the budget was spent.
+    std::size_t outlinedInserts() const { return m_outlined; }
 
 private:
     void drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context, int depth);
     void drawInsert(const Entity& entity, const InsertGeom& insert, const QTransform& transform,
                     const ResolvedProperties& resolved, const BlockContext& context, int depth);
+    void drawOutline(const InsertGeom& insert, const BlockDefinition& block, const QTransform& transform,
+                     const ResolvedProperties& resolved);
     void drawBlock(NameId block, const QTransform& transform, const BlockContext& inner, int depth);
     void drawText(const TextGeom& text, const QTransform& transform, const Style& style);
     void drawMText(const MTextGeom& text, const QTransform& transform, const Style& style);
@@ -66,6 +75,10 @@ private:
     RenderBackend* m_backend = nullptr;
     std::size_t m_skipped = 0;
     std::optional<QRectF> m_frame;
+    std::size_t m_budgetLimit;
+    PrimitiveBudget* m_budget = nullptr;
+    std::size_t m_outlined = 0;
+    ExtentsMeter m_extents;
 };
 
 } // namespace cad::render

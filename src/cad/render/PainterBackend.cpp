@@ -96,8 +96,9 @@ void PainterBackend::drawPoint(QPointF position, const Style& style)
     m_painter.drawPoint(m_toDevice.map(position));
 }
 
-void paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing)
+std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing)
 {
+    std::size_t outlined = 0;
     painter.save();
     painter.fillRect(target, Qt::white);
     painter.setClipRect(target, Qt::IntersectClip);
@@ -113,8 +114,10 @@ void paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawin
         DrawingFrontend frontend(drawing, 0.25 / scale);
         frontend.setFrame(frame.world);
         frontend.drawModelSpace(backend);
+        outlined = frontend.outlinedInserts();
     }
     painter.restore();
+    return outlined;
 }
 
 } // namespace cad::render

@@ -31,6 +31,8 @@ private:
 
 /// Paints the visible model space of `drawing` into `target` on white,
 /// framed as its pictures are and centred with its proportions kept.
-void paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing);
+/// Returns the number of inserts drawn as their outline box because the
+/// picture reached its primitive budget.
+std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing);
 
 } // namespace cad::render

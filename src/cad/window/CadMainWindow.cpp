@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QStatusBar>
 
 namespace cad {
 namespace {
@@ -20,6 +21,11 @@ CadMainWindow::CadMainWindow(std::shared_ptr<LocalApplication> application, QWid
 {
     setCentralWidget(m_view);
     createActions();
+    statusBar();
+    connect(m_view, &DrawingView::drawn, this, [this](qulonglong outlined) {
+        m_viewOutlined = outlined;
+        updateStatus();
+    });
     attachDocument();
     resize(960, 720);
 }
@@ -45,6 +51,8 @@ void CadMainWindow::attachDocument()
 {
     disconnect(m_regenConnection);
     disconnect(m_changeConnection);
+    disconnect(m_cutConnection);
+    m_viewOutlined = m_picturesOutlined = 0;
     CadDocument& document = m_application->document();
     m_view->setDocument(m_application->documentPtr());
     // The picture follows the drawing at each regeneration, as the CAD
@@ -54,7 +62,37 @@ void CadMainWindow::attachDocument()
         updateTitle();
     });
     m_changeConnection = connect(&document, &CadDocument::layersChanged, this, &CadMainWindow::updateTitle);
+    m_cutConnection = connect(&document, &CadDocument::picturesCut, this, [this](qulonglong outlined) {
+        m_picturesOutlined = outlined;
+        updateStatus();
+    });
     updateTitle();
+    updateStatus();
+}
+
+void CadMainWindow::updateStatus()
+{
+    QStringList notes;
+    const QString warning = m_application->document().loadWarning();
+    if (!warning.isEmpty())
+        notes << QStringLiteral("図面ファイルが途中で終わっています（読めたところまで開きました）：%1").arg(warning);
+    if (const qulonglong outlined = std::max(m_viewOutlined, m_picturesOutlined))
+        notes << QStringLiteral("ブロックの入れ子が多すぎるため、%1 個のブロック参照を外形の枠だけで描きました。")
+                     .arg(outlined);
+    statusBar()->showMessage(notes.join(QStringLiteral("　")));
+}
+
+QString CadMainWindow::statusText() const
+{
+    return statusBar()->currentMessage();
+}
+
+void CadMainWindow::warnAboutLoad()
+{
+    const QString warning = m_application->document().loadWarning();
+    if (!warning.isEmpty())
+        app::ui().message(QStringLiteral("図面ファイルが途中で終わっています。読めたところまで開きました。\r%1").arg(warning),
+                          app::MsgButtons::Ok, app::MsgIcon::Exclamation, windowTitle());
 }
 
 void CadMainWindow::updateTitle()
@@ -128,6 +166,7 @@ bool CadMainWindow::openDrawing(const QString& path)
         return false;
     }
     attachDocument();
+    warnAboutLoad();
     return true;
 }
 

@@ -16,8 +16,10 @@ class LocalApplication;
 /// The drawing host's main window: the drawing as it is now (visible layers,
 /// drawn anew at every regeneration), titled with the application's caption,
 /// and a File menu to open, save, save as and quit. Dropping unsaved layer
-/// changes (open, quit) is asked first. Messages and file dialogs go through
-/// app::ui().
+/// changes (open, quit) is asked first. The status line says when the file
+/// was cut short (a message says so too when it is opened) and when a
+/// picture drew inserts as outline boxes. Messages and file dialogs go
+/// through app::ui().
 class CadMainWindow : public QMainWindow, public HostWindowControl {
     Q_OBJECT
 public:
@@ -40,6 +42,10 @@ public:
     bool saveDrawing();
     /// File > Save As (a dialog when `path` is empty). False when not saved.
     bool saveDrawingAs(const QString& path = QString());
+    /// The text of the status line (for tests).
+    QString statusText() const;
+    /// Shows the load warning of the drawing given on the command line.
+    void openedFromCommandLine() { warnAboutLoad(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +54,11 @@ private:
     void createActions();
     void attachDocument();
     void updateTitle();
+    /// The status line: what is wrong with the file as loaded, and whether
+    /// pictures of it were cut short.
+    void updateStatus();
+    /// Shows the load warning of the drawing just opened, once.
+    void warnAboutLoad();
     /// True when nothing unsaved would be lost: no changes, or the user saved
     /// them or agreed to drop them.
     bool maySafelyDropDrawing();
@@ -57,6 +68,9 @@ private:
     DrawingView* m_view;
     QMetaObject::Connection m_regenConnection;
     QMetaObject::Connection m_changeConnection;
+    QMetaObject::Connection m_cutConnection;
+    qulonglong m_viewOutlined = 0;
+    qulonglong m_picturesOutlined = 0;
 };
 
 } // namespace cad

@@ -46,7 +46,9 @@ void DrawingView::paintEvent(QPaintEvent*)
         m_picture.fill(Qt::white);
         QPainter picturePainter(&m_picture);
         picturePainter.setRenderHint(QPainter::Antialiasing);
-        render::paintDrawing(picturePainter, QRectF(QPointF(0, 0), QSizeF(size())), m_document->drawing());
+        const std::size_t outlined =
+            render::paintDrawing(picturePainter, QRectF(QPointF(0, 0), QSizeF(size())), m_document->drawing());
+        emit drawn(qulonglong(outlined));
     }
     QPainter painter(this);
     if (m_picture.isNull())

@@ -25,6 +25,11 @@ public:
     /// Draws the drawing anew on the next paint.
     void redraw();
 
+signals:
+    /// The picture was drawn anew; `outlinedInserts` inserts were drawn as
+    /// their outline box because it reached its primitive budget.
+    void drawn(qulonglong outlinedInserts);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

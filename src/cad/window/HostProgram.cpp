@@ -8,6 +8,7 @@
 #include "cad/local/LocalApplication.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -38,6 +39,8 @@ int runDrawingHost(const QStringList& arguments)
         return 2;
     }
     window.show();
+    // Said once the window is up, so that the bus already answers meanwhile.
+    QTimer::singleShot(0, &window, [&window] { window.openedFromCommandLine(); });
     const int code = QApplication::exec();
     app::setUi(nullptr);
     return code;

@@ -1,0 +1,130 @@
+#include "FileReplacement.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cad {
+
+namespace {
+
+QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+/// Write permission as the file's mode grants it. Root may write anything,
+/// but a file nobody may write is meant to stay as it is.
+bool mayWrite(const QByteArray& path, const struct stat& st)
+{
+    if (geteuid() == 0)
+        return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    return ::access(path.constData(), W_OK) == 0;
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+/// Overwrites the file at `path` from offset 0 and cuts it to the new size.
+bool overwriteInPlace(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+QString replaceFileContents(const QString& requested, const QByteArray& bytes)
+{
+    // A symbolic link stays a link: the file it points at gets the new text.
+    const QFileInfo requestedInfo(requested);
+    const QString path = requestedInfo.exists() ? requestedInfo.canonicalFilePath() : requestedInfo.absoluteFilePath();
+    const QString name = QFileInfo(path).fileName();
+    const QByteArray native = QFile::encodeName(path);
+
+    struct stat st {};
+    const bool exists = ::stat(native.constData(), &st) == 0;
+    if (exists) {
+        if (!S_ISREG(st.st_mode))
+            return QStringLiteral("%1 is not a regular file; it was not overwritten").arg(name);
+        if (!mayWrite(native, st))
+            return QStringLiteral("%1 is read-only (no write permission); it was not overwritten").arg(name);
+    }
+
+    const QString folder = QFileInfo(path).absolutePath();
+    QTemporaryFile temporary(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(name)));
+    if (!temporary.open())
+        return QStringLiteral("Cannot write %1: %2").arg(name, temporary.errorString());
+    const int fd = temporary.handle();
+    if (temporary.write(bytes) != bytes.size() || !temporary.flush() || ::fsync(fd) != 0)
+        return QStringLiteral("Cannot write %1: %2").arg(name, temporary.errorString());
+
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    } else {
+        const bool sameOwner = st.st_uid == ::geteuid() && st.st_gid == ::getegid();
+        const bool ownerKept = sameOwner || ::fchown(fd, st.st_uid, st.st_gid) == 0;
+        if (st.st_nlink > 1 || !ownerKept) {
+            // A rename would give this one name a new file and leave the other
+            // links (or the owner) behind: write through the file itself. The
+            // temporary file holds the complete new text until that succeeded.
+            QFile current(path);
+            if (!current.open(QIODevice::ReadOnly))
+                return QStringLiteral("Cannot read %1 before writing it in place: %2").arg(name, current.errorString());
+            const QByteArray old = current.readAll();
+            current.close();
+            if (!overwriteInPlace(native, bytes)) {
+                const QString why = systemError();
+                if (overwriteInPlace(native, old))
+                    return QStringLiteral("Cannot write %1 in place: %2; it was left as it was").arg(name, why);
+                temporary.setAutoRemove(false);
+                return QStringLiteral("Cannot write %1 in place: %2; its new text is kept in %3")
+                    .arg(name, why, QDir::toNativeSeparators(temporary.fileName()));
+            }
+            return QString();
+        }
+        // chown clears set-id bits, so the mode goes on after it.
+        if (::fchmod(fd, st.st_mode & 07777) != 0)
+            return QStringLiteral("Cannot keep the mode of %1: %2; it was not overwritten").arg(name, systemError());
+    }
+    temporary.close();
+    if (::rename(QFile::encodeName(temporary.fileName()).constData(), native.constData()) != 0)
+        return QStringLiteral("Cannot replace %1: %2").arg(name, systemError());
+    temporary.setAutoRemove(false);
+    syncFolder(folder);
+    return QString();
+}
+
+} // namespace cad
