@@ -277,3 +277,13 @@ TEST(NewerEntities, ProxyEntitiesDrawTheirGraphicsOnTheLayersTheyName)
     EXPECT_NEAR(box->bottom(), 5.5, 1e-9);
     EXPECT_NEAR(box->right(), 8, 1e-9);
 }
+
+TEST(NewerEntities, AMultilineClaimingManyElementsHoldsOnlyThoseItHas)
+{
+    const auto d = drawing({"0", "MLINE", "8", "A", "2", "NONE", "73", "1000", "72", "1", "11", "0", "21", "0",
+                            "13", "0", "23", "1", "74", "1", "41", "0.5"});
+    ASSERT_EQ(d.entities.size(), 1u);
+    const auto* mline = std::get_if<cad::MLineGeom>(&d.entities[0].geometry);
+    ASSERT_NE(mline, nullptr);
+    EXPECT_EQ(mline->elements.size(), 1u);
+}

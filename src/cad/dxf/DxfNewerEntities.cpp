@@ -172,8 +172,9 @@ Geometry DxfEntityReader::readMLine(const std::vector<Group>& gs, size_t end)
             if (n > 0 && i + 1 < end && gs[i + 1].code == 41)
                 offset = gs[i + 1].toDouble();
             if (haveVertex && std::int64_t(element) < elementCount) {
-                if (mline.elements.size() < size_t(elementCount))
-                    mline.elements.resize(size_t(elementCount));
+                // Grown by the parameter groups really there, not by the count the file claims.
+                if (mline.elements.size() <= element)
+                    mline.elements.resize(element + 1);
                 auto& line = mline.elements[element];
                 if (line.size() < size_t(kMaxItems))
                     line.push_back(vertex + miter * offset);

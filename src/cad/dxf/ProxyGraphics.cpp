@@ -489,8 +489,8 @@ private:
             return;
         // A face is its vertex count, negative for a hole, then the indexes.
         std::vector<std::vector<PolyVertex>> faces;
-        std::uint64_t read = 0;
-        while (read < entries && r.ok()) {
+        std::uint64_t read = 0, corners = 0;
+        while (read < entries && r.ok() && corners < kMaxProxyPoints - m_points) {
             const std::int64_t n = std::abs(std::int64_t(r.i32()));
             read += 1 + std::uint64_t(n);
             if (!r.has(std::uint64_t(n), 4) || read > entries)
@@ -501,6 +501,7 @@ private:
                 if (index < vertices.size())
                     face.push_back(vertices[index]);
             }
+            corners += face.size();
             if (face.size() >= 2)
                 faces.push_back(std::move(face));
         }
