@@ -124,6 +124,10 @@ bool clsCSV_Function2::pu_fun_bGet_CSV_Array(const QString& sCSV_FileFullPath, C
         return true;
     if (widest > INT32_MAX - base || qint64(rows) > qint64(INT32_MAX) - base)
         return false;
+    // Every cell of the table is held, filled or not: one long line over many
+    // short ones (a foreign or damaged file) would ask for terabytes.
+    if ((widest + 1) * qint64(rows) > csv::kMaxTableCells)
+        return false;
     CsvTable table(base, base + qint32(widest), base, base + qint32(rows) - 1);
     for (qsizetype r = 0; r < rows; ++r) {
         const QList<CsvField> fields = csv::splitLine(lines[first + r], sDelimited);

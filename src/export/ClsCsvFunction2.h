@@ -10,6 +10,10 @@
 #include <optional>
 
 namespace csv {
+
+/// The reader refuses (false) a file whose table would hold more cells than
+/// this (some 500 MB), rather than run out of memory.
+constexpr qint64 kMaxTableCells = qint64(1) << 24;
 /// What a caller may ask of the reader beyond the table's own rules.
 struct ReadOptions {
     /// Read a file without byte-order mark in this encoding instead of

@@ -167,6 +167,13 @@ bool frmWMF::event(QEvent* event)
 
 void frmWMF::closeEvent(QCloseEvent* event)
 {
+    if (m_refreshRunning) {
+        // The refresh ends at its next step and closes the window then.
+        m_closeWanted = true;
+        event->ignore();
+        return;
+    }
+    m_closeWanted = false;
     Form_Unload();
     QMainWindow::closeEvent(event);
 }

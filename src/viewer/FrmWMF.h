@@ -190,6 +190,11 @@ private:
     void pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const viewer::CaptionBox& caption,
                             const QString& fileName);
     void ProgressStep();
+    /// Lets pending window messages run (each tile step); when the user asked
+    /// to close the window meanwhile, ends the refresh by throwing
+    /// RefreshAbandoned (its layer states are put back on the way out).
+    void pr_subLetEventsRun();
+    struct RefreshAbandoned {};
 
     // Tile passes.
     void pr_subRemoveTiles();
@@ -249,6 +254,8 @@ private:
     std::vector<std::unique_ptr<tile::clsDWF>> m_oDWF;
     bool m_bTileReady = false;
     bool m_bRefreshDone = false;
+    bool m_refreshRunning = false;
+    bool m_closeWanted = false;
     int m_progressCount = 0;
     int m_progressTotal = 0;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };

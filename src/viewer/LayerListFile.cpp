@@ -2,6 +2,8 @@
 
 #include "export/ClsCsvFunction2.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 namespace viewer {
@@ -20,9 +22,20 @@ bool readNames(const QString& path, app::TextFileEncoding encoding, QStringList&
         return false;
     if (!table.hasElements())
         return true;
-    for (qint32 row = table.lowerBound(2); row <= table.upperBound(2); ++row)
-        names.append(table.cell(1, row).toString());
+    for (qint32 row = table.lowerBound(2); row <= table.upperBound(2); ++row) {
+        const QString name = table.cell(1, row).toString();
+        if (!name.isEmpty())
+            names.append(name);
+    }
     return true;
+}
+
+QSet<QString> foldedNames(const acad::NameList& drawingLayers)
+{
+    QSet<QString> layers;
+    for (qsizetype i = 1; i < drawingLayers.size(); ++i)
+        layers.insert(drawingLayers.at(i).toCaseFolded());
+    return layers;
 }
 
 qsizetype layersNamed(const QStringList& names, const QSet<QString>& layers)
@@ -35,20 +48,49 @@ qsizetype layersNamed(const QStringList& names, const QSet<QString>& layers)
 
 } // namespace
 
-bool readLayerListFile(const QString& path, const acad::NameList& drawingLayers, acad::NameList& names)
+LayerListRead readLayerListFile(const QString& path, const acad::NameList& drawingLayers, acad::NameList& names)
 {
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() > kLayerListFileLimit)
+        return LayerListRead::Unreadable;
+    const LayerListRead failed = info.isFile() ? LayerListRead::Unreadable : LayerListRead::Reported;
     QStringList asCp932;
     if (!readNames(path, app::TextFileEncoding::Cp932, asCp932))
-        return false;
+        return failed;
     QStringList asUtf8;
     if (!readNames(path, app::TextFileEncoding::Utf8, asUtf8))
-        return false;
+        return failed;
 
-    QSet<QString> layers;
-    for (qsizetype i = 1; i < drawingLayers.size(); ++i)
-        layers.insert(drawingLayers.at(i).toCaseFolded());
+    const QSet<QString> layers = foldedNames(drawingLayers);
     names.append(layersNamed(asUtf8, layers) > layersNamed(asCp932, layers) ? asUtf8 : asCp932);
-    return true;
+    return LayerListRead::Read;
+}
+
+LayerListProblem checkLayerList(const acad::NameList& listed, const acad::NameList& drawingLayers)
+{
+    const qsizetype names = acad::nameCount(listed);
+    const qsizetype layers = acad::nameCount(drawingLayers);
+    if (names > std::max(kListedNamesFloor, kListedNamesPerLayer * layers))
+        return LayerListProblem::TooManyNames;
+    if (names == 0)
+        return LayerListProblem::None; // an empty list ends in the refresh's own report
+    return layersNamed(listed.mid(1), foldedNames(drawingLayers)) > 0 ? LayerListProblem::None
+                                                                      : LayerListProblem::NoLayerNamed;
+}
+
+QString layerListRefusal(const QString& path, LayerListProblem problem, qsizetype listedNames, qsizetype layers)
+{
+    const QString head = QStringLiteral("『 ") + QDir::toNativeSeparators(path)
+        + QStringLiteral(" 』は画層の一覧として使えません。\r\n");
+    if (problem == LayerListProblem::TooManyNames)
+        return head + QStringLiteral("%L1 件の名前があり、図面の画層数（%L2）に比べて多すぎます。").arg(listedNames).arg(layers);
+    return head + QStringLiteral("図面の画層の名前が一つも含まれていません。");
+}
+
+QString layerListUnreadable(const QString& path)
+{
+    return QStringLiteral("『 ") + QDir::toNativeSeparators(path)
+        + QStringLiteral(" 』は画層の一覧として使えません。\r\n表として読めませんでした（大きすぎるか、壊れています）。");
 }
 
 } // namespace viewer

@@ -2,13 +2,21 @@
 
 #include "acad/LayerSnapshot.h"
 
+#include <QString>
+
 namespace viewer {
+
+enum class LayerListRead {
+    Read,       ///< the names were appended
+    Reported,   ///< the file is missing; the reader has told the user
+    Unreadable, ///< the file cannot be read as a table (too large, unreadable)
+};
 
 /// Reads a layer-list file (a CSV array file, one layer name in the first
 /// field of each record) and appends the names, in file order, to `names`
-/// (from element 1). Names are neither checked against the drawing nor
-/// de-duplicated. Returns false when the file cannot be read; a missing file
-/// has then been reported to the user by the reader.
+/// (from element 1). Empty records (a blank line, ",,,") name nothing and are
+/// left out; other names are neither checked against the drawing nor
+/// de-duplicated. A file larger than kLayerListFileLimit is not read.
 ///
 /// Beyond the general table rules: a layer name holds no line break, so a
 /// lone LF ends a record too (lists written on Linux). A file without
@@ -17,6 +25,27 @@ namespace viewer {
 /// without regard to case) wins; on a tie, code page 932, the encoding of
 /// lists written on the original platform. So bytes that happen to be valid
 /// UTF-8 ("ﾃｽ" in code page 932 reads as "ý") do not give wrong names.
-bool readLayerListFile(const QString& path, const acad::NameList& drawingLayers, acad::NameList& names);
+LayerListRead readLayerListFile(const QString& path, const acad::NameList& drawingLayers, acad::NameList& names);
+
+/// Far beyond any list of layers (drawings hold some thousands at most).
+constexpr qint64 kLayerListFileLimit = 256ll << 20;
+
+/// Why a list that was read cannot serve as the refresh's list of layers.
+enum class LayerListProblem {
+    None,
+    TooManyNames, ///< more names than kListedNamesPerLayer a layer of the drawing (and over kListedNamesFloor)
+    NoLayerNamed, ///< not one name is a layer of the drawing
+};
+constexpr qsizetype kListedNamesPerLayer = 10;
+constexpr qsizetype kListedNamesFloor = 100;
+
+/// Checks the names of a list (from element 1) against the drawing's layer
+/// names (from element 1; compared case-insensitively, as the host does).
+LayerListProblem checkLayerList(const acad::NameList& listed, const acad::NameList& drawingLayers);
+
+/// The message that ends the refresh for a list that cannot be used.
+QString layerListRefusal(const QString& path, LayerListProblem problem, qsizetype listedNames, qsizetype layers);
+/// The message for a list that could not be read at all.
+QString layerListUnreadable(const QString& path);
 
 } // namespace viewer

@@ -51,6 +51,20 @@ QString gettingLayersText(const QString& drawingName)
 
 void frmWMF::CmdRefresh_Click()
 {
+    // The same failure in many tiles (names the drawing lacks) is reported
+    // once a refresh; a close asked for meanwhile ends the refresh at the next
+    // tile step and then closes the window.
+    const app::OneReportPerCause oneReportEach;
+    m_refreshRunning = true;
+    struct Finished {
+        frmWMF& window;
+        ~Finished()
+        {
+            window.m_refreshRunning = false;
+            if (window.m_closeWanted)
+                QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
+        }
+    } finished{*this};
     try {
         viewer::HostSession& acad = bridge();
         acad::VbBool bCancel = acad::vbFalse;
@@ -91,6 +105,8 @@ void frmWMF::CmdRefresh_Click()
         acad.ReadLinetypeList();
 
         pu_subFormShow(doc, sAllLayerArray, sOnLayerArray, bAll);
+    } catch (const RefreshAbandoned&) {
+        app::ui().closePleaseWait();  // the layers are back as the user left them
     } catch (const acad::AcadError& e) {
         app::ui().closePleaseWait();
         app::reportUnexpectedError(QStringLiteral("CmdRefresh_Click"), e);
@@ -115,8 +131,26 @@ bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList&
     if (!sCommandCSV().isEmpty()) {
         sAllLayerArray = tableOrder();
         acad::NameList listed = acad::emptyNameList();
-        if (!viewer::readLayerListFile(sCommandCSV(), sAllLayerArray, listed))
-            return false;  // the reader has said what was wrong, if anything
+        const viewer::LayerListRead read = viewer::readLayerListFile(sCommandCSV(), sAllLayerArray, listed);
+        if (read == viewer::LayerListRead::Reported)
+            return false;  // the reader has said what was wrong
+        // A list that cannot be one of this drawing's layers (a foreign or
+        // damaged file) ends the refresh before anything is changed or built;
+        // it is not tried again.
+        QString refusal;
+        if (read == viewer::LayerListRead::Unreadable) {
+            refusal = viewer::layerListUnreadable(sCommandCSV());
+        } else {
+            const viewer::LayerListProblem problem = viewer::checkLayerList(listed, sAllLayerArray);
+            if (problem != viewer::LayerListProblem::None)
+                refusal = viewer::layerListRefusal(sCommandCSV(), problem, acad::nameCount(listed),
+                                                   acad::nameCount(sAllLayerArray));
+        }
+        if (!refusal.isEmpty()) {
+            clearCommandCSV();
+            app::ui().message(refusal, app::MsgButtons::Ok, app::MsgIcon::Exclamation, appTitle());
+            return false;
+        }
         sOnLayerArray = viewer::sortThroughList(*m_lstLayersSort, listed);
         bAll = acad::vbFalse;
         clearCommandCSV();
@@ -246,6 +280,13 @@ void frmWMF::pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const view
             throw acad::AcadError(481, QStringLiteral("ピクチャが不正です。") + reason);
     }
     pu_subFitImage(image, frame, qint32(std::nearbyint(tile::twipsGeometryOf(caption).height())), 0);
+}
+
+void frmWMF::pr_subLetEventsRun()
+{
+    app::ui().processEvents();
+    if (m_closeWanted)
+        throw RefreshAbandoned();
 }
 
 void frmWMF::ProgressStep()

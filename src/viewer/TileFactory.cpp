@@ -60,7 +60,7 @@ void frmWMF::pr_subCreateTiles(const acad::NameList& sOnLayerArray)
 
     for (qint32 i = 1; i <= n; ++i) {
         ProgressStep();
-        app::ui().processEvents();
+        pr_subLetEventsRun();
         const TileControls c = i == 1 ? m_tile1 : createTileControls(i);
         auto tile = std::make_unique<tile::clsDWF>(*this);
         tile::clsDWF* created = tile.get();
@@ -77,7 +77,7 @@ void frmWMF::pr_subLoadTilePictures()
     const QString folder = acad::workFolderIn(app::programFolder()) + QLatin1Char('/');
     for (std::size_t k = 0; k < m_oDWF.size(); ++k) {
         ProgressStep();
-        app::ui().processEvents();
+        pr_subLetEventsRun();
         tile::clsDWF& tile = *m_oDWF[k];
         const QString name = m_sOnLayerArray.at(qsizetype(k + 1));
         // The host names each picture through the same safe mapping.
@@ -98,7 +98,7 @@ void frmWMF::pr_subReadTileStates()
 {
     for (std::size_t k = 0; k < m_oDWF.size(); ++k) {
         ProgressStep();
-        app::ui().processEvents();
+        pr_subLetEventsRun();
         m_oDWF[k]->SetLayerState();
     }
 }

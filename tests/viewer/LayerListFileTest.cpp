@@ -25,7 +25,7 @@ protected:
         acad::NameList layers = acad::emptyNameList();
         layers.append(drawing);
         acad::NameList names = acad::emptyNameList();
-        EXPECT_TRUE(viewer::readLayerListFile(write(bytes), layers, names));
+        EXPECT_EQ(viewer::readLayerListFile(write(bytes), layers, names), viewer::LayerListRead::Read);
         return names.mid(1);
     }
 
@@ -57,15 +57,45 @@ TEST_F(LayerListFile, Utf8ListsNamingMoreLayersAreReadAsUtf8)
 TEST_F(LayerListFile, AnyLineEndEndsARecord)
 {
     EXPECT_EQ(read(QStringLiteral("壁\n建具\r\n寸法\r家具\n\n文字").toUtf8(), {"壁", "建具", "寸法", "家具", "文字"}),
-              (QStringList{"壁", "建具", "寸法", "家具", "", "文字"}));
+              (QStringList{"壁", "建具", "寸法", "家具", "文字"})); // the empty record names nothing
 }
 
 TEST_F(LayerListFile, AMissingFileIsReportedOnce)
 {
     acad::NameList names = acad::emptyNameList();
-    EXPECT_FALSE(viewer::readLayerListFile(dir.filePath(QStringLiteral("none.csv")), acad::emptyNameList(), names));
+    EXPECT_EQ(viewer::readLayerListFile(dir.filePath(QStringLiteral("none.csv")), acad::emptyNameList(), names),
+              viewer::LayerListRead::Reported);
     EXPECT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(names.size(), 1);
+}
+
+TEST_F(LayerListFile, EmptyRecordsNameNothingAndOversizedTablesAreUnreadable)
+{
+    EXPECT_EQ(read(QStringLiteral(",,,\r\n\r\n壁,x\r\n\"\",y\r\n").toUtf8(), {"壁"}), QStringList{"壁"});
+    // One line of a million fields over a thousand short ones would be a
+    // table of a thousand million cells.
+    QByteArray wide = QByteArray(1'000'000, ',') + "\r\n";
+    for (int i = 0; i < 1000; ++i)
+        wide += "a\r\n";
+    acad::NameList names = acad::emptyNameList();
+    EXPECT_EQ(viewer::readLayerListFile(write(wide), acad::emptyNameList(), names), viewer::LayerListRead::Unreadable);
+    EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST(LayerListCheck, ForeignListsAreRecognisedBeforeAnyTile)
+{
+    const acad::NameList drawing{QString(), "0", QStringLiteral("壁"), "Door"};
+    auto list = [](const QStringList& names) { return acad::NameList{QString()} + names; };
+    EXPECT_EQ(viewer::checkLayerList(list({"door", "nothing"}), drawing), viewer::LayerListProblem::None);
+    EXPECT_EQ(viewer::checkLayerList(list({"x", "y"}), drawing), viewer::LayerListProblem::NoLayerNamed);
+    EXPECT_EQ(viewer::checkLayerList(list({}), drawing), viewer::LayerListProblem::None);
+    // Up to ten names a layer, and at least a hundred, are a list; more are not.
+    QStringList many(100, QStringLiteral("壁"));
+    EXPECT_EQ(viewer::checkLayerList(list(many), drawing), viewer::LayerListProblem::None);
+    many << QStringLiteral("壁");
+    EXPECT_EQ(viewer::checkLayerList(list(many), drawing), viewer::LayerListProblem::TooManyNames);
+    const QString text = viewer::layerListRefusal("/tmp/x.csv", viewer::LayerListProblem::TooManyNames, 101, 3);
+    EXPECT_TRUE(text.contains(QStringLiteral("/tmp/x.csv"))) << text.toStdString();
 }
 
 } // namespace
