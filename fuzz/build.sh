@@ -1,10 +1,17 @@
 #!/bin/sh
-# Builds the DXF reader's fuzz target with Debian's clang and libFuzzer:
+# Builds the fuzz targets with Debian's clang and libFuzzer:
 #   fuzz/build.sh [BUILD_DIR]      (default: build-fuzz beside this folder)
-# then run it, e.g. for five minutes on the shared samples as seed corpus:
+#   dxf_fuzz  the DXF reader (and drawing what it loads)
+#   csv_fuzz  the layer-list / CSV table reader and writer
+#   ini_fuzz  the settings-file reader
+# An undefined-behaviour finding stops a run (-fno-sanitize-recover).
+# Run one, e.g. for a minute on the shared samples as seed corpus:
 #   mkdir -p /tmp/dxf-corpus && cp ../shared/samples/dxf/*.dxf /tmp/dxf-corpus/
-#   build-fuzz/dxf_fuzz -max_total_time=300 -max_len=65536 /tmp/dxf-corpus
-# Keep every crash input under tests/cad/corpus/; the test suite replays them.
+#   build-fuzz/dxf_fuzz -max_total_time=60 -max_len=65536 /tmp/dxf-corpus
+#   build-fuzz/csv_fuzz -max_total_time=60 tests/viewer/corpus
+#   build-fuzz/ini_fuzz -max_total_time=60 tests/app/corpus
+# Keep every input that crashed under tests/cad/corpus/, tests/viewer/corpus/
+# or tests/app/corpus/; the test suite replays them.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
@@ -15,9 +22,24 @@ srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/Prope
 srcs="$srcs render/TextShapes.cpp text/MTextParser.cpp text/TextLayout.cpp"
 files="$root/src/acad/AciColors.cpp"
 for s in $srcs; do files="$files $root/src/cad/$s"; done
+flags="-std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
 # shellcheck disable=SC2086
-clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
+clang++ $flags \
     -I"$root/src" $(pkg-config --cflags Qt6Core Qt6Gui) \
     "$here/dxf_fuzz.cpp" $files \
     $(pkg-config --libs Qt6Core Qt6Gui) -o "$out/dxf_fuzz"
 echo "built $out/dxf_fuzz"
+
+# shellcheck disable=SC2086
+clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
+    "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/ClsCsvFunction2.cpp" \
+    "$root/src/export/CsvTable.cpp" "$root/src/export/CsvText.cpp" "$root/src/app/TextEncoding.cpp" \
+    "$root/src/app/UserInterface.cpp" \
+    $(pkg-config --libs Qt6Core) -o "$out/csv_fuzz"
+echo "built $out/csv_fuzz"
+
+# shellcheck disable=SC2086
+clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
+    "$here/ini_fuzz.cpp" "$root/src/app/PrivateProfile.cpp" "$root/src/app/TextEncoding.cpp" \
+    $(pkg-config --libs Qt6Core) -o "$out/ini_fuzz"
+echo "built $out/ini_fuzz"

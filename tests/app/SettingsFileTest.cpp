@@ -263,3 +263,22 @@ TEST_F(SettingsFile, WritableFileInAFolderWeMayNotWriteIsWrittenInPlace)
     EXPECT_EQ(readAll(path), QByteArray("[WMFPosi]\r\nleft=1230\r\n"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"QEMTINF.ini"});
 }
+
+TEST(PrivateProfile, KeptFuzzInputsReadAndWriteBack)
+{
+    const QDir corpus(QStringLiteral(KASANEMI_SETTINGS_CORPUS));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        QFile f(corpus.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        app::PrivateProfile profile(f.readAll());
+        for (const char* key : {"left", "top", "width", "height"})
+            if (const auto text = profile.value(QStringLiteral("WMFPosi"), QString::fromLatin1(key)))
+                (void)app::profileInteger(*text);
+        if (profile.setValue(QStringLiteral("WMFPosi"), QStringLiteral("left"), QStringLiteral("600")))
+            EXPECT_EQ(app::PrivateProfile(profile.content()).value(QStringLiteral("WMFPosi"), QStringLiteral("left")),
+                      QStringLiteral("600"));
+    }
+}

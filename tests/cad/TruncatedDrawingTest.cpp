@@ -89,6 +89,9 @@ TEST(TruncatedDrawing, EveryCommandLineModeSaysSo)
     const auto pictures = cadtest::run(bin, {"--pictures", path, dir.filePath("pictures")});
     EXPECT_EQ(pictures.exitCode, 0);
     EXPECT_TRUE(pictures.err.contains("warning: half.dxf ends at line")) << pictures.err.toStdString();
+
+    const auto workbook = cadtest::run(bin, {"--export-xlsx", path, dir.filePath("half.xlsx")});
+    EXPECT_TRUE(workbook.err.contains("warning: half.dxf ends at line")) << workbook.err.toStdString();
 }
 
 TEST(TruncatedDrawing, AFileWithoutLayerTableGetsLayerZeroThatCannotBeSavedChanged)

@@ -3,6 +3,7 @@
 #include "app/RecordingUserInterface.h"
 #include "app/TextEncoding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -96,6 +97,21 @@ TEST(LayerListCheck, ForeignListsAreRecognisedBeforeAnyTile)
     EXPECT_EQ(viewer::checkLayerList(list(many), drawing), viewer::LayerListProblem::TooManyNames);
     const QString text = viewer::layerListRefusal("/tmp/x.csv", viewer::LayerListProblem::TooManyNames, 101, 3);
     EXPECT_TRUE(text.contains(QStringLiteral("/tmp/x.csv"))) << text.toStdString();
+}
+
+TEST_F(LayerListFile, KeptFuzzInputsAreReadOrRefusedWithoutAMessage)
+{
+    const QDir corpus(QStringLiteral(KASANEMI_LIST_CORPUS));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    const acad::NameList drawing{QString(), "0", QStringLiteral("壁")};
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        acad::NameList names = acad::emptyNameList();
+        if (viewer::readLayerListFile(corpus.filePath(name), drawing, names) == viewer::LayerListRead::Read)
+            (void)viewer::checkLayerList(names, drawing);
+    }
+    EXPECT_TRUE(ui.messages().isEmpty());
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include <QTextStream>
 
 #include <optional>
+#include <utility>
 
 namespace cad::cli {
 
@@ -107,8 +108,16 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
     }
 
     std::shared_ptr<cad::CadDocument> drawing;
+    bool cutSaid = false;
     try {
         drawing = cad::CadDocument::open(a->dxf);
+        if (!drawing->loadWarning().isEmpty())
+            errors << "kasanemi-cad: warning: " << drawing->loadWarning() << Qt::endl;
+        // Said once, however many pictures the macro draws cut short.
+        QObject::connect(drawing.get(), &cad::CadDocument::picturesCut, drawing.get(), [&errors, &cutSaid](qulonglong outlined) {
+            if (!std::exchange(cutSaid, true))
+                errors << "kasanemi-cad: warning: " << cad::macros::picturesCutNote(outlined) << Qt::endl;
+        });
     } catch (const std::exception& e) {
         errors << "kasanemi-cad: " << e.what() << Qt::endl;
         return 2;
