@@ -4,6 +4,9 @@
 // member for member, as C++ interfaces. Backends implement them one member to
 // one call: the in-process drawing host (cad::Local*), the D-Bus client
 // (acad::dbus), and later COM on Windows. Every member may throw AcadError.
+// The document also has batched members (reads and writes of many layers in
+// one step) whose defaults are the series of single members they stand for;
+// a backend that can do one in a single round trip overrides it.
 //
 // Objects are handed out as shared pointers; a proxy stays valid as long as
 // someone holds it, but the host object behind it may be gone, in which case
@@ -12,6 +15,8 @@
 // error::kKeyNotFound).
 
 #include "AcadError.h"
+#include "LayerSnapshot.h"
+#include "LayerWrites.h"
 
 #include <QString>
 #include <QVariant>
@@ -19,6 +24,7 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace acad {
@@ -116,6 +122,39 @@ public:
     virtual QString fullName() = 0;
     /// The file name alone, e.g. "Drawing1.dwg".
     virtual QString name() = 0;
+
+    // --- batched members ----------------------------------------------------
+    // Each gives what the series of single members named gives (the default
+    // is that series); failures reach the caller as the single members'.
+
+    /// Every layer's record in table order (no unused element 0): the layer
+    /// count, then each layer's ten reads (see readLayerRecord).
+    virtual std::vector<LayerSnapshot> layerSnapshotAll();
+    /// Every layer's name in table order: the count, then each layer's Name.
+    virtual QStringList layerNames();
+    /// Every layer's name and on/off state in table order.
+    virtual std::vector<LayerOnState> layerOnStates();
+    /// The linetype list's names, in table order, ByLayer and ByBlock left
+    /// out (each kept name is read a second time when it is stored).
+    virtual QStringList linetypeList();
+    /// The number of objects on these layers (every name counted): every
+    /// selection set deleted (refusals ignored), "cSet" added, and per name
+    /// Clear, Select mode 5 with a layer filter, Count. "cSet" stays.
+    virtual qint32 countLayerObjects(const QStringList& layerNames);
+    /// For each name in turn, countLayerObjects of that name alone.
+    virtual std::vector<qint32> countLayerObjectsEach(const QStringList& layerNames);
+    /// Each named layer's state as a tile reads it (Layers.Item by name, then
+    /// Freeze, LayerOn, Lock, ViewportDefault, Plottable, Color, Linetype; the
+    /// record's other fields may stay empty), or nothing for a name whose
+    /// read failed: the caller asks the single members again for that one,
+    /// and they say why.
+    virtual std::vector<std::optional<LayerSnapshot>> layerStates(const QStringList& layerNames);
+    /// Applies the writes in order, each as its single setter on
+    /// Layers.Item(layer) would. OnRefusal::Stop ends at the first refusal
+    /// with LayerWriteRefused (the writes before it stay done);
+    /// OnRefusal::Skip goes on and returns the refused writes' positions. A
+    /// host that is gone or does not answer ends the batch in either mode.
+    virtual std::vector<qint32> setLayerProperties(const LayerWrites& writes, OnRefusal onRefusal);
 };
 using DocumentPtr = std::shared_ptr<Document>;
 

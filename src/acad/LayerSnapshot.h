@@ -36,4 +36,10 @@ struct LayerSnapshot {
     VbBool bNewViewportFreaze = vbFalse;
 };
 
+/// A layer's name and whether it is on, as the layer lists read them.
+struct LayerOnState {
+    QString name;
+    bool on = false;
+};
+
 } // namespace acad

@@ -1,7 +1,6 @@
 #include "HostSession.h"
 
 #include "acad/AcadError.h"
-#include "acad/BatchReads.h"
 #include "acad/LayerReads.h"
 #include "app/AppInfo.h"
 #include "app/UserInterface.h"
@@ -97,14 +96,7 @@ void HostSession::ReadLayerSnapshot()
     // Built aside and swapped in, so a failed read leaves the old snapshot
     // rather than half a new one.
     std::vector<LayerSnapshot> snapshot(1);
-    std::vector<LayerSnapshot> records;
-    if (auto* batch = dynamic_cast<BatchReads*>(document.get())) {
-        records = batch->layerSnapshotAll();
-    } else {
-        // Sized by the layer count, then filled by enumerating the layers.
-        snapshot.reserve(size_t(qMax(GetLayerCount(), 0)) + 1);
-        records = readLayerRecords(*document);
-    }
+    std::vector<LayerSnapshot> records = document->layerSnapshotAll();
     snapshot.insert(snapshot.end(), std::make_move_iterator(records.begin()),
                     std::make_move_iterator(records.end()));
     aLayerSnapshot = std::move(snapshot);
@@ -114,21 +106,7 @@ void HostSession::ReadLinetypeList()
 {
     const DocumentPtr document = requireDocument(oActiveDoc);
     NameList list = emptyNameList();
-    if (auto* batch = dynamic_cast<BatchReads*>(document.get())) {
-        for (const QString& name : batch->linetypeNames()) {
-            if (!isPseudoLinetype(name))
-                list.append(name);
-        }
-    } else {
-        const LinetypesPtr linetypes = document->linetypes();
-        const qint32 count = linetypes->count();
-        for (qint32 index = 0; index < count; ++index) {
-            const LinetypePtr linetype = linetypes->item(index);
-            if (isPseudoLinetype(linetype->name()))
-                continue;
-            list.append(linetype->name());
-        }
-    }
+    list.append(document->linetypeList());
     sLineTypeList = std::move(list);
 }
 

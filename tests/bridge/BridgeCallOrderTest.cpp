@@ -4,9 +4,9 @@
 #include "RecordingSurface.h"
 
 #include "acad/LayerCounts.h"
+#include "acad/LayerReads.h"
 #include "acad/LayerStates.h"
 #include "viewer/HostSession.h"
-#include "acad/BatchReads.h"
 #include "app/RecordingUserInterface.h"
 
 #include <gtest/gtest.h>
@@ -290,9 +290,9 @@ TEST_F(ReadTest, CountStopsAtOnceWhenTheHostIsGone)
     EXPECT_EQ(host->calls.filter("Delete").size(), 1);
 }
 
-// A document offering batch reads: the bridge must use them instead of the
-// single members, and give the same result.
-class BatchDocument : public Document, public BatchReads {
+// A document with batched members of its own: the bridge must use them
+// instead of the single members, and give the same result.
+class BatchDocument : public Document {
 public:
     explicit BatchDocument(std::shared_ptr<Host> host) : m_host(host), m_single(testing_surface::makeDocument(host)) {}
     LayersPtr layers() override { return m_single->layers(); }
@@ -308,10 +308,12 @@ public:
         m_host->record("Batch.LayerSnapshotAll");
         return m_host->layers;
     }
-    QStringList linetypeNames() override
+    QStringList linetypeList() override
     {
-        m_host->record("Batch.LinetypeNames");
-        return m_host->linetypes;
+        m_host->record("Batch.LinetypeList");
+        QStringList names = m_host->linetypes;
+        names.removeIf(isPseudoLinetype);
+        return names;
     }
     qint32 countLayerObjects(const QStringList& names) override
     {
@@ -329,7 +331,7 @@ private:
     DocumentPtr m_single;
 };
 
-TEST_F(ReadTest, BatchReadsReplaceTheSingleMembersWithTheSameResult)
+TEST_F(ReadTest, BatchedMembersReplaceTheSingleMembersWithTheSameResult)
 {
     host->layers = {layer("0"), layer("A", false)};
     host->linetypes = {"ByLayer", "Continuous"};
@@ -344,7 +346,7 @@ TEST_F(ReadTest, BatchReadsReplaceTheSingleMembersWithTheSameResult)
     bridge.ReadLinetypeList();
     EXPECT_EQ(acad::CountLayerObjects(bridge.oActiveDoc, NameList{"skip", "A", "B"}), 2);
     EXPECT_EQ(acad::CountLayerObjectsEach(bridge.oActiveDoc, NameList{"skip", "A", "B"}).size(), 2u);
-    EXPECT_EQ(host->calls, (QStringList{"Batch.LayerSnapshotAll", "Batch.LinetypeNames",
+    EXPECT_EQ(host->calls, (QStringList{"Batch.LayerSnapshotAll", "Batch.LinetypeList",
                                         "Batch.CountLayerObjects(A,B)", "Batch.CountLayerObjectsEach(A,B)"}));
     ASSERT_EQ(bridge.aLayerSnapshot.size(), singleSnapshot.size());
     for (size_t i = 1; i < singleSnapshot.size(); ++i) {

@@ -9,6 +9,26 @@ QString encodeHostError(const AcadError& error)
     return QString::number(error.number()) + QLatin1Char('|') + error.description();
 }
 
+QString encodeLayerWriteRefused(const LayerWriteRefused& refusal)
+{
+    return QString::number(refusal.index()) + QLatin1Char('|') + encodeHostError(refusal);
+}
+
+std::optional<LayerWriteRefused> decodeLayerWriteRefused(const QDBusError& error, const LayerWrites& writes)
+{
+    if (error.name() != kLayerWriteRefusedName)
+        return std::nullopt;
+    const QString message = error.message();
+    const qsizetype first = message.indexOf(QLatin1Char('|'));
+    const qsizetype second = first > 0 ? message.indexOf(QLatin1Char('|'), first + 1) : -1;
+    bool indexOk = false, numberOk = false;
+    const qint32 index = first > 0 ? message.left(first).toInt(&indexOk) : -1;
+    const qint32 number = second > first ? message.mid(first + 1, second - first - 1).toInt(&numberOk) : 0;
+    if (!indexOk || !numberOk || index < 0 || std::size_t(index) >= writes.size())
+        return std::nullopt;
+    return LayerWriteRefused(index, writes[std::size_t(index)].layer, AcadError(number, message.mid(second + 1)));
+}
+
 AcadError decodeBusError(const QDBusError& error, bool hostStillRunning, int timeoutMs)
 {
     if (error.name() == kErrorName) {

@@ -1,14 +1,24 @@
 #pragma once
 
 #include "acad/AcadError.h"
+#include "acad/LayerWrites.h"
 
 #include <QDBusError>
 #include <QString>
+#include <optional>
 
 namespace acad::dbus {
 
 /// The message of a host refusal on the bus: "<number>|<description>".
 QString encodeHostError(const AcadError& error);
+
+/// The message of a batch of layer writes ended at a refused one:
+/// "<position>|<number>|<description>".
+QString encodeLayerWriteRefused(const LayerWriteRefused& refusal);
+
+/// The refusal that ended a batch of `writes`, when `error` is one
+/// (org.kasanemi.Cad.LayerWriteRefused with a position inside the batch).
+std::optional<LayerWriteRefused> decodeLayerWriteRefused(const QDBusError& error, const LayerWrites& writes);
 
 /// Turns a failed bus call into the error the caller sees:
 /// - the host's own refusal keeps its number and description;

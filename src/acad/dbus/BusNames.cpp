@@ -1,6 +1,6 @@
 #include "BusNames.h"
 
-#include "LayerSnapshotMarshalling.h"
+#include "BusMarshalling.h"
 
 #include <QDBusMetaType>
 
@@ -23,6 +23,8 @@ void registerBusTypes()
     static const bool registered = [] {
         qDBusRegisterMetaType<acad::LayerSnapshot>();
         qDBusRegisterMetaType<QList<acad::LayerSnapshot>>();
+        qDBusRegisterMetaType<acad::LayerWrite>();
+        qDBusRegisterMetaType<QList<acad::LayerWrite>>();
         return true;
     }();
     Q_UNUSED(registered);

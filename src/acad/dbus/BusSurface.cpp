@@ -2,10 +2,11 @@
 
 #include "BusErrors.h"
 #include "BusNames.h"
-#include "acad/BatchReads.h"
+#include "acad/LayerReads.h"
 #include "cad_interface.h"
 
 #include <QDBusConnectionInterface>
+#include <QHash>
 
 #include <atomic>
 
@@ -39,6 +40,23 @@ public:
         if (reply.isError())
             throw failure(reply.error(), limitMs);
         return reply.value();
+    }
+
+    /// SetLayerProperties: a refusal that ended the batch keeps the refused
+    /// write's position.
+    std::vector<qint32> takeWrites(const LayerWrites& writes, bool stopAtRefusal)
+    {
+        ++g_callCount;
+        QDBusPendingReply<QList<int>> reply =
+            m_proxy.SetLayerProperties(QList<LayerWrite>(writes.begin(), writes.end()), stopAtRefusal);
+        reply.waitForFinished();
+        if (reply.isError()) {
+            if (std::optional<LayerWriteRefused> refusal = decodeLayerWriteRefused(reply.error(), writes))
+                throw *refusal;
+            throw failure(reply.error(), 0);
+        }
+        const QList<int> refused = reply.value();
+        return std::vector<qint32>(refused.begin(), refused.end());
     }
 
     void finish(QDBusPendingReply<> reply, int limitMs = 0)
@@ -178,7 +196,7 @@ private:
     LinkPtr m_link;
 };
 
-class BusDocument : public Document, public BatchReads {
+class BusDocument : public Document {
 public:
     explicit BusDocument(LinkPtr link) : m_link(std::move(link)) {}
 
@@ -206,7 +224,49 @@ public:
         const QList<LayerSnapshot> records = m_link->take(m_link->call().LayerSnapshotAll());
         return std::vector<LayerSnapshot>(records.begin(), records.end());
     }
-    QStringList linetypeNames() override { return m_link->take(m_link->call().LinetypeNames()); }
+    QStringList layerNames() override { return m_link->take(m_link->call().LayerNames()); }
+    std::vector<LayerOnState> layerOnStates() override
+    {
+        std::vector<LayerOnState> states;
+        for (LayerSnapshot& record : layerSnapshotAll())
+            states.push_back({std::move(record.sLayerName), record.bLayerOn != vbFalse});
+        return states;
+    }
+    QStringList linetypeList() override
+    {
+        QStringList names = m_link->take(m_link->call().LinetypeNames());
+        names.removeIf(isPseudoLinetype);
+        return names;
+    }
+    std::vector<std::optional<LayerSnapshot>> layerStates(const QStringList& layerNames) override
+    {
+        // One read of every layer; each name is looked up as the host looks
+        // up Layers.Item, without regard to case (the first of a kind wins).
+        const std::vector<LayerSnapshot> records = layerSnapshotAll();
+        QHash<QString, std::size_t> byName;
+        for (std::size_t i = 0; i < records.size(); ++i)
+        {
+            const QString key = records[i].sLayerName.toCaseFolded();
+            if (!byName.contains(key))
+                byName.insert(key, i);
+        }
+        std::vector<std::optional<LayerSnapshot>> states;
+        states.reserve(std::size_t(layerNames.size()));
+        for (const QString& name : layerNames) {
+            const auto found = byName.constFind(name.toCaseFolded());
+            if (found == byName.cend())
+                states.emplace_back(std::nullopt);
+            else
+                states.emplace_back(records[*found]);
+        }
+        return states;
+    }
+    std::vector<qint32> setLayerProperties(const LayerWrites& writes, OnRefusal onRefusal) override
+    {
+        if (writes.empty())
+            return {};
+        return m_link->takeWrites(writes, onRefusal == OnRefusal::Stop);
+    }
     qint32 countLayerObjects(const QStringList& layerNames) override
     {
         return m_link->take(m_link->call().CountLayerObjects(layerNames));

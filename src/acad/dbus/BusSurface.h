@@ -18,7 +18,8 @@ struct CallLimits {
 /// `bus`: one bus call per member, by name. A layer proxy follows its layer by
 /// name, a selection set proxy its set by name; the document is always the
 /// host's active document. Getting a collection from the document costs no
-/// call. The document also offers acad::BatchReads.
+/// call. The document's batched members are one bus call each (the tiles'
+/// state read and the on/off list are one LayerSnapshotAll).
 ///
 /// Every failure is an AcadError: the host's own number and description for a
 /// refusal, error::kHostTimeout when no answer came within the limit,

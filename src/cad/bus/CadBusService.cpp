@@ -9,6 +9,7 @@
 #include "cad_adaptor.h"
 
 #include <QDBusConnectionInterface>
+#include <QFileInfo>
 #include <QThread>
 
 #include <vector>
@@ -333,9 +334,14 @@ void CadBusService::DeleteSelectionSet(const QString& set)
 QList<acad::LayerSnapshot> CadBusService::LayerSnapshotAll()
 {
     return serve("LayerSnapshotAll", [&] {
-        const std::vector<acad::LayerSnapshot> records = acad::readLayerRecords(*documentOf(*m_application));
+        const std::vector<acad::LayerSnapshot> records = documentOf(*m_application)->layerSnapshotAll();
         return QList<acad::LayerSnapshot>(records.begin(), records.end());
     });
+}
+
+QStringList CadBusService::LayerNames()
+{
+    return serve("LayerNames", [&] { return documentOf(*m_application)->layerNames(); });
 }
 
 QStringList CadBusService::LinetypeNames()
@@ -361,6 +367,47 @@ QList<int> CadBusService::CountLayerObjectsEach(const QStringList& layers)
         for (const QString& name : layers)
             counts.append(acad::CountLayerObjects(document, name));
         return counts;
+    });
+}
+
+
+QList<int> CadBusService::SetLayerProperties(const QList<acad::LayerWrite>& writes, bool stopAtRefusal)
+{
+    return serve("SetLayerProperties", [&] {
+        const acad::LayerWrites batch(writes.begin(), writes.end());
+        try {
+            const std::vector<qint32> refused = documentOf(*m_application)->setLayerProperties(
+                batch, stopAtRefusal ? acad::OnRefusal::Stop : acad::OnRefusal::Skip);
+            return QList<int>(refused.begin(), refused.end());
+        } catch (const acad::LayerWriteRefused& refusal) {
+            // The position travels with the host's number and description.
+            if (calledFromDBus())
+                sendErrorReply(acad::dbus::kLayerWriteRefusedName, acad::dbus::encodeLayerWriteRefused(refusal));
+            return QList<int>();
+        }
+    });
+}
+
+void CadBusService::Save()
+{
+    serve("Save", [&] {
+        m_application->document().save();
+        if (m_window)
+            m_window->showSaved();
+    });
+}
+
+void CadBusService::SaveAs(const QString& path)
+{
+    serve("SaveAs", [&] {
+        // The caller's working folder is not the host's: a relative path would
+        // land somewhere the caller did not mean.
+        if (!QFileInfo(path).isAbsolute())
+            throw acad::AcadError(acad::error::kInvalidArgument,
+                                  QStringLiteral("SaveAs needs an absolute path, not \"%1\"").arg(path));
+        m_application->document().saveAs(path);
+        if (m_window)
+            m_window->showSaved();
     });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acad/dbus/LayerSnapshotMarshalling.h"
+#include "acad/dbus/BusMarshalling.h"
 
 #include <QDBusContext>
 #include <QHash>
@@ -81,9 +81,14 @@ public slots:
     void DeleteSelectionSet(const QString& set);
 
     QList<acad::LayerSnapshot> LayerSnapshotAll();
+    QStringList LayerNames();
     QStringList LinetypeNames();
     int CountLayerObjects(const QStringList& layers);
     QList<int> CountLayerObjectsEach(const QStringList& layers);
+    QList<int> SetLayerProperties(const QList<acad::LayerWrite>& writes, bool stopAtRefusal);
+
+    void Save();
+    void SaveAs(const QString& path);
 
 private:
     template <typename Fn>

@@ -16,6 +16,8 @@ public:
     virtual bool bringToFront(qint64 handle) = 0;
     /// Shows or hides the window.
     virtual void showWindow(bool visible) = 0;
+    /// The drawing was saved from the bus: the title follows its name and state.
+    virtual void showSaved() = 0;
 };
 
 } // namespace cad

@@ -159,6 +159,91 @@ void LocalDocument::setActiveLayer(const acad::LayerPtr& layer)
 }
 
 void LocalDocument::regen(qint32 which) { m_document->regen(which); }
+
+namespace {
+
+acad::LayerSnapshot recordOf(const LayerRecord& layer)
+{
+    acad::LayerSnapshot record;
+    record.sLayerName = layer.name;
+    record.bLayerOn = acad::toVb(layer.on);
+    record.bAllViewportFreaze = acad::toVb(layer.frozen);
+    record.bLock = acad::toVb(layer.locked);
+    record.lnColor = layer.color;
+    record.sLineType = layer.linetype;
+    record.lnLineWeight = layer.lineweight;
+    record.sPlotStyleName = layer.plotStyleName;
+    record.bPlottable = acad::toVb(layer.plottable);
+    record.bNewViewportFreaze = acad::toVb(layer.frozenInNewViewports);
+    return record;
+}
+
+} // namespace
+
+std::vector<acad::LayerSnapshot> LocalDocument::layerSnapshotAll()
+{
+    std::vector<acad::LayerSnapshot> records;
+    records.reserve(std::size_t(m_document->layerCount()));
+    for (int i = 0; i < m_document->layerCount(); ++i)
+        records.push_back(recordOf(m_document->layer(i)));
+    return records;
+}
+
+QStringList LocalDocument::layerNames()
+{
+    QStringList names;
+    names.reserve(m_document->layerCount());
+    for (int i = 0; i < m_document->layerCount(); ++i)
+        names.append(m_document->layer(i).name);
+    return names;
+}
+
+std::vector<acad::LayerOnState> LocalDocument::layerOnStates()
+{
+    std::vector<acad::LayerOnState> states;
+    states.reserve(std::size_t(m_document->layerCount()));
+    for (int i = 0; i < m_document->layerCount(); ++i)
+        states.push_back({m_document->layer(i).name, m_document->layer(i).on});
+    return states;
+}
+
+std::vector<std::optional<acad::LayerSnapshot>> LocalDocument::layerStates(const QStringList& layerNames)
+{
+    std::vector<std::optional<acad::LayerSnapshot>> states;
+    states.reserve(std::size_t(layerNames.size()));
+    for (const QString& name : layerNames) {
+        try {
+            states.emplace_back(recordOf(m_document->layer(m_document->layerIndex(name))));
+        } catch (const AcadError&) {
+            states.emplace_back(std::nullopt);
+        }
+    }
+    return states;
+}
+
+std::vector<qint32> LocalDocument::setLayerProperties(const acad::LayerWrites& writes, acad::OnRefusal onRefusal)
+{
+    std::vector<qint32> refused;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const acad::LayerWrite& write = writes[i];
+        try {
+            acad::checkLayerWrite(write);
+            const int index = m_document->layerIndex(write.layer);
+            switch (write.property) {
+            case acad::LayerProperty::LayerOn: m_document->setLayerOn(index, write.value.toBool()); break;
+            case acad::LayerProperty::Freeze: m_document->setLayerFrozen(index, write.value.toBool()); break;
+            case acad::LayerProperty::Lock: m_document->setLayerLocked(index, write.value.toBool()); break;
+            case acad::LayerProperty::Linetype: m_document->setLayerLinetype(index, write.value.toString()); break;
+            case acad::LayerProperty::Unknown: break;
+            }
+        } catch (const AcadError& failure) {
+            if (onRefusal == acad::OnRefusal::Stop)
+                throw acad::LayerWriteRefused(qint32(i), write.layer, failure);
+            refused.push_back(qint32(i));
+        }
+    }
+    return refused;
+}
 QString LocalDocument::fullName() { return m_document->fullName(); }
 QString LocalDocument::name() { return m_document->name(); }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // The document-side objects of the in-process backend: each is a thin proxy
-// over a CadDocument, answering one automation member with one call.
+// over a CadDocument, answering one automation member with one call. The
+// document's batched members work on the CadDocument directly, with the
+// single members' results and refusals.
 
 #include "acad/AcadSurface.h"
 #include "cad/CadDocument.h"
@@ -22,6 +24,12 @@ public:
     void regen(qint32 which) override;
     QString fullName() override;
     QString name() override;
+
+    std::vector<acad::LayerSnapshot> layerSnapshotAll() override;
+    QStringList layerNames() override;
+    std::vector<acad::LayerOnState> layerOnStates() override;
+    std::vector<std::optional<acad::LayerSnapshot>> layerStates(const QStringList& layerNames) override;
+    std::vector<qint32> setLayerProperties(const acad::LayerWrites& writes, acad::OnRefusal onRefusal) override;
 
     CadDocument& document() { return *m_document; }
 

@@ -128,6 +128,11 @@ void CadMainWindow::showWindow(bool visible)
     setVisible(visible);
 }
 
+void CadMainWindow::showSaved()
+{
+    updateTitle();
+}
+
 bool CadMainWindow::maySafelyDropDrawing()
 {
     CadDocument& document = m_application->document();

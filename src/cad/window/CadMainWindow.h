@@ -33,6 +33,7 @@ public:
     qint64 handleIfTitled(const QString& title) override;
     bool bringToFront(qint64 handle) override;
     void showWindow(bool visible) override;
+    void showSaved() override;
 
     /// File > Open: asks about unsaved changes, then loads `path` (a dialog
     /// when empty). False when cancelled or the file could not be read; the

@@ -1,4 +1,4 @@
-#include "LayerSnapshotMarshalling.h"
+#include "BusMarshalling.h"
 
 QDBusArgument& operator<<(QDBusArgument& argument, const acad::LayerSnapshot& record)
 {
@@ -22,5 +22,25 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, acad::LayerSnapsh
     record.bLock = acad::toVb(locked);
     record.bPlottable = acad::toVb(plottable);
     record.bNewViewportFreaze = acad::toVb(newViewportFrozen);
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const acad::LayerWrite& write)
+{
+    argument.beginStructure();
+    argument << write.layer << acad::layerPropertyName(write.property) << QDBusVariant(write.value);
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, acad::LayerWrite& write)
+{
+    QString property;
+    QDBusVariant value;
+    argument.beginStructure();
+    argument >> write.layer >> property >> value;
+    argument.endStructure();
+    write.property = acad::layerPropertyNamed(property);
+    write.value = value.variant();
     return argument;
 }
