@@ -4,15 +4,17 @@ namespace acad {
 
 void switchLayersOnAndThawed(Document& document)
 {
-    const LayersPtr layers = document.layers();
-    const qint32 count = layers->count();
-    for (qint32 i = 0; i < count; ++i) {
-        const LayerPtr layer = layers->item(i);
-        if (layer->name() == document.activeLayer()->name())
+    const QStringList names = document.layerNames();
+    const QString current = document.activeLayer()->name();
+    LayerWrites writes;
+    writes.reserve(std::size_t(names.size()) * 2);
+    for (const QString& name : names) {
+        if (name == current)
             continue;
-        layer->setFreeze(false);
-        layer->setLayerOn(true);
+        writes.push_back(LayerWrite::freeze(name, false));
+        writes.push_back(LayerWrite::on(name, true));
     }
+    document.setLayerProperties(writes, OnRefusal::Stop);
 }
 
 } // namespace acad

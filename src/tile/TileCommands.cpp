@@ -228,31 +228,34 @@ void TileCommands::pr_oImgOne_DblClick()
 void TileCommands::exclusiveView()
 {
     const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
-    const acad::LayersPtr layers = document->layers();
-    // Layers switched off so far, with the state each had: a failure part way
-    // puts them back, so the user's drawing is never left with layers off
-    // that the command did not finish.
-    std::vector<undo::LayerOnState> switchedOff;
+    // Every layer off in the table's order, then this tile's layer on: one
+    // read of the on/off states and one batch of writes.
+    const std::vector<acad::LayerOnState> before = document->layerOnStates();
+    acad::LayerWrites writes;
+    writes.reserve(before.size() + 1);
+    for (const acad::LayerOnState& layer : before)
+        writes.push_back(acad::LayerWrite::on(layer.name, false));
+    writes.push_back(acad::LayerWrite::on(m_tile.m_sLayerName, true));
     try {
-        for (const undo::LayerOnState& state : undo::readLayerOnStates(*document)) {
-            layers->item(state.layerName)->setLayerOn(false);
-            switchedOff.push_back(state);
+        document->setLayerProperties(writes, acad::OnRefusal::Stop);
+    } catch (const acad::LayerWriteRefused& refusal) {
+        // The layers switched off so far get their state back, so the user's
+        // drawing is never left with layers off that the command did not
+        // finish; a layer that vanished meanwhile has nothing to put back.
+        acad::LayerWrites putBack;
+        for (std::size_t i = 0; i < std::size_t(refusal.index()) && i < before.size(); ++i) {
+            if (before[i].on)
+                putBack.push_back(acad::LayerWrite::on(before[i].name, true));
         }
-        layers->item(m_tile.m_sLayerName)->setLayerOn(true);
-    } catch (...) {
-        for (const undo::LayerOnState& state : switchedOff) {
-            try {
-                if (state.on)
-                    layers->item(state.layerName)->setLayerOn(true);
-            } catch (const std::exception&) {
-                // The layer vanished meanwhile: nothing left to put back.
-            }
+        try {
+            document->setLayerProperties(putBack, acad::OnRefusal::Skip);
+        } catch (const std::exception&) {
         }
         throw;
     }
     undo::LayerChangeStep step;
-    for (const undo::LayerOnState& state : switchedOff)
-        step.recordOn(state.layerName, state.on, false);
+    for (const acad::LayerOnState& layer : before)
+        step.recordOn(layer.name, layer.on, false);
     // The loop met this layer too and recorded where it started; this adds
     // only the last write.
     step.recordOn(m_tile.m_sLayerName, false, true);

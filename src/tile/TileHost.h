@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acad/AcadSurface.h"
 #include "acad/LayerSnapshot.h"
 #include "undo/LayerChangeStep.h"
 
@@ -32,6 +33,9 @@ public:
     virtual bool bRefreshDone() const = 0;
     /// lnAcadHwnd: the host's main window as found by the last refresh; 0 when none.
     virtual qint64 lnAcadHwnd() const = 0;
+    /// The name of `document`'s current layer. A main window that checks many
+    /// tiles in one step reads it once for all of them; by default each asks.
+    virtual QString currentLayerName(acad::Document& document) { return document.activeLayer()->name(); }
 
     // Main-window operations the tile commands call.
 

@@ -100,6 +100,20 @@ void clsDWF::SetLayerState()
     });
 }
 
+void clsDWF::SetLayerState(const acad::LayerSnapshot& record)
+{
+    reportingFailures("SetLayerState", [&] {
+        m_bAllViewportFreaze = record.bAllViewportFreaze != acad::vbFalse;
+        m_bLayerOn = record.bLayerOn != acad::vbFalse;
+        m_bLock = record.bLock != acad::vbFalse;
+        m_bNewViewportFreaze = record.bNewViewportFreaze != acad::vbFalse;
+        m_bPlottable = record.bPlottable != acad::vbFalse;
+        m_lnColor = record.lnColor;
+        m_sLineType = record.sLineType;
+        pr_subButtonUpdate();
+    });
+}
+
 void clsDWF::InitialSettingAutoCAD(const QString& sLayerName, const acad::DocumentPtr& oAcadDoc)
 {
     m_sLayerName = sLayerName;
@@ -224,7 +238,7 @@ void clsDWF::pu_subActiveLayerCheck()
         if (!m_oAcadDoc)
             return;
         QFrame& bar = bound(pr_oFraBar);
-        const bool current = m_oAcadDoc->activeLayer()->name() == m_sLayerName;
+        const bool current = m_host.currentLayerName(*m_oAcadDoc) == m_sLayerName;
         if (current)
             setColors(bar, QColor(255, 0, 0), Qt::white);
         else

@@ -52,6 +52,9 @@ public:
     /// Any failure is reported naming "SetLayerState"; fields read before it
     /// keep their new values and the faces are not refreshed.
     void SetLayerState();
+    /// The same from a record the main window read for many tiles at once
+    /// (Document::layerStates): the faces show it without asking the host.
+    void SetLayerState(const acad::LayerSnapshot& record);
     /// Binds the tile to its layer and the drawing.
     void InitialSettingAutoCAD(const QString& sLayerName, const acad::DocumentPtr& oAcadDoc);
     /// Binds the nine controls, lays them out, shows them, places the tile in
@@ -68,8 +71,9 @@ public:
     /// "pu_subUpdateLocation" and the tile stays where it was.
     void pu_subUpdateLocation(qint32 iPicMainWidth, qint32 iTopScrol);
     /// Button bar red with white text when the layer is the drawing's
-    /// current one (exact, case-sensitive name), else the normal colours.
-    /// Failures are reported naming "pu_subActiveLayerCheck".
+    /// current one (exact, case-sensitive name), else the normal colours. The
+    /// current layer's name comes from the main window, which reads it once
+    /// for all its tiles. Failures are reported naming "pu_subActiveLayerCheck".
     void pu_subActiveLayerCheck();
     /// Gives the tile picture the overview picture's size and offset (below
     /// the name box). Failures are ignored.

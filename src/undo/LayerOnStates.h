@@ -14,8 +14,8 @@ struct LayerOnState {
 };
 
 /// Every layer's name and on/off state in table order, read before a command
-/// switches layers so that it can be taken back: one call where the document
-/// offers batch reads, else two a layer. Failures reach the caller.
+/// switches layers so that it can be taken back (Document::layerOnStates:
+/// one call on the bus, else two a layer). Failures reach the caller.
 std::vector<LayerOnState> readLayerOnStates(acad::Document& document);
 
 } // namespace undo

@@ -4,9 +4,9 @@
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
-#include "undo/LayerOnStates.h"
 #include "undo/LayerUndoHistory.h"
 
+#include <QHash>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -63,42 +63,65 @@ LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const ac
     return texts;
 }
 
-undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
+namespace {
+
+// Switches the named layers in one batch, skipping a layer the drawing no
+// longer holds, then regenerates. The on/off states are read first (one
+// read of the drawing), so that the step can be taken back.
+undo::LayerChangeStep switchNamedLayers(const acad::DocumentPtr& oAcadDoc,
+                                        const std::vector<acad::LayerOnState>& states, const QStringList& names,
+                                        bool on)
 {
     undo::LayerChangeStep step;
-    if (!oAcadDoc)
-        return step;
-    acad::LayersPtr layers;
-    if (ignoringFailure([&] { layers = oAcadDoc->layers(); })) {
-        for (const QString& name : names) {
-            // A layer deleted or renamed in the host since the refresh is skipped.
-            ignoringFailure([&] {
-                const acad::LayerPtr layer = layers->item(name);
-                const bool before = layer->layerOn();
-                layer->setLayerOn(on);
-                step.recordOn(name, before, on);
-            });
+    QHash<QString, bool> before;
+    for (const acad::LayerOnState& state : states)
+        before.insert(state.name.toCaseFolded(), state.on);
+    acad::LayerWrites writes;
+    writes.reserve(std::size_t(names.size()));
+    for (const QString& name : names)
+        writes.push_back(acad::LayerWrite::on(name, on));
+    std::vector<qint32> refused;
+    if (ignoringFailure([&] { refused = oAcadDoc->setLayerProperties(writes, acad::OnRefusal::Skip); })) {
+        std::size_t next = 0;
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            if (next < refused.size() && std::size_t(refused[next]) == i) {
+                ++next;
+                continue;
+            }
+            const auto found = before.constFind(writes[i].layer.toCaseFolded());
+            if (found != before.cend())
+                step.recordOn(writes[i].layer, *found, on);
         }
     }
     ignoringFailure([&] { oAcadDoc->regen(1); });
     return step;
 }
 
+} // namespace
+
+undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
+{
+    if (!oAcadDoc)
+        return {};
+    std::vector<acad::LayerOnState> states;
+    ignoringFailure([&] { states = oAcadDoc->layerOnStates(); });
+    return switchNamedLayers(oAcadDoc, states, names, on);
+}
+
 undo::LayerChangeStep setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on)
 {
-    undo::LayerChangeStep step;
     if (!oAcadDoc)
-        return step;
-    acad::LayersPtr layers;
-    std::vector<undo::LayerOnState> states;
-    if (ignoringFailure([&] { layers = oAcadDoc->layers(); states = undo::readLayerOnStates(*oAcadDoc); })) {
-        for (const undo::LayerOnState& state : states) {
-            if (ignoringFailure([&] { layers->item(state.layerName)->setLayerOn(on); }))
-                step.recordOn(state.layerName, state.on, on);
-        }
+        return {};
+    std::vector<acad::LayerOnState> states;
+    if (!ignoringFailure([&] { states = oAcadDoc->layerOnStates(); })) {
+        ignoringFailure([&] { oAcadDoc->regen(1); });
+        return {};
     }
-    ignoringFailure([&] { oAcadDoc->regen(1); });
-    return step;
+    QStringList names;
+    names.reserve(qsizetype(states.size()));
+    for (const acad::LayerOnState& state : states)
+        names.append(state.name);
+    return switchNamedLayers(oAcadDoc, states, names, on);
 }
 
 BulkCommands::BulkCommands(QListWidget* LstLayers, TileGrid& tiles, DocumentSource document,

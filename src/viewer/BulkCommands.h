@@ -72,9 +72,10 @@ struct LayerCountTexts {
 LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const acad::NameList& sAllLayerArray,
                                      const acad::NameList& sOnLayerArray);
 
-/// Switches the layers named in `names` on or off and regenerates every
-/// viewport. Names no longer in the drawing and every other failure are
-/// skipped; returns what the layers switched were before, to take it back.
+/// Switches the layers named in `names` on or off (one batch of writes) and
+/// regenerates every viewport. Names no longer in the drawing and every
+/// other failure are skipped; returns what the layers switched were before,
+/// to take it back.
 undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on);
 /// Switches every layer of the drawing on or off, in the table's order,
 /// including the current layer and layers without tiles, then regenerates.

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -102,6 +103,7 @@ public:
     void ScrBarV_Change();
     void pu_subCtrlViewUpdate() override;
     void pu_subActiveLayerUpdate() override;
+    QString currentLayerName(acad::Document& document) override;
     void pu_subResetSelect(qint32 iIndex) override;
     /// PicMain's width in twips, as the last pane layout set it.
     double picMainWidthTwips() const { return m_picMainWidth; }
@@ -201,6 +203,10 @@ private:
     void pr_subCreateTiles(const acad::NameList& sOnLayerArray);
     void pr_subLoadTilePictures();
     void pr_subReadTileStates();
+    /// Every tile re-reads its layer (one read of the drawing for all tiles
+    /// where the backend has one), each step preceded by `beforeTile`.
+    void pr_subSetTileStates(const std::function<void(tile::clsDWF&)>& beforeTile,
+                             const std::function<void(tile::clsDWF&)>& afterTile);
 
     // Lower area.
     void pr_subPaneLayout();
@@ -256,6 +262,22 @@ private:
     bool m_bRefreshDone = false;
     bool m_refreshRunning = false;
     bool m_closeWanted = false;
+    /// The drawing's name as the refresh read it, for its progress texts.
+    QString m_sDocumentName;
+    /// The current layer's name while a step checks every tile against it.
+    std::optional<QString> m_sCurrentLayerOfStep;
+    /// Reads the current layer's name for the tiles of one step and forgets
+    /// it when the step ends.
+    class CurrentLayerOfStep {
+    public:
+        explicit CurrentLayerOfStep(frmWMF& window);
+        ~CurrentLayerOfStep();
+        CurrentLayerOfStep(const CurrentLayerOfStep&) = delete;
+        CurrentLayerOfStep& operator=(const CurrentLayerOfStep&) = delete;
+
+    private:
+        frmWMF& m_window;
+    };
     int m_progressCount = 0;
     int m_progressTotal = 0;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };

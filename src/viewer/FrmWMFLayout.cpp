@@ -7,6 +7,7 @@
 #include "FrmWMF.h"
 
 #include "GridLayout.h"
+#include "acad/AcadError.h"
 #include "app/Twips.h"
 #include "tile/TileGeometry.h"
 #include "tile/TwipsPlacement.h"
@@ -99,17 +100,37 @@ void frmWMF::ScrBarV_Change()
 
 void frmWMF::pu_subCtrlViewUpdate()
 {
-    for (const auto& tile : m_oDWF) {
-        tile->SetEnableEvent(false);
-        tile->SetLayerState();
-        tile->SetEnableEvent(true);
-    }
+    pr_subSetTileStates([](tile::clsDWF& tile) { tile.SetEnableEvent(false); },
+                        [](tile::clsDWF& tile) { tile.SetEnableEvent(true); });
 }
 
 void frmWMF::pu_subActiveLayerUpdate()
 {
+    const CurrentLayerOfStep currentLayer(*this);
     for (const auto& tile : m_oDWF)
         tile->pu_subActiveLayerCheck();
+}
+
+QString frmWMF::currentLayerName(acad::Document& document)
+{
+    return m_sCurrentLayerOfStep ? *m_sCurrentLayerOfStep : document.activeLayer()->name();
+}
+
+frmWMF::CurrentLayerOfStep::CurrentLayerOfStep(frmWMF& window) : m_window(window)
+{
+    m_window.m_sCurrentLayerOfStep.reset();
+    if (!m_window.m_oAcadDoc)
+        return;
+    try {
+        m_window.m_sCurrentLayerOfStep = m_window.m_oAcadDoc->activeLayer()->name();
+    } catch (const acad::AcadError&) {
+        // Each tile asks on its own and reports its own failure.
+    }
+}
+
+frmWMF::CurrentLayerOfStep::~CurrentLayerOfStep()
+{
+    m_window.m_sCurrentLayerOfStep.reset();
 }
 
 void frmWMF::pu_subResetSelect(qint32 iIndex)

@@ -6,43 +6,47 @@ namespace {
 constexpr qint32 kAllViewports = 1;
 }
 
-void restoreLayerStates(acad::Document& document, const std::vector<acad::LayerSnapshot>& snapshot)
+namespace {
+
+// The writes that put each non-current layer's on/off and frozen state back,
+// record by record (on/off first, then frozen).
+acad::LayerWrites restoringWrites(const std::vector<acad::LayerSnapshot>& snapshot, const QString& current)
 {
-    const acad::LayersPtr layers = document.layers();
+    acad::LayerWrites writes;
+    writes.reserve(snapshot.size() * 2);
     for (std::size_t i = 1; i < snapshot.size(); ++i) {
         const acad::LayerSnapshot& record = snapshot[i];
-        if (record.sLayerName == document.activeLayer()->name())
+        if (!current.isNull() && record.sLayerName == current)
             continue;
-        const acad::LayerPtr layer = layers->item(record.sLayerName);
-        layer->setLayerOn(record.bLayerOn != acad::vbFalse);
-        layer->setFreeze(record.bAllViewportFreaze != acad::vbFalse);
+        writes.push_back(acad::LayerWrite::on(record.sLayerName, record.bLayerOn != acad::vbFalse));
+        writes.push_back(acad::LayerWrite::freeze(record.sLayerName, record.bAllViewportFreaze != acad::vbFalse));
     }
+    return writes;
+}
+
+} // namespace
+
+void restoreLayerStates(acad::Document& document, const std::vector<acad::LayerSnapshot>& snapshot)
+{
+    const QString current = document.activeLayer()->name();
+    document.setLayerProperties(restoringWrites(snapshot, current), acad::OnRefusal::Stop);
 }
 
 void restoreLayerStatesAfterFailure(acad::Document& document,
                                     const std::vector<acad::LayerSnapshot>& snapshot) noexcept
 {
     try {
-        const acad::LayersPtr layers = document.layers();
         QString current;
         try {
             current = document.activeLayer()->name();
-        } catch (const std::exception&) {
+        } catch (const acad::AcadError& failure) {
+            if (acad::isHostLost(failure))
+                return;  // the host is gone: nothing left to put back
             // Unknown current layer: try every layer; the host refuses only
             // what it must (freezing the current one), and that is skipped.
         }
-        for (std::size_t i = 1; i < snapshot.size(); ++i) {
-            const acad::LayerSnapshot& record = snapshot[i];
-            if (!current.isNull() && record.sLayerName == current)
-                continue;
-            try {
-                const acad::LayerPtr layer = layers->item(record.sLayerName);
-                layer->setLayerOn(record.bLayerOn != acad::vbFalse);
-                layer->setFreeze(record.bAllViewportFreaze != acad::vbFalse);
-            } catch (const std::exception&) {
-                // A layer that cannot be reached any more keeps its state.
-            }
-        }
+        // A layer that cannot be reached any more keeps its state.
+        document.setLayerProperties(restoringWrites(snapshot, current), acad::OnRefusal::Skip);
         document.regen(kAllViewports);
     } catch (const std::exception&) {
         // The host is gone: nothing left to put back.

@@ -9,7 +9,8 @@ namespace viewer {
 
 /// Puts each non-current layer's on/off and frozen state back as the
 /// snapshot recorded it (records 1 .. size()-1, in order; on/off first, then
-/// frozen). Throws acad::AcadError at the first refusal.
+/// frozen). The current layer is read once; the writes go as one batch.
+/// Throws at the first refusal (acad::LayerWriteRefused).
 void restoreLayerStates(acad::Document& document, const std::vector<acad::LayerSnapshot>& snapshot);
 
 /// Puts the drawing back while a refresh is unwinding after a failure: every

@@ -119,12 +119,10 @@ void frmWMF::CmdRefresh_Click()
 bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList& sAllLayerArray,
                                    acad::NameList& sOnLayerArray, acad::VbBool& bAll)
 {
-    const acad::LayersPtr layers = doc->layers();
-    const qint32 count = layers->count();
+    // The layer names (and on/off states) are read in one step each.
     const auto tableOrder = [&] {
         acad::NameList names = acad::emptyNameList();
-        for (qint32 i = 0; i < count; ++i)
-            names.append(layers->item(i)->name());
+        names.append(doc->layerNames());
         return names;
     };
 
@@ -157,12 +155,10 @@ bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList&
     } else if (m_chkViewOnly->isChecked()) {
         sAllLayerArray = acad::emptyNameList();
         acad::NameList visible = acad::emptyNameList();
-        for (qint32 i = 0; i < count; ++i) {
-            const acad::LayerPtr layer = layers->item(i);
-            const QString name = layer->name();
-            sAllLayerArray.append(name);
-            if (layer->layerOn())
-                visible.append(name);
+        for (const acad::LayerOnState& layer : doc->layerOnStates()) {
+            sAllLayerArray.append(layer.name);
+            if (layer.on)
+                visible.append(layer.name);
         }
         sOnLayerArray = viewer::sortThroughList(*m_lstLayersSort, visible);
         bAll = acad::vbFalse;
@@ -195,7 +191,9 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
     pr_subRebuildWorkFolder();
 
     m_oAcadDoc = oAcadDoc;
-    StatusMain()->showMessage(gettingLayersText(oAcadDoc->name()));
+    // Read once: every progress step shows it.
+    m_sDocumentName = oAcadDoc->name();
+    StatusMain()->showMessage(gettingLayersText(m_sDocumentName));
     m_sAllLayerArray = sAllLayerArray;
     m_sOnLayerArray = sOnLayerArray;
 
@@ -294,5 +292,5 @@ void frmWMF::ProgressStep()
     ++m_progressCount;
     const double share = m_progressTotal > 0 ? double(m_progressCount) / m_progressTotal : 0;
     const QString percent = QString::number(qint64(std::floor(share * 100 + 0.5))) + QLatin1Char('%');
-    StatusMain()->showMessage(gettingLayersText(m_oAcadDoc ? m_oAcadDoc->name() : QString()) + percent);
+    StatusMain()->showMessage(gettingLayersText(m_sDocumentName) + percent);
 }

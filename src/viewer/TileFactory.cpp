@@ -58,6 +58,10 @@ void frmWMF::pr_subCreateTiles(const acad::NameList& sOnLayerArray)
         throw acad::AcadError(kErrSubscriptOutOfRange, QStringLiteral("インデックスが有効範囲にありません。"));
     m_oDWF.reserve(std::size_t(n));
 
+    // Every new tile checks whether its layer is the current one: the name is
+    // read once for all of them. Should that read fail, each tile asks on
+    // its own and reports its own failure.
+    const CurrentLayerOfStep currentLayer(*this);
     for (qint32 i = 1; i <= n; ++i) {
         ProgressStep();
         pr_subLetEventsRun();
@@ -96,9 +100,41 @@ void frmWMF::pr_subLoadTilePictures()
 
 void frmWMF::pr_subReadTileStates()
 {
+    pr_subSetTileStates(
+        [this](tile::clsDWF&) {
+            ProgressStep();
+            pr_subLetEventsRun();
+        },
+        {});
+}
+
+void frmWMF::pr_subSetTileStates(const std::function<void(tile::clsDWF&)>& beforeTile,
+                                 const std::function<void(tile::clsDWF&)>& afterTile)
+{
+    // One read of the drawing for every tile; a tile whose layer it did not
+    // find (or all of them, when the read failed) asks the host itself, which
+    // says why in the tile's own report.
+    std::vector<std::optional<acad::LayerSnapshot>> states;
+    if (m_oAcadDoc) {
+        QStringList names;
+        names.reserve(qsizetype(m_oDWF.size()));
+        for (const auto& tile : m_oDWF)
+            names.append(tile->sLayerName());
+        try {
+            states = m_oAcadDoc->layerStates(names);
+        } catch (const acad::AcadError&) {
+            states.clear();
+        }
+    }
     for (std::size_t k = 0; k < m_oDWF.size(); ++k) {
-        ProgressStep();
-        pr_subLetEventsRun();
-        m_oDWF[k]->SetLayerState();
+        tile::clsDWF& tile = *m_oDWF[k];
+        if (beforeTile)
+            beforeTile(tile);
+        if (k < states.size() && states[k])
+            tile.SetLayerState(*states[k]);
+        else
+            tile.SetLayerState();
+        if (afterTile)
+            afterTile(tile);
     }
 }
