@@ -4,6 +4,7 @@
 #include "AcadSurface.h"
 
 #include "LayerReads.h"
+#include "LayerStates.h"
 
 
 namespace acad {
@@ -146,6 +147,11 @@ std::vector<std::optional<LayerSnapshot>> Document::layerStates(const QStringLis
 std::vector<qint32> Document::setLayerProperties(const LayerWrites& writes, OnRefusal onRefusal)
 {
     return applyLayerWritesOneByOne(*this, writes, onRefusal);
+}
+
+void Document::switchLayersOnAndThawed()
+{
+    switchLayersOnAndThawedOneByOne(*this);
 }
 
 } // namespace acad

@@ -155,6 +155,9 @@ public:
     /// OnRefusal::Skip goes on and returns the refused writes' positions. A
     /// host that is gone or does not answer ends the batch in either mode.
     virtual std::vector<qint32> setLayerProperties(const LayerWrites& writes, OnRefusal onRefusal);
+    /// Every layer but the current one thawed, then switched on, in table
+    /// order (see acad/LayerStates.h); throws at the first refusal.
+    virtual void switchLayersOnAndThawed();
 };
 using DocumentPtr = std::shared_ptr<Document>;
 

@@ -3,6 +3,7 @@
 #include "BusErrors.h"
 #include "BusNames.h"
 #include "acad/LayerReads.h"
+#include "acad/LayerStates.h"
 #include "cad_interface.h"
 
 #include <QDBusConnectionInterface>
@@ -266,6 +267,13 @@ public:
         if (writes.empty())
             return {};
         return m_link->takeWrites(writes, onRefusal == OnRefusal::Stop);
+    }
+    void switchLayersOnAndThawed() override
+    {
+        // Three calls: the names, the current layer, the writes.
+        const QStringList names = layerNames();
+        const QString current = m_link->take(m_link->call().ActiveLayer());
+        setLayerProperties(writesSwitchingLayersOnAndThawed(names, current), OnRefusal::Stop);
     }
     qint32 countLayerObjects(const QStringList& layerNames) override
     {

@@ -1,6 +1,7 @@
 #include "LocalSurface.h"
 
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
 
 namespace cad {
 
@@ -246,6 +247,13 @@ std::vector<qint32> LocalDocument::setLayerProperties(const acad::LayerWrites& w
 }
 QString LocalDocument::fullName() { return m_document->fullName(); }
 QString LocalDocument::name() { return m_document->name(); }
+
+void LocalDocument::switchLayersOnAndThawed()
+{
+    setLayerProperties(acad::writesSwitchingLayersOnAndThawed(
+                           layerNames(), m_document->layer(m_document->currentLayer()).name),
+                       acad::OnRefusal::Stop);
+}
 
 // --- LocalLayer ----------------------------------------------------------------
 

@@ -30,6 +30,7 @@ public:
     std::vector<acad::LayerOnState> layerOnStates() override;
     std::vector<std::optional<acad::LayerSnapshot>> layerStates(const QStringList& layerNames) override;
     std::vector<qint32> setLayerProperties(const acad::LayerWrites& writes, acad::OnRefusal onRefusal) override;
+    void switchLayersOnAndThawed() override;
 
     CadDocument& document() { return *m_document; }
 
