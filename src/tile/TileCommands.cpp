@@ -9,7 +9,6 @@
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
-#include "undo/LayerOnStates.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>

@@ -1,24 +1,21 @@
 #include "StepRestore.h"
 
+#include "acad/LayerWrites.h"
+
 namespace undo {
 
 namespace {
 constexpr qint32 kAllViewports = 1;
 
-bool meansHostLost(const acad::AcadError& failure)
-{
-    return failure.number() == acad::error::kHostUnreachable || failure.number() == acad::error::kHostTimeout;
-}
-
-/// Runs one write; false once the host is lost, so no further write waits for it.
-template <typename Write>
-bool attempt(RestoreOutcome& outcome, Write&& write)
+/// Runs one call; false once the host is lost, so no further call waits for it.
+template <typename Call>
+bool attempt(RestoreOutcome& outcome, Call&& call)
 {
     try {
-        write();
+        call();
     } catch (const acad::AcadError& failure) {
         outcome.failures.push_back(failure);
-        if (meansHostLost(failure)) {
+        if (acad::isHostLost(failure)) {
             outcome.hostLost = true;
             return false;
         }
@@ -26,33 +23,43 @@ bool attempt(RestoreOutcome& outcome, Write&& write)
     return true;
 }
 
-/// Each property on its own: one the drawing refuses leaves the others to go back.
-bool writeBack(RestoreOutcome& outcome, acad::Layers& layers, const LayerRestore& restore)
+/// Thaw before on, as the refresh puts layers back; each property is its own
+/// write, so one the drawing refuses leaves the others to go back.
+acad::LayerWrites writesOf(const LayerChangeStep& step)
 {
-    acad::LayerPtr layer;
-    if (!attempt(outcome, [&] { layer = layers.item(restore.layerName); }))
-        return false;
-    if (!layer)
-        return true; // refused: the failure is in the outcome
-    return (!restore.frozen || attempt(outcome, [&] { layer->setFreeze(*restore.frozen); }))
-        && (!restore.on || attempt(outcome, [&] { layer->setLayerOn(*restore.on); }))
-        && (!restore.locked || attempt(outcome, [&] { layer->setLock(*restore.locked); }))
-        && (!restore.linetype || attempt(outcome, [&] { layer->setLinetype(*restore.linetype); }));
+    acad::LayerWrites writes;
+    for (const LayerRestore& restore : step.layerRestores()) {
+        if (restore.frozen)
+            writes.push_back(acad::LayerWrite::freeze(restore.layerName, *restore.frozen));
+        if (restore.on)
+            writes.push_back(acad::LayerWrite::on(restore.layerName, *restore.on));
+        if (restore.locked)
+            writes.push_back(acad::LayerWrite::lock(restore.layerName, *restore.locked));
+        if (restore.linetype)
+            writes.push_back(acad::LayerWrite::linetype(restore.layerName, *restore.linetype));
+    }
+    return writes;
 }
 } // namespace
 
 RestoreOutcome restoreStep(acad::Document& document, const LayerChangeStep& step)
 {
     RestoreOutcome outcome;
-    acad::LayersPtr layers;
-    if (!attempt(outcome, [&] { layers = document.layers(); }) || !layers)
+    const acad::LayerWrites writes = writesOf(step);
+    std::vector<qint32> refused;
+    if (!writes.empty()
+        && !attempt(outcome, [&] { refused = document.setLayerProperties(writes, acad::OnRefusal::Skip); }))
         return outcome;
-    for (const LayerRestore& restore : step.layerRestores()) {
-        if (!writeBack(outcome, *layers, restore))
+    // The batch says which writes the drawing refused, not why: the single
+    // member, asked once more for each, gives the host's own error.
+    for (qint32 position : refused) {
+        if (!attempt(outcome, [&] {
+                acad::applyLayerWritesOneByOne(document, {writes[std::size_t(position)]}, acad::OnRefusal::Stop);
+            }))
             return outcome;
     }
     if (const std::optional<QString> current = step.currentLayerToRestore()) {
-        if (!attempt(outcome, [&] { document.setActiveLayer(layers->item(*current)); }))
+        if (!attempt(outcome, [&] { document.setActiveLayer(document.layers()->item(*current)); }))
             return outcome;
     }
     attempt(outcome, [&] { document.regen(kAllViewports); });

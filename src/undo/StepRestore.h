@@ -17,10 +17,11 @@ struct RestoreOutcome {
 };
 
 /// Takes `step` back in `document`: writes each changed property of each
-/// changed layer back to its value before the command, reading nothing,
-/// makes the former current layer current again, then regenerates all
-/// viewports once. A write the drawing refuses (a layer deleted in the host
-/// since) is kept in the outcome and the rest of the step is still written.
+/// changed layer back to its value before the command, reading nothing, in
+/// one batch of layer writes, makes the former current layer current again,
+/// then regenerates all viewports once. A write the drawing refuses (a layer
+/// deleted in the host since) is kept in the outcome, with the host's error,
+/// and the rest of the step is still written.
 RestoreOutcome restoreStep(acad::Document& document, const LayerChangeStep& step);
 
 } // namespace undo

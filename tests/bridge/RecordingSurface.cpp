@@ -192,6 +192,35 @@ public:
             m_host->current = recorded->index();
     }
     void regen(qint32 which) override { m_host->record(QStringLiteral("Document.Regen(%1)").arg(which)); }
+    std::vector<qint32> setLayerProperties(const acad::LayerWrites& writes, acad::OnRefusal onRefusal) override
+    {
+        if (!m_host->batchedWrites)
+            return acad::Document::setLayerProperties(writes, onRefusal);
+        m_host->record(QStringLiteral("Document.SetLayerProperties(%1)").arg(writes.size()));
+        std::vector<qint32> refused;
+        for (std::size_t i = 0; i < writes.size(); ++i) {
+            const acad::LayerWrite& write = writes[i];
+            acad::LayerSnapshot* layer = nullptr;
+            for (acad::LayerSnapshot& candidate : m_host->layers)
+                if (candidate.sLayerName.compare(write.layer, Qt::CaseInsensitive) == 0)
+                    layer = &candidate;
+            if (!layer) {
+                const acad::AcadError missing(acad::error::kKeyNotFound, "Key not found");
+                if (onRefusal == acad::OnRefusal::Stop)
+                    throw acad::LayerWriteRefused(qint32(i), write.layer, missing);
+                refused.push_back(qint32(i));
+                continue;
+            }
+            switch (write.property) {
+            case acad::LayerProperty::LayerOn: layer->bLayerOn = acad::toVb(write.value.toBool()); break;
+            case acad::LayerProperty::Freeze: layer->bAllViewportFreaze = acad::toVb(write.value.toBool()); break;
+            case acad::LayerProperty::Lock: layer->bLock = acad::toVb(write.value.toBool()); break;
+            case acad::LayerProperty::Linetype: layer->sLineType = write.value.toString(); break;
+            case acad::LayerProperty::Unknown: break;
+            }
+        }
+        return refused;
+    }
     QString fullName() override { m_host->record("Document.FullName"); return m_host->fullName; }
     QString name() override { m_host->record("Document.Name"); return "a.dxf"; }
 

@@ -31,6 +31,10 @@ struct Host {
     int current = 0;
     /// The document's full name (a file there means the drawing was saved).
     QString fullName = QStringLiteral("/tmp/a.dxf");
+    /// The document answers the batched layer setter in one call of its own
+    /// ("Document.SetLayerProperties(<writes>)"), as the bus does; otherwise
+    /// it is the series of single setters.
+    bool batchedWrites = false;
 
     void record(const QString& call);
     /// The calls that change the drawing or make the host work: the setters,
