@@ -84,6 +84,13 @@ public:
 
     std::vector<LayerRecord> layers;  // table order
     std::vector<QString> linetypes;   // table order, as the table holds them
+    /// The dash pattern of each linetype, parallel to `linetypes`: group 49
+    /// lengths (positive a dash, negative a gap, 0 a dot); empty for a
+    /// continuous line. The shapes and text of complex linetypes are not kept.
+    std::vector<std::vector<double>> linetypePatterns;
+    double linetypeScale = 1;  // $LTSCALE
+    std::int16_t defaultLineweight = 25; // $LWDEFAULT, hundredths of a millimetre
+    bool lineweightDisplay = false; // $LWDISPLAY
     std::vector<Layout> layouts;      // paper-space layouts; entity.layout 1 is layouts[0]
     std::vector<BlockDefinition> blocks;
     std::vector<MLineStyle> mlineStyles; // OBJECTS order

@@ -55,6 +55,7 @@ enum class EntityType : std::uint8_t {
     Image,        // geometry: ImageFrameGeom
     XLine,        // geometry: InfiniteLineGeom
     Ray,          // geometry: InfiniteLineGeom
+    MPolygon,     // MPOLYGON: geometry HatchGeom; its boundaries are drawn as lines too
 };
 
 /// Colour index values with a meaning of their own.
@@ -62,6 +63,13 @@ namespace color {
 constexpr std::int16_t kByBlock = 0;
 constexpr std::int16_t kByLayer = 256;
 } // namespace color
+
+/// Lineweight values with a meaning of their own (group 370).
+namespace lineweight {
+constexpr std::int16_t kByLayer = -1;
+constexpr std::int16_t kByBlock = -2;
+constexpr std::int16_t kDefault = -3;
+} // namespace lineweight
 
 /// Where an entity lives. Model space is layout 0; paper-space layouts are
 /// numbered from 1 in Drawing::layouts order.
@@ -88,6 +96,9 @@ struct PolylineGeom {
     bool closed = false;
     /// Group 43 of LWPOLYLINE (or the 40/41 defaults of POLYLINE when equal); 0 = none.
     double constantWidth = 0;
+    /// Flag 128 (linetype generation): the linetype pattern runs on across
+    /// the vertices instead of starting anew at each one.
+    bool continuousPattern = false;
 };
 
 struct CircleGeom {
@@ -138,12 +149,35 @@ struct QuadGeom {
 /// edges are flattened to short straight segments when loaded.
 struct HatchLoop {
     std::vector<PolyVertex> vertices;
+    /// Group 92: 1 external, 16 outermost (what island detection found), ...
+    std::int32_t flags = 0;
+};
+
+/// One line family of a hatch pattern as the HATCH stores it, already
+/// scaled and rotated (groups 53, 43/44, 45/46, 49): lines at `angleDegrees`
+/// through `base`, repeated by `offset`, dashed by `dashes` (positive a dash,
+/// negative a gap, 0 a dot; empty for a solid line).
+struct HatchPatternLine {
+    double angleDegrees = 0;
+    QPointF base;
+    QPointF offset;
+    std::vector<double> dashes;
 };
 
 struct HatchGeom {
     bool solidFill = false;
     QString patternName;
     std::vector<HatchLoop> loops;
+    /// Group 75: 0 normal (odd parity), 1 outermost, 2 ignore islands.
+    std::int8_t style = 0;
+    /// Group 450 set: a gradient, drawn as a solid fill of its first colour.
+    bool gradient = false;
+    /// The fill's own colour where it has one (a gradient's first colour,
+    /// MPOLYGON's fill colour): 0xRRGGBB from group 421, else a colour index
+    /// from group 63; -1 when absent (the entity's colour fills).
+    std::int32_t fillColour = -1;
+    std::int16_t fillColourIndex = -1;
+    std::vector<HatchPatternLine> patternLines;
 };
 
 /// TEXT (and ATTRIB/ATTDEF). Alignment follows groups 72 and 73:
@@ -303,6 +337,11 @@ struct Entity {
     NameId linetype = kNoName;
     /// Group 420 true colour 0xRRGGBB, or -1 when the entity uses `color`.
     std::int32_t trueColor = -1;
+    /// Group 48: the entity's own linetype scale (times the drawing's $LTSCALE).
+    float linetypeScale = 1;
+    /// Group 370 in hundredths of a millimetre, or lineweight::kByLayer,
+    /// kByBlock, kDefault.
+    std::int16_t lineweight = -1;
     Geometry geometry;
     /// INSERT only: its ATTRIBs (type Text).
     std::shared_ptr<AttributeList> attributes;

@@ -1,9 +1,10 @@
-#include "cad/render/Curves.h"
+#include "cad/Curves.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+using namespace cad;
 using namespace cad::render;
 
 namespace {

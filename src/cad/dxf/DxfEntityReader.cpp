@@ -1,5 +1,9 @@
 #include "DxfEntityReader.h"
 
+#include "cad/Curves.h"
+
+#include <QRectF>
+
 #include <cmath>
 #include <numbers>
 
@@ -42,6 +46,7 @@ EntityType typeOf(std::string_view name)
         {"RAY", EntityType::Ray},
         // Dimensions of their own kinds, drawn like any dimension by their block.
         {"ARC_DIMENSION", EntityType::Dimension}, {"LARGE_RADIAL_DIMENSION", EntityType::Dimension},
+        {"MPOLYGON", EntityType::MPolygon},
     };
     auto it = types.find(name);
     return it == types.end() ? EntityType::Other : it->second;
@@ -76,56 +81,30 @@ void mirrorX(Entity& e)
         } else if constexpr (std::is_same_v<G, HatchGeom>) {
             for (auto& loop : g.loops)
                 for (auto& v : loop.vertices) { flip(v.pos); v.bulge = -v.bulge; }
+            for (auto& line : g.patternLines) {
+                flip(line.base);
+                flip(line.offset);
+                line.angleDegrees = 180.0 - line.angleDegrees;
+            }
         }
     }, e.geometry);
 }
 
 constexpr double kPi = std::numbers::pi;
 
-/// Points along an elliptic arc, for hatch edges (parameters in radians).
-void flattenEllipse(std::vector<PolyVertex>& out, QPointF c, QPointF major, double ratio,
-                    double t0, double t1)
-{
-    const QPointF minor(-major.y() * ratio, major.x() * ratio);
-    const int steps = 24;
-    for (int i = 0; i <= steps; ++i) {
-        const double t = t0 + (t1 - t0) * i / steps;
-        out.push_back({c + major * std::cos(t) + minor * std::sin(t)});
-    }
-}
+/// Hatch edges are flattened when read, finely enough for any zoom of the
+/// pictures: to a ten-thousandth of the curve's own size.
+constexpr double kEdgeTolerance = 1e-4;
 
-/// Points of a B-spline by de Boor's algorithm; the control polygon when the
-/// knot vector does not fit.
-void flattenSpline(std::vector<PolyVertex>& out, int degree, const std::vector<double>& knots,
-                   const std::vector<QPointF>& ctrl)
+void appendPoints(std::vector<PolyVertex>& out, const std::vector<QPointF>& points)
 {
-    const int n = int(ctrl.size());
-    if (degree < 1 || n <= degree || int(knots.size()) != n + degree + 1) {
-        for (const auto& p : ctrl) out.push_back({p});
-        return;
-    }
-    const double u0 = knots[size_t(degree)], u1 = knots[size_t(n)];
-    const int steps = std::min(8 * n, 400);
-    std::vector<QPointF> d(size_t(degree + 1));
-    for (int s = 0; s <= steps; ++s) {
-        const double u = u0 + (u1 - u0) * s / steps;
-        int k = degree;
-        while (k < n - 1 && knots[size_t(k + 1)] <= u) ++k;
-        for (int j = 0; j <= degree; ++j) d[size_t(j)] = ctrl[size_t(k - degree + j)];
-        for (int r = 1; r <= degree; ++r)
-            for (int j = degree; j >= r; --j) {
-                const int i = k - degree + j;
-                const double den = knots[size_t(i + degree - r + 1)] - knots[size_t(i)];
-                const double a = den == 0 ? 0 : (u - knots[size_t(i)]) / den;
-                d[size_t(j)] = d[size_t(j - 1)] * (1 - a) + d[size_t(j)] * a;
-            }
-        out.push_back({d[size_t(degree)]});
-    }
+    for (const QPointF& p : points)
+        out.push_back({p});
 }
 
 /// Reads the boundary loops of a HATCH starting at groups[i] (its group 91).
 /// Counts in the file are trusted only as far as the groups go.
-void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
+void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, bool polylinesOnly)
 {
     const size_t n = gs.size();
     auto at = [&](int code) { return i < n && gs[i].code == code; };
@@ -137,7 +116,8 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
         const auto flags = gs[i].toInt();
         ++i;
         HatchLoop loop;
-        if (flags & 2) { // polyline boundary
+        loop.flags = std::int32_t(flags);
+        if ((flags & 2) || polylinesOnly) { // polyline boundary
             bool hasBulge = false;
             std::int64_t count = 0;
             while (i < n && gs[i].code != 10 && gs[i].code != 92 && gs[i].code != 97) {
@@ -163,7 +143,7 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
                 double r40 = 0, a50 = 0, a51 = 0;
                 bool ccw = true;
                 int degree = 3;
-                std::vector<double> knots;
+                std::vector<double> knots, weights;
                 std::vector<QPointF> ctrl;
                 while (i < n && gs[i].code != 72 && gs[i].code != 92 && gs[i].code != 97
                        && gs[i].code != 75) {
@@ -174,6 +154,7 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
                     case 11: if (type != 4) setX(p11, g); break;
                     case 21: if (type != 4) setY(p11, g); break;
                     case 40: if (type == 4) knots.push_back(g.toDouble()); else r40 = g.toDouble(); break;
+                    case 42: if (type == 4) weights.push_back(g.toDouble()); break;
                     case 50: a50 = g.toDouble(); break;
                     case 51: a51 = g.toDouble(); break;
                     case 73: if (type != 4) ccw = g.toInt() != 0; break;
@@ -204,14 +185,60 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch)
                     double t0 = a50 * kPi / 180, t1 = a51 * kPi / 180;
                     if (!ccw) { t0 = -t0; t1 = -t1; std::swap(t0, t1); }
                     while (t1 <= t0) t1 += 2 * kPi;
-                    flattenEllipse(loop.vertices, p10, p11, r40 == 0 ? 1 : r40, t0, t1);
+                    EllipseGeom ellipse{p10, p11, r40 == 0 ? 1 : r40, t0, t1};
+                    const double size = std::hypot(p11.x(), p11.y());
+                    appendPoints(loop.vertices, cad::flattenEllipse(ellipse, size * kEdgeTolerance));
                 } else if (type == 4) {
-                    flattenSpline(loop.vertices, degree, knots, ctrl);
+                    SplineGeom spline;
+                    spline.degree = degree;
+                    spline.knots = std::move(knots);
+                    spline.controlPoints = std::move(ctrl);
+                    if (weights.size() == spline.controlPoints.size())
+                        spline.weights = std::move(weights);
+                    QRectF box;
+                    for (const QPointF& p : spline.controlPoints)
+                        box |= QRectF(p, QSizeF(1e-12, 1e-12));
+                    const double size = std::max(box.width(), box.height());
+                    appendPoints(loop.vertices, cad::flattenSpline(spline, size * kEdgeTolerance));
                 }
             }
         }
         if (!loop.vertices.empty())
             hatch.loops.push_back(std::move(loop));
+    }
+}
+
+/// Reads what follows the boundary loops of a HATCH or MPOLYGON: the island
+/// style, the pattern lines and the fill's own colour (a gradient's first).
+void readHatchFill(const std::vector<Group>& gs, size_t i, size_t end, HatchGeom& hatch)
+{
+    HatchPatternLine* line = nullptr;
+    bool firstGradientColour = true;
+    for (; i < end; ++i) {
+        const Group& g = gs[i];
+        switch (g.code) {
+        case 75: hatch.style = std::int8_t(clampInt(g.toInt(), 0, 2)); break;
+        case 53:
+            hatch.patternLines.emplace_back();
+            line = &hatch.patternLines.back();
+            line->angleDegrees = g.toDouble();
+            break;
+        case 43: if (line) line->base.setX(g.toDouble()); break;
+        case 44: if (line) line->base.setY(g.toDouble()); break;
+        case 45: if (line) line->offset.setX(g.toDouble()); break;
+        case 46: if (line) line->offset.setY(g.toDouble()); break;
+        case 49: if (line) line->dashes.push_back(g.toDouble()); break;
+        case 47: case 98: line = nullptr; break; // pattern data ends: pixel size, seed points
+        case 450: hatch.gradient = g.toInt() != 0; break;
+        case 63: if (firstGradientColour) hatch.fillColourIndex = std::int16_t(clampInt(g.toInt(), 0, 256)); break;
+        case 421:
+            if (firstGradientColour) {
+                hatch.fillColour = std::int32_t(g.toInt() & 0xFFFFFF);
+                firstGradientColour = false;
+            }
+            break;
+        default: break;
+        }
     }
 }
 
@@ -254,6 +281,15 @@ void DxfEntityReader::readCommon(const Group& g, Entity& e)
     }
     case 420:
         e.trueColor = std::int32_t(g.toInt() & 0xFFFFFF);
+        break;
+    case 48: {
+        const double scale = g.toDouble();
+        if (scale > 0 && std::isfinite(scale))
+            e.linetypeScale = float(scale);
+        break;
+    }
+    case 370:
+        e.lineweight = std::int16_t(std::clamp<std::int64_t>(g.toInt(), lineweight::kDefault, 211));
         break;
     default:
         break;
@@ -308,7 +344,7 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         for (size_t i = 1; i < end; ++i) {
             const Group& g = gs[i];
             switch (g.code) {
-            case 70: p.closed = g.toInt() & 1; break;
+            case 70: p.closed = g.toInt() & 1; p.continuousPattern = g.toInt() & 128; break;
             case 43: p.constantWidth = g.toDouble(); break;
             case 10: p.vertices.push_back({QPointF(g.toDouble(), 0)}); break;
             case 20: if (!p.vertices.empty()) setY(p.vertices.back().pos, g); break;
@@ -327,7 +363,7 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         for (size_t i = 1; i < end; ++i) {
             const Group& g = gs[i];
             switch (g.code) {
-            case 70: p.closed = g.toInt() & 1; break;
+            case 70: p.closed = g.toInt() & 1; p.continuousPattern = g.toInt() & 128; break;
             case 40: w0 = g.toDouble(); break;
             case 41: w1 = g.toDouble(); break;
             default: extrusion(g);
@@ -476,14 +512,23 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
         e.geometry = q;
         break;
     }
-    case EntityType::Hatch: {
+    case EntityType::Hatch:
+    case EntityType::MPolygon: {
+        // MPOLYGON keeps its version in 70 and its fill flag in 71; its
+        // loops are always polylines.
+        const bool mpolygon = e.type == EntityType::MPolygon;
         HatchGeom h;
         for (size_t i = 1; i < end; ++i) {
             const Group& g = gs[i];
             if (g.code == 2) h.patternName = m_text.decode(g.value);
-            else if (g.code == 70) h.solidFill = g.toInt() & 1;
+            else if (g.code == (mpolygon ? 71 : 70)) h.solidFill = g.toInt() & 1;
             else if (g.code == 230) extrusion(g);
-            else if (g.code == 91) { readHatchLoops(gs, i, h); break; }
+            else if (g.code == 63) h.fillColourIndex = std::int16_t(clampInt(g.toInt(), 0, 256));
+            else if (g.code == 91) {
+                readHatchLoops(gs, i, h, mpolygon);
+                readHatchFill(gs, i, end, h);
+                break;
+            }
         }
         e.geometry = std::move(h);
         break;

@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cmath>
+
 #include <unordered_map>
 #include <unordered_set>
 
@@ -49,6 +52,7 @@ private:
     void readHeader();
     void readTables();
     void readLayer();
+    void readLinetype();
     void readBlocks();
     void readObjects();
     void readMLineStyle();
@@ -200,6 +204,14 @@ void Loader::readHeader()
         } else if (current == QLatin1String("$DWGCODEPAGE") && !d.hasCodepage) {
             d.codepage = value;
             d.hasCodepage = true;
+        } else if (current == QLatin1String("$LTSCALE")) {
+            const double scale = g.toDouble();
+            if (scale > 0 && std::isfinite(scale))
+                d.linetypeScale = scale;
+        } else if (current == QLatin1String("$LWDEFAULT")) {
+            d.defaultLineweight = std::int16_t(std::clamp<std::int64_t>(g.toInt(), 0, 211));
+        } else if (current == QLatin1String("$LWDISPLAY")) {
+            d.lineweightDisplay = g.toInt() != 0;
         } else if (current == QLatin1String("$CLAYER") && !d.hasClayer) {
             m_clayerRaw = QByteArray(g.value.data(), qsizetype(g.value.size()));
             m_out.source.clayerValue = GroupSpan{g.code, g.valueOffset, g.valueOffset + qsizetype(g.value.size())};
@@ -225,10 +237,7 @@ void Loader::readTables()
         if (kind() == "LAYER") {
             readLayer();
         } else if (kind() == "LTYPE") {
-            QString name;
-            for (const Group& g : m_groups)
-                if (g.code == 2) { name = m_text.decode(g.value); break; }
-            m_out.drawing.linetypes.push_back(name);
+            readLinetype();
         } else if (kind() == "BLOCK_RECORD") {
             std::string_view handle;
             QString name;
@@ -295,6 +304,31 @@ void Loader::readLayer()
     }
     m_out.drawing.layers.push_back(std::move(layer));
     m_out.source.layerEntries.push_back(std::move(span));
+}
+
+void Loader::readLinetype()
+{
+    QString name;
+    std::vector<double> pattern;
+    bool hasName = false;
+    for (const Group& g : m_groups) {
+        if (g.code >= 1000)
+            break; // extended data belongs to applications
+        if (g.code == 2 && !hasName) {
+            name = m_text.decode(g.value);
+            hasName = true;
+        } else if (g.code == 49) {
+            // A complex linetype's shapes and text (groups 74 to 9) sit in
+            // the gaps its dashes leave; only the dashes are kept.
+            const double length = g.toDouble();
+            pattern.push_back(std::isfinite(length) ? length : 0.0);
+        }
+    }
+    // A pattern of zero lengths only has no length to repeat: continuous.
+    if (std::none_of(pattern.begin(), pattern.end(), [](double e) { return e != 0; }))
+        pattern.clear();
+    m_out.drawing.linetypes.push_back(name);
+    m_out.drawing.linetypePatterns.push_back(std::move(pattern));
 }
 
 int Loader::paperLayout(const QString& blockName)

@@ -85,6 +85,52 @@ private:
     std::vector<Layer> m_layers;
 };
 
+/// Passes on the primitives of one layer only.
+class OneLayerBackend : public render::RenderBackend {
+public:
+    OneLayerBackend(render::RenderBackend& target, int layer) : m_target(target), m_layer(layer) {}
+    void drawPolyline(const std::vector<QPointF>& points, bool closed, const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.drawPolyline(points, closed, style);
+    }
+    void fillPolygons(const std::vector<std::vector<QPointF>>& loops, const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.fillPolygons(loops, style);
+    }
+    void drawCircle(QPointF centre, double radius, const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.drawCircle(centre, radius, style);
+    }
+    void drawText(const render::TextRun& text, const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.drawText(text, style);
+    }
+    void drawPoint(QPointF position, const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.drawPoint(position, style);
+    }
+
+private:
+    render::RenderBackend& m_target;
+    int m_layer;
+};
+
+/// The frontend every picture is drawn by; returns how many inserts the
+/// primitive budget drew as outline boxes.
+std::size_t drawPicture(const Drawing& drawing, const render::PictureFrame& frame, render::RenderBackend& backend)
+{
+    render::DrawingFrontend frontend(drawing, frame.tolerance());
+    frontend.setFrame(frame.world);
+    frontend.setLineweightScale(frame.drawingUnitsPerMillimetre());
+    frontend.drawModelSpace(backend);
+    return frontend.outlinedInserts();
+}
+
 void makeDrawingPicture(LocalApplication& application, const QString& projectFolder, const QString& fileName)
 {
     const QString folder = acad::systemFolderIn(pictureFolder(projectFolder));
@@ -113,20 +159,36 @@ QString picturesCutNote(std::size_t outlinedInserts)
         .arg(qulonglong(outlinedInserts));
 }
 
-PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
+QByteArray drawingPicture(const Drawing& drawing, std::size_t* outlinedInserts)
 {
-    ensureFolder(QFileInfo(path).absolutePath());
     const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
     metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
     render::WmfBackend backend(writer, frame);
-    render::DrawingFrontend frontend(drawing, frame.tolerance());
-    frontend.setFrame(frame.world);
-    frontend.drawModelSpace(backend);
-    const QByteArray bytes = writer.finish();
+    const std::size_t outlined = drawPicture(drawing, frame, backend);
+    if (outlinedInserts)
+        *outlinedInserts = outlined;
+    return writer.finish();
+}
+
+QByteArray layerPicture(const Drawing& drawing, int layer)
+{
+    const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
+    metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
+    render::WmfBackend backend(writer, frame);
+    OneLayerBackend oneLayer(backend, layer);
+    drawPicture(drawing, frame, oneLayer);
+    return writer.finish();
+}
+
+PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
+{
+    ensureFolder(QFileInfo(path).absolutePath());
+    std::size_t outlined = 0;
+    const QByteArray bytes = drawingPicture(drawing, &outlined);
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("Cannot write the picture %1").arg(error));
-    return {1, bytes.size(), frontend.outlinedInserts()};
+    return {1, bytes.size(), outlined};
 }
 
 PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice)
@@ -136,12 +198,10 @@ PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, L
     // One pass over the entities, each primitive going straight into the
     // picture of its layer; then one file a layer.
     LayerSplitBackend pictures(frame, drawing.layers.size());
-    render::DrawingFrontend frontend(drawing, frame.tolerance());
-    frontend.setFrame(frame.world);
-    frontend.drawModelSpace(pictures);
+    const std::size_t outlined = drawPicture(drawing, frame, pictures);
 
     PictureStats stats;
-    stats.outlinedInserts = frontend.outlinedInserts();
+    stats.outlinedInserts = outlined;
     QString firstError;
     int failures = 0;
     const QDir dir(folder);

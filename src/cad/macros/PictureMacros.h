@@ -51,6 +51,10 @@ struct PictureStats {
 
 /// One line for the command-line modes saying that pictures were cut short.
 QString picturesCutNote(std::size_t outlinedInserts);
+/// The metafile of the visible drawing, as pu_subMakeWMF_All writes it.
+QByteArray drawingPicture(const Drawing& drawing, std::size_t* outlinedInserts = nullptr);
+/// The metafile of one layer (table index) as the layer macros write it.
+QByteArray layerPicture(const Drawing& drawing, int layer);
 
 /// Writes the picture of the visible drawing to `path` (creating its folder).
 /// Throws acad::AcadError (kHostFailure) when it cannot be written.

@@ -1,7 +1,9 @@
 #include "cad/render/DrawingFrontend.h"
 
 #include "cad/Extents.h"
-#include "cad/render/Curves.h"
+#include "cad/Curves.h"
+#include "cad/render/HatchPattern.h"
+#include "cad/render/WidePolyline.h"
 
 #include <cmath>
 
@@ -48,6 +50,24 @@ void DrawingFrontend::drawModelSpace(RenderBackend& backend)
     m_backend = m_budget = nullptr;
 }
 
+void DrawingFrontend::setLineweightScale(double drawingUnitsPerMillimetre)
+{
+    m_lineweightScale = drawingUnitsPerMillimetre > 0 && std::isfinite(drawingUnitsPerMillimetre)
+                            ? drawingUnitsPerMillimetre
+                            : 0;
+}
+
+std::optional<DashPattern> DrawingFrontend::dashesFor(const QTransform& transform) const
+{
+    if (!m_pattern)
+        return std::nullopt;
+    // The pattern is laid in the block's own units, so it scales with the insert.
+    DashPattern pattern(*m_pattern, m_patternScale * scaleOf(transform));
+    if (pattern.isContinuous() || pattern.period() < minimumPatternPeriod * m_tolerance)
+        return std::nullopt;
+    return pattern;
+}
+
 void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform,
                                    const Style& style)
 {
@@ -56,7 +76,103 @@ void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, con
     if (!transform.isIdentity())
         for (QPointF& p : points)
             p = transform.map(p);
-    m_backend->drawPolyline(points, closed, style);
+    const std::optional<DashPattern> pattern = dashesFor(transform);
+    if (!pattern) {
+        m_backend->drawPolyline(points, closed, style);
+        return;
+    }
+    if (closed && points.size() > 2)
+        points.push_back(points.front());
+    DashedStroke stroke;
+    dashPolyline(points, *pattern, stroke);
+    for (const auto& dash : stroke.dashes)
+        m_backend->drawPolyline(dash, false, style);
+    for (const QPointF& dot : stroke.dots)
+        m_backend->drawPoint(dot, style);
+}
+
+void DrawingFrontend::drawPolyline(const PolylineGeom& g, const QTransform& transform, const Style& style,
+                                   double localTolerance)
+{
+    if (hasWidth(g)) {
+        // A polyline with widths is a filled shape; its linetype is not drawn.
+        const WidePolylineShapes shapes = widePolylineShapes(g, localTolerance);
+        for (std::vector<QPointF> band : shapes.bands) {
+            for (QPointF& p : band)
+                p = transform.map(p);
+            m_backend->fillPolygons({band}, style);
+        }
+        for (const auto& run : shapes.thinRuns)
+            emitPolyline(run, false, transform, style);
+        return;
+    }
+    if (g.continuousPattern || g.vertices.size() < 2 || !dashesFor(transform)) {
+        emitPolyline(flattenBulges(g.vertices, g.closed, localTolerance), false, transform, style);
+        return;
+    }
+    // The pattern starts anew at every vertex.
+    const std::size_t segments = g.closed ? g.vertices.size() : g.vertices.size() - 1;
+    for (std::size_t i = 0; i < segments; ++i)
+        emitPolyline(flattenBulges({g.vertices[i], g.vertices[(i + 1) % g.vertices.size()]}, false, localTolerance),
+                     false, transform, style);
+}
+
+void DrawingFrontend::drawHatch(const Entity& entity, const HatchGeom& g, const QTransform& transform, Style style,
+                                double localTolerance)
+{
+    std::vector<std::vector<QPointF>> loops;
+    std::vector<std::int32_t> flags;
+    for (const HatchLoop& loop : g.loops) {
+        std::vector<QPointF> points = flattenBulges(loop.vertices, true, localTolerance);
+        if (points.size() >= 2) {
+            loops.push_back(std::move(points));
+            flags.push_back(loop.flags);
+        }
+    }
+    auto mapped = [&transform](std::vector<std::vector<QPointF>> polygons) {
+        for (auto& polygon : polygons)
+            for (QPointF& p : polygon)
+                p = transform.map(p);
+        return polygons;
+    };
+    // MPOLYGON draws every loop and shows its boundary as lines as well.
+    const bool mpolygon = entity.type == EntityType::MPolygon;
+    const std::vector<std::vector<QPointF>> area = mpolygon ? loops : loopsForStyle(loops, flags, g.style);
+
+    Style fillStyle = style;
+    if (g.fillColour >= 0)
+        fillStyle.colour = 0xFF000000u | QRgb(g.fillColour & 0xFFFFFF);
+    else if (g.fillColourIndex > 0 && g.fillColourIndex < 256 && (g.gradient || mpolygon))
+        fillStyle.colour = m_resolver.colourOfIndex(g.fillColourIndex);
+    if (fillStyle.colour == 0xFFFFFFFFu)
+        fillStyle.colour = 0xFF000000u; // white is drawn black on the white picture
+
+    bool filled = false;
+    if (g.solidFill || g.gradient) {
+        if (!area.empty())
+            m_backend->fillPolygons(mapped(area), fillStyle);
+        filled = true;
+    } else if (!g.patternLines.empty()) {
+        const PatternFill pattern = clipPatternLines(g.patternLines, area);
+        if (pattern.tooDense) {
+            // Lines packed that tightly look like a solid fill, and are drawn so.
+            if (!area.empty())
+                m_backend->fillPolygons(mapped(area), style);
+        } else {
+            for (std::vector<QPointF> dash : pattern.stroke.dashes) {
+                for (QPointF& p : dash)
+                    p = transform.map(p);
+                m_backend->drawPolyline(dash, false, style);
+            }
+            for (const QPointF& dot : pattern.stroke.dots)
+                m_backend->drawPoint(transform.map(dot), style);
+        }
+        filled = true;
+    }
+    // A pattern hatch that stores no pattern lines shows its boundaries.
+    if (!filled || mpolygon)
+        for (const auto& loop : mapped(loops))
+            m_backend->drawPolyline(loop, true, style);
 }
 
 void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context,
@@ -78,7 +194,21 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
     if (!resolved.visible)
         return;
     Style style{resolved.colour, 0, resolved.layer};
+    if (m_lineweightScale > 0 && m_drawing.lineweightDisplay)
+        style.width = resolved.lineweight / 100.0 * m_lineweightScale;
     const double localTolerance = m_tolerance / std::max(scaleOf(transform), 1e-12);
+    // This entity's linetype, for every stroke it makes; put back afterwards
+    // for the entity whose block this one may be part of.
+    const std::vector<double>* outerPattern = m_pattern;
+    const double outerScale = m_patternScale;
+    m_pattern = resolved.linetype >= 0 ? &m_drawing.linetypePatterns[std::size_t(resolved.linetype)] : nullptr;
+    m_patternScale = resolved.linetypeScale;
+    struct Restore {
+        DrawingFrontend& frontend;
+        const std::vector<double>* pattern;
+        double scale;
+        ~Restore() { frontend.m_pattern = pattern; frontend.m_patternScale = scale; }
+    } restore{*this, outerPattern, outerScale};
 
     std::visit(
         [&](const auto& g) {
@@ -86,14 +216,9 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
             if constexpr (std::is_same_v<G, LineGeom>) {
                 emitPolyline({g.start, g.end}, false, transform, style);
             } else if constexpr (std::is_same_v<G, PolylineGeom>) {
-                double width = g.constantWidth;
-                if (width <= 0)
-                    for (const PolyVertex& v : g.vertices)
-                        width = std::max({width, v.startWidth, v.endWidth});
-                style.width = width * scaleOf(transform);
-                emitPolyline(flattenBulges(g.vertices, g.closed, localTolerance), false, transform, style);
+                drawPolyline(g, transform, style, localTolerance);
             } else if constexpr (std::is_same_v<G, CircleGeom>) {
-                if (isSimilarity(transform))
+                if (isSimilarity(transform) && !dashesFor(transform))
                     m_backend->drawCircle(transform.map(g.center), g.radius * scaleOf(transform), style);
                 else
                     emitPolyline(flattenArc(g.center, g.radius, 0, 360, localTolerance), true, transform, style);
@@ -118,21 +243,7 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
                     m_backend->fillPolygons({outline}, style);
                 }
             } else if constexpr (std::is_same_v<G, HatchGeom>) {
-                std::vector<std::vector<QPointF>> loops;
-                for (const HatchLoop& loop : g.loops) {
-                    std::vector<QPointF> points = flattenBulges(loop.vertices, true, localTolerance);
-                    for (QPointF& p : points)
-                        p = transform.map(p);
-                    if (points.size() >= 2)
-                        loops.push_back(std::move(points));
-                }
-                if (g.solidFill) {
-                    if (!loops.empty())
-                        m_backend->fillPolygons(loops, style);
-                } else {
-                    for (const auto& loop : loops)
-                        m_backend->drawPolyline(loop, true, style);
-                }
+                drawHatch(entity, g, transform, style, localTolerance);
             } else if constexpr (std::is_same_v<G, TextGeom>) {
                 drawText(g, transform, style);
             } else if constexpr (std::is_same_v<G, MTextGeom>) {
@@ -140,7 +251,9 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
             } else if constexpr (std::is_same_v<G, DimensionGeom>) {
                 // A dimension's look is its block, drawn where it stands,
                 // taking the dimension's layer and colour like an insert.
-                drawBlock(g.block, transform, BlockContext{resolved.layer, resolved.colour, true}, depth + 1);
+                drawBlock(g.block, transform,
+                          BlockContext{resolved.layer, resolved.colour, true, resolved.linetype, resolved.lineweight},
+                          depth + 1);
             } else if constexpr (std::is_same_v<G, LeaderGeom>) {
                 emitPolyline(g.vertices, false, transform, style);
                 if (g.arrowhead && g.vertices.size() >= 2) {
@@ -175,7 +288,7 @@ void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert,
 {
     if (m_resolver.layerFrozen(resolved.layer))
         return;
-    const BlockContext inner{resolved.layer, resolved.colour, true};
+    const BlockContext inner{resolved.layer, resolved.colour, true, resolved.linetype, resolved.lineweight};
     if (const BlockDefinition* block = m_drawing.block(insert.block); block && depth < maximumBlockDepth) {
         if (m_budget->spent()) {
             drawOutline(insert, *block, transform, resolved);

@@ -3,6 +3,7 @@
 #include "cad/Drawing.h"
 #include "cad/Extents.h"
 #include "cad/render/PrimitiveBudget.h"
+#include "cad/render/LinetypeDashes.h"
 #include "cad/render/PropertyResolver.h"
 #include "cad/render/RenderBackend.h"
 
@@ -14,9 +15,10 @@
 namespace cad::render {
 
 /// Turns the model-space entities of a drawing into backend calls: LINE,
-/// LWPOLYLINE and POLYLINE (bulges, widths), CIRCLE, ARC, ELLIPSE, SPLINE,
-/// POINT, SOLID, TRACE, 3DFACE, HATCH (solid fills filled, patterns as their
-/// boundaries), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
+/// LWPOLYLINE and POLYLINE (bulges; widths as filled bands), CIRCLE, ARC,
+/// ELLIPSE, SPLINE, POINT, SOLID, TRACE, 3DFACE, HATCH and MPOLYGON (solid,
+/// gradient as its first colour, pattern lines clipped to the boundary by the
+/// island style), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
 /// attributes), DIMENSION (its block), LEADER, polyface and polygon meshes,
 /// MESH, MLINE, MULTILEADER, ACAD_TABLE (its block), WIPEOUT and IMAGE
 /// (frames), XLINE and RAY (clipped to the frame), and the proxy graphics of
@@ -25,19 +27,33 @@ namespace cad::render {
 /// nothing; entities go out in file order. Once a picture has drawn
 /// `primitiveBudget` primitives, every further insert is drawn as its outline
 /// box instead of its block.
+///
+/// Lines and curves are drawn in their linetype (see LinetypeDashes): the
+/// backends only ever see solid strokes, dashes already cut. A pattern whose
+/// repetition is shorter than `minimumPatternPeriod` tolerances is drawn
+/// continuous, as a CAD shows a linetype too fine for the screen.
 class DrawingFrontend {
 public:
-    /// `tolerance`: how far, in drawing units, flattened curves may stray.
+    /// `tolerance`: how far, in drawing units, flattened curves may stray;
+    /// also the finest detail the output can show.
     DrawingFrontend(const Drawing& drawing, double tolerance,
                     std::size_t primitiveBudget = PrimitiveBudget::kPrimitivesPerPicture);
 
     /// The picture's frame (drawing units), which endless lines are clipped
     /// to; without one they run to the model-space extents.
     void setFrame(const QRectF& world);
+
+    /// Lineweights become pen widths of `drawingUnitsPerMillimetre` per
+    /// millimetre of weight, when the drawing shows lineweights ($LWDISPLAY);
+    /// without this call every line is drawn thin.
+    void setLineweightScale(double drawingUnitsPerMillimetre);
+
     void drawModelSpace(RenderBackend& backend);
     std::size_t skippedEntities() const { return m_skipped; }
     /// Inserts drawn as their outline box because the budget was spent.
     std::size_t outlinedInserts() const { return m_outlined; }
+
+    static constexpr double minimumPatternPeriod = 16;
 
 private:
     void drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context, int depth);
@@ -52,7 +68,15 @@ private:
     /// `frame` maps it to the drawing, mirrored for backwards text).
     void emitText(const QTransform& frame, QPointF at, TextRun::Align align, const QString& text, double height,
                   double widthFactor, double oblique, const Style& style);
+    /// Draws a polyline in the current entity's linetype.
     void emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform, const Style& style);
+    /// The current entity's pattern at the scale of `transform`, when it is
+    /// drawn as a pattern at all.
+    std::optional<DashPattern> dashesFor(const QTransform& transform) const;
+    void drawPolyline(const PolylineGeom& polyline, const QTransform& transform, const Style& style,
+                      double localTolerance);
+    void drawHatch(const Entity& entity, const HatchGeom& hatch, const QTransform& transform, Style style,
+                   double localTolerance);
 
     // Entities made of others (NewerEntityShapes.cpp).
     void drawMesh(const MeshGeom& mesh, const QTransform& transform, const Style& style);
@@ -72,6 +96,7 @@ private:
     const Drawing& m_drawing;
     PropertyResolver m_resolver;
     double m_tolerance;
+    double m_lineweightScale = 0;
     RenderBackend* m_backend = nullptr;
     std::size_t m_skipped = 0;
     std::optional<QRectF> m_frame;
@@ -79,6 +104,10 @@ private:
     PrimitiveBudget* m_budget = nullptr;
     std::size_t m_outlined = 0;
     ExtentsMeter m_extents;
+    /// The linetype of the entity being drawn: the table's pattern (null for
+    /// a continuous line) and its scale.
+    const std::vector<double>* m_pattern = nullptr;
+    double m_patternScale = 1;
 };
 
 } // namespace cad::render

@@ -113,6 +113,8 @@ std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing&
         PainterBackend backend(painter, toDevice);
         DrawingFrontend frontend(drawing, 0.25 / scale);
         frontend.setFrame(frame.world);
+        // Weights in the same proportion to the drawing as in its pictures.
+        frontend.setLineweightScale(frame.drawingUnitsPerMillimetre());
         frontend.drawModelSpace(backend);
         outlined = frontend.outlinedInserts();
     }

@@ -50,4 +50,9 @@ double PictureFrame::tolerance() const
     return std::max(world.width(), world.height()) / (longSideInches * unitsPerInch) / 4;
 }
 
+double PictureFrame::drawingUnitsPerMillimetre() const
+{
+    return std::max(world.width(), world.height()) / (longSideInches * 25.4);
+}
+
 } // namespace cad::render

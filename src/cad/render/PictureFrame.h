@@ -26,6 +26,10 @@ struct PictureFrame {
     /// How far flattened curves may stray, in drawing units: about a quarter
     /// of a logical unit.
     double tolerance() const;
+    /// Drawing units a millimetre of the picture at its natural size spans:
+    /// lineweights are drawn in proportion to the picture, as on a sheet the
+    /// picture's size.
+    double drawingUnitsPerMillimetre() const;
 
     static constexpr double longSideInches = 4.0;
     static PictureFrame forDrawing(const Drawing& drawing);

@@ -2,6 +2,8 @@
 
 #include "acad/AciColors.h"
 
+#include <QHash>
+
 #include <cstdlib>
 
 namespace cad::render {
@@ -9,14 +11,46 @@ namespace cad::render {
 namespace {
 constexpr QRgb black = 0xFF000000;
 constexpr int white = 7;
+constexpr int continuous = -1;
+constexpr int byBlock = -2;
+constexpr int byLayer = -3;
+
+/// A linetype table index that has a pattern to draw, else `continuous`.
+int patternIndex(const Drawing& drawing, int index)
+{
+    return index >= 0 && std::size_t(index) < drawing.linetypePatterns.size()
+                   && !drawing.linetypePatterns[std::size_t(index)].empty()
+               ? index
+               : continuous;
+}
 } // namespace
 
 PropertyResolver::PropertyResolver(const Drawing& drawing) : m_drawing(drawing)
 {
     m_layerByName.assign(drawing.names.size(), -1);
-    for (std::size_t id = 0; id < drawing.names.size(); ++id)
-        m_layerByName[id] = drawing.findLayer(drawing.names.name(NameId(id)));
+    m_linetypeByName.assign(drawing.names.size(), continuous);
+    // Names are few (layers, linetypes, blocks); each is looked up once here.
+    QHash<QString, int> linetypeIndex;
+    for (std::size_t i = 0; i < drawing.linetypes.size(); ++i)
+        linetypeIndex.insert(drawing.linetypes[i].toCaseFolded(), int(i));
+    auto linetypeNamed = [&](const QString& name) {
+        const QString folded = name.trimmed().toCaseFolded();
+        if (folded == QLatin1String("bylayer"))
+            return byLayer;
+        if (folded == QLatin1String("byblock"))
+            return byBlock;
+        return patternIndex(drawing, linetypeIndex.value(folded, continuous));
+    };
+    for (std::size_t id = 0; id < drawing.names.size(); ++id) {
+        const QString& name = drawing.names.name(NameId(id));
+        m_layerByName[id] = drawing.findLayer(name);
+        m_linetypeByName[id] = linetypeNamed(name);
+    }
     m_layerZero = drawing.findLayer(QStringLiteral("0"));
+    for (const LayerRecord& layer : drawing.layers) {
+        const int linetype = linetypeNamed(layer.linetype);
+        m_layerLinetype.push_back(linetype >= 0 ? linetype : continuous);
+    }
 }
 
 int PropertyResolver::layerOf(NameId name) const
@@ -67,6 +101,25 @@ ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockCo
     } else {
         out.colour = colourOfIndex(entity.color);
     }
+
+    const bool known = layer >= 0 && std::size_t(layer) < m_drawing.layers.size();
+    const int linetype = entity.linetype == kNoName || entity.linetype >= m_linetypeByName.size()
+                             ? byLayer
+                             : m_linetypeByName[entity.linetype];
+    if (linetype == byLayer)
+        out.linetype = known ? m_layerLinetype[std::size_t(layer)] : continuous;
+    else if (linetype == byBlock)
+        out.linetype = context.nested ? context.linetype : continuous;
+    else
+        out.linetype = linetype;
+    out.linetypeScale = m_drawing.linetypeScale * double(entity.linetypeScale);
+
+    std::int16_t weight = entity.lineweight;
+    if (weight == lineweight::kByLayer)
+        weight = known ? std::int16_t(m_drawing.layers[std::size_t(layer)].lineweight) : lineweight::kDefault;
+    else if (weight == lineweight::kByBlock)
+        weight = context.nested ? context.lineweight : lineweight::kDefault;
+    out.lineweight = weight >= 0 ? weight : m_drawing.defaultLineweight;
     return out;
 }
 

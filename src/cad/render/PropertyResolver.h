@@ -13,19 +13,29 @@ struct BlockContext {
     int layer = -1;            ///< the insert's effective layer (for entities on layer 0)
     QRgb colour = 0xFF000000;  ///< the insert's resolved colour (for ByBlock)
     bool nested = false;       ///< false at the top level of a space
+    int linetype = -1;         ///< the insert's resolved linetype (for ByBlock)
+    std::int16_t lineweight = lineweight::kDefault; ///< the insert's resolved lineweight (for ByBlock)
 };
 
 struct ResolvedProperties {
     int layer = -1;            ///< effective layer (table index), -1 when not in the table
     QRgb colour = 0xFF000000;
     bool visible = true;
+    /// Index into Drawing::linetypePatterns, -1 for a continuous line.
+    int linetype = -1;
+    /// $LTSCALE times the entity's own linetype scale.
+    double linetypeScale = 1;
+    /// Hundredths of a millimetre, ByLayer, ByBlock and the default worked out.
+    std::int16_t lineweight = 0;
 };
 
-/// The one place where an entity's effective layer, colour and visibility
-/// are worked out: ByLayer and ByBlock colours, layer 0 inside a block taking
-/// the insert's layer, colour 7 (and true white) drawn black on the white
-/// picture, and a layer that is off or frozen drawing nothing. An entity on a
-/// layer the table lacks draws in colour 7 and is visible.
+/// The one place where an entity's effective layer, colour, linetype,
+/// lineweight and visibility are worked out: ByLayer and ByBlock colours,
+/// linetypes and lineweights, layer 0 inside a block taking the insert's
+/// layer, colour 7 (and true white) drawn black on the white picture, and a
+/// layer that is off or frozen drawing nothing. An entity on a layer the
+/// table lacks draws in colour 7, continuous, at the default lineweight, and
+/// is visible; a linetype the table lacks draws continuous.
 class PropertyResolver {
 public:
     explicit PropertyResolver(const Drawing& drawing);
@@ -42,6 +52,9 @@ public:
 private:
     const Drawing& m_drawing;
     std::vector<int> m_layerByName; ///< NameId -> table index or -1
+    /// NameId -> linetype table index, or one of the markers below.
+    std::vector<int> m_linetypeByName;
+    std::vector<int> m_layerLinetype; ///< layer table index -> linetype table index or -1
     int m_layerZero = -1;
 };
 

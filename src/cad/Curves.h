@@ -9,9 +9,10 @@
 
 #include <QPointF>
 
+#include <optional>
 #include <vector>
 
-namespace cad::render {
+namespace cad {
 
 /// Points of the arc from `startDegrees` counterclockwise to `endDegrees`.
 std::vector<QPointF> flattenArc(QPointF centre, double radius, double startDegrees, double endDegrees,
@@ -19,6 +20,20 @@ std::vector<QPointF> flattenArc(QPointF centre, double radius, double startDegre
 
 /// Points of an ellipse arc between two parameters (radians, counterclockwise).
 std::vector<QPointF> flattenEllipse(const EllipseGeom& ellipse, double tolerance);
+
+/// The circle a polyline segment with a bulge runs on: angles in radians,
+/// `sweep` negative for a clockwise segment. Nullopt for a straight segment.
+struct BulgeArc {
+    QPointF centre;
+    double radius = 0;
+    double startAngle = 0;
+    double sweep = 0;
+};
+std::optional<BulgeArc> bulgeArc(QPointF from, QPointF to, double bulge);
+
+/// How many straight pieces `sweep` radians of a circle of `radius` need to
+/// stay within `tolerance`.
+int arcSegments(double radius, double sweep, double tolerance);
 
 /// The outline of polyline vertices with bulges turned into arc points;
 /// `closed` adds the segment from the last vertex back to the first.
@@ -29,4 +44,4 @@ std::vector<QPointF> flattenBulges(const std::vector<PolyVertex>& vertices, bool
 /// control polygon.
 std::vector<QPointF> flattenSpline(const SplineGeom& spline, double tolerance);
 
-} // namespace cad::render
+} // namespace cad

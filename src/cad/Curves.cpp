@@ -1,9 +1,9 @@
-#include "cad/render/Curves.h"
+#include "cad/Curves.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace cad::render {
+namespace cad {
 
 namespace {
 
@@ -71,31 +71,41 @@ std::vector<QPointF> flattenBulges(const std::vector<PolyVertex>& vertices, bool
     for (std::size_t i = 0; i < segments; ++i) {
         const PolyVertex& from = vertices[i];
         const QPointF to = vertices[(i + 1) % vertices.size()].pos;
-        const double bulge = from.bulge;
-        const QPointF chord = to - from.pos;
-        const double length = std::hypot(chord.x(), chord.y());
-        if (std::abs(bulge) < 1e-9 || length <= 0 || !std::isfinite(bulge)) {
+        const std::optional<BulgeArc> arc = bulgeArc(from.pos, to, from.bulge);
+        if (!arc) {
             points.push_back(to);
             continue;
         }
-        // The bulge is tan(θ/4) of the included angle θ; its sign gives the
-        // direction (positive: counterclockwise).
-        const double theta = 4 * std::atan(bulge);
-        const double radius = length / (2 * std::sin(std::abs(theta) / 2));
-        const double sagittaToCentre = radius * std::cos(theta / 2);
-        const QPointF mid = (from.pos + to) / 2;
-        const QPointF normal(-chord.y() / length, chord.x() / length);
-        const QPointF centre = mid + normal * (bulge > 0 ? sagittaToCentre : -sagittaToCentre);
-        const double startAngle = std::atan2(from.pos.y() - centre.y(), from.pos.x() - centre.x());
-        const int n = segmentsFor(std::abs(radius), std::abs(theta), tolerance);
+        const int n = segmentsFor(arc->radius, std::abs(arc->sweep), tolerance);
         for (int k = 1; k <= n; ++k) {
-            const double a = startAngle + theta * k / n;
-            points.emplace_back(centre.x() + std::abs(radius) * std::cos(a),
-                                centre.y() + std::abs(radius) * std::sin(a));
+            const double a = arc->startAngle + arc->sweep * k / n;
+            points.emplace_back(arc->centre.x() + arc->radius * std::cos(a), arc->centre.y() + arc->radius * std::sin(a));
         }
         points.back() = to; // land exactly on the vertex
     }
     return points;
+}
+
+std::optional<BulgeArc> bulgeArc(QPointF from, QPointF to, double bulge)
+{
+    const QPointF chord = to - from;
+    const double length = std::hypot(chord.x(), chord.y());
+    if (std::abs(bulge) < 1e-9 || !(length > 0) || !std::isfinite(bulge) || !std::isfinite(length))
+        return std::nullopt;
+    // The bulge is tan(θ/4) of the included angle θ; its sign gives the
+    // direction (positive: counterclockwise).
+    const double theta = 4 * std::atan(bulge);
+    const double radius = length / (2 * std::sin(std::abs(theta) / 2));
+    const double sagittaToCentre = radius * std::cos(theta / 2);
+    const QPointF mid = (from + to) / 2;
+    const QPointF normal(-chord.y() / length, chord.x() / length);
+    const QPointF centre = mid + normal * (bulge > 0 ? sagittaToCentre : -sagittaToCentre);
+    return BulgeArc{centre, std::abs(radius), std::atan2(from.y() - centre.y(), from.x() - centre.x()), theta};
+}
+
+int arcSegments(double radius, double sweep, double tolerance)
+{
+    return segmentsFor(radius, sweep, tolerance);
 }
 
 namespace {
@@ -172,4 +182,4 @@ std::vector<QPointF> flattenSpline(const SplineGeom& s, double tolerance)
     return s.controlPoints;
 }
 
-} // namespace cad::render
+} // namespace cad

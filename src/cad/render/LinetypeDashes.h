@@ -1,0 +1,54 @@
+#pragma once
+
+// Linetype patterns along polylines: which pieces of a line are drawn as
+// dashes and where its dots fall. Pure geometry, no drawing: the frontend
+// runs every stroke through here once, so every backend gets the same dashes.
+
+#include <QPointF>
+
+#include <vector>
+
+namespace cad::render {
+
+/// A linetype's pattern at its final scale: lengths in drawing units as the
+/// LTYPE table stores them (group 49), positive a dash, negative a gap, zero
+/// a dot.
+class DashPattern {
+public:
+    DashPattern() = default;
+    DashPattern(const std::vector<double>& elements, double scale);
+
+    /// No gaps, nothing to repeat, or a length that cannot be used: drawn as
+    /// a continuous line.
+    bool isContinuous() const { return m_period <= 0; }
+    /// The length of one repetition.
+    double period() const { return m_period; }
+    const std::vector<double>& elements() const { return m_elements; }
+
+private:
+    std::vector<double> m_elements;
+    double m_period = 0;
+};
+
+/// What a pattern makes of a polyline.
+struct DashedStroke {
+    std::vector<std::vector<QPointF>> dashes; ///< each a polyline of two or more points
+    std::vector<QPointF> dots;
+};
+
+/// Runs `pattern` along the polyline `points` from its first point, one
+/// repetition after another without restarting at the vertices, and appends
+/// the result to `out`. A polyline shorter than one repetition is drawn
+/// whole, as a CAD draws a line too short to hold its pattern. More than
+/// `maximumPieces` dashes and dots would be a runaway (a tiny pattern on a
+/// huge line): the polyline is then drawn whole, too.
+void dashPolyline(const std::vector<QPointF>& points, const DashPattern& pattern, DashedStroke& out,
+                  std::size_t maximumPieces = 20000);
+
+/// The dashes of one straight pattern line from `from` to `to` whose pattern
+/// starts at `origin` (a point on the same line, at or before `from`), as
+/// hatch pattern lines are laid: every line of a family starts its pattern
+/// at its own origin.
+void dashSegment(QPointF origin, QPointF from, QPointF to, const DashPattern& pattern, DashedStroke& out);
+
+} // namespace cad::render
