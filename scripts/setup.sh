@@ -10,7 +10,7 @@ packages=(
   libuemf-dev libzip-dev
   googletest libgtest-dev libgmock-dev
   dbus dbus-bin xvfb xauth fontconfig fonts-noto-cjk
-  python3-ezdxf python3-openpyxl libwmf-bin imagemagick x11-apps
+  python3-ezdxf python3-matplotlib python3-openpyxl libwmf-bin imagemagick x11-apps
   # libwmf's wmf2svg (used by the tests to check our metafiles with another
   # reader) maps every font to the URW base 35 fonts; only recommended, so named.
   fonts-urw-base35

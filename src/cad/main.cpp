@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -20,6 +21,7 @@ namespace {
 struct Mode {
     const char* option;
     int (*run)(const QStringList& args);
+    bool paints = false; ///< draws text into images: needs fonts, so a GUI application (off screen)
 };
 
 // One line per mode; its function lives in cli/. Each switch is also listed,
@@ -29,6 +31,7 @@ constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
     {"--pictures", &cad::macros::runPictures},
     {"--export-xlsx", &cad::cli::runExportXlsx},
+    {"--render", &cad::cli::runRender, true},
 };
 
 } // namespace
@@ -50,6 +53,19 @@ int main(int argc, char* argv[])
         for (const Mode& mode : kModes) {
             if (line.mode != QLatin1String(mode.option))
                 continue;
+            if (mode.paints) {
+                // A command-line mode shows no window, with or without a display.
+                if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
+                // The mode's own failures are its one line on stderr; the
+                // toolkit's notes about the desktop session are no business of its users.
+                qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+                    if (type == QtCriticalMsg || type == QtFatalMsg)
+                        std::fprintf(stderr, "kasanemi-cad: %s\n", message.toLocal8Bit().constData());
+                });
+                QGuiApplication app(argc, argv);
+                return mode.run(app.arguments().mid(2));
+            }
             QCoreApplication app(argc, argv);
             return mode.run(app.arguments().mid(2));
         }

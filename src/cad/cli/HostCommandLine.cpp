@@ -26,7 +26,8 @@ HostCommandLine refused(const QString& problem)
 
 QStringList modeSwitches()
 {
-    return {QStringLiteral("--inspect"), QStringLiteral("--pictures"), QStringLiteral("--export-xlsx")};
+    return {QStringLiteral("--inspect"), QStringLiteral("--pictures"), QStringLiteral("--export-xlsx"),
+            QStringLiteral("--render")};
 }
 
 HostCommandLine parseHostCommandLine(const QStringList& arguments, bool toolkitOptionsRemoved)
@@ -66,7 +67,7 @@ HostCommandLine parseHostCommandLine(const QStringList& arguments, bool toolkitO
 
 QString hostUsageLine()
 {
-    return QStringLiteral("usage: kasanemi-cad [FILE.dxf] | --inspect|--pictures|--export-xlsx ARGS... "
+    return QStringLiteral("usage: kasanemi-cad [FILE.dxf] | --inspect|--pictures|--export-xlsx|--render ARGS... "
                           "| --help | --version");
 }
 
@@ -78,6 +79,7 @@ QString hostUsage()
         "       kasanemi-cad --pictures FILE.dxf DIR\n"
         "       kasanemi-cad --export-xlsx FILE.dxf OUT.xlsx [--separate] [--rows N] [--columns N]\n"
         "                    [--width CM] [--spacing CM] [--frame PT | --no-frame] [--layer NAME]...\n"
+        "       kasanemi-cad --render FILE.dxf OUT.png|OUT.svg [--layer NAME] [--size PX]\n"
         "       kasanemi-cad --help | --version\n"
         "\n"
         "The drawing host of Kasanemi. It reads ASCII DXF from R12 to R2018.\n"
@@ -113,6 +115,14 @@ QString hostUsage()
         "    --layer NAME   export this layer; repeat for more (default: every layer\n"
         "                   with objects)\n"
         "  Exit 0 written; 1 the workbook cannot be written; 2 bad arguments, a drawing\n"
+        "  that cannot be read or a --layer the drawing lacks.\n"
+        "\n"
+        "--render FILE.dxf OUT.png|OUT.svg\n"
+        "  One picture for documents and reports, drawn as the layer pictures are\n"
+        "  (every layer but the current one on and thawed), on white.\n"
+        "    --layer NAME   that layer's picture alone\n"
+        "    --size PX      the longer side in pixels (default 1600)\n"
+        "  Exit 0 written; 1 the picture cannot be written; 2 bad arguments, a drawing\n"
         "  that cannot be read or a --layer the drawing lacks.\n"
         "\n"
         "--help, -h     this text\n"

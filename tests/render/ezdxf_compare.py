@@ -1,0 +1,230 @@
+#!/usr/bin/python3
+"""Our pictures against an independent renderer, ezdxf's drawing add-on.
+
+    ezdxf_compare.py compare KASANEMI_CAD WORKDIR
+        makes small drawings with linetypes, pattern hatches with islands,
+        polyline widths and lineweights, has `kasanemi-cad --render` and
+        ezdxf (matplotlib backend) draw each, crops both to their ink,
+        scales them to one size and scores how well the ink agrees, allowing
+        a pixel of tolerance: F1 of at least 0.9 per picture. Exit 0 when
+        every picture agrees, 1 when one does not, 77 when ezdxf or
+        matplotlib is missing (the test is then skipped).
+
+    ezdxf_compare.py render FILE.dxf OUT.png [SIZE]
+        ezdxf's picture of a drawing (every layer but the current one on and
+        thawed, as ours), to look at beside ours.
+
+Run it with Debian's /usr/bin/python3, which has python3-ezdxf.
+"""
+
+import math
+import os
+import subprocess
+import sys
+
+try:
+    import ezdxf
+    import matplotlib
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+    import numpy
+    from PIL import Image
+    from ezdxf.addons.drawing import Frontend, RenderContext
+    from ezdxf.addons.drawing.config import Configuration
+    from ezdxf.addons.drawing.matplotlib import MatplotlibBackend
+    from ezdxf.addons.drawing.properties import LayoutProperties
+except ImportError as missing:  # pragma: no cover
+    print(f"skipped: {missing}")
+    sys.exit(77)
+
+SIZE = 800
+REQUIRED_F1 = 0.9
+# Our pictures are 4 inches (101.6 mm) on their longer side plus a margin of
+# 2% a side; a lineweight is that share of the picture.
+PICTURE_MM = 101.6
+MARGIN = 1.04
+
+
+def ezdxf_png(path, out, size=SIZE, lineweights=False):
+    doc = ezdxf.readfile(path)
+    current = doc.header.get("$CLAYER", "0")
+    for layer in doc.layers:
+        if layer.dxf.name != current:
+            layer.on()
+            layer.thaw()
+    msp = doc.modelspace()
+    extents = ezdxf.bbox.extents(msp)
+    width = max(extents.size.x, 1e-9)
+    height = max(extents.size.y, 1e-9)
+    inches = 8.0
+    fig_w, fig_h = (inches, inches * height / width) if width >= height else (inches * width / height, inches)
+    dpi = size / inches
+    fig = plt.figure(figsize=(fig_w, fig_h), dpi=dpi)
+    ax = fig.add_axes([0, 0, 1, 1])
+    ctx = RenderContext(doc)
+    ctx.set_current_layout(msp)
+    properties = LayoutProperties.from_layout(msp)
+    properties.set_colors("#ffffff")
+    # Widths in proportion to the drawing as ours: a millimetre is 1/101.6
+    # of our picture, whose ink spans 1/1.04 of it.
+    scaling = 72.0 * inches * MARGIN / PICTURE_MM if lineweights else 0.0
+    config = Configuration.defaults().with_changes(lineweight_scaling=scaling)
+    Frontend(ctx, MatplotlibBackend(ax), config).draw_layout(msp, finalize=True, layout_properties=properties)
+    fig.savefig(out, dpi=dpi, facecolor="#ffffff")
+    plt.close(fig)
+
+
+def ink(path):
+    """The picture as a boolean array of ink, cropped to the ink."""
+    grey = numpy.asarray(Image.open(path).convert("L"))
+    mask = grey < 160
+    rows = numpy.where(mask.any(axis=1))[0]
+    cols = numpy.where(mask.any(axis=0))[0]
+    if len(rows) == 0:
+        return mask[:0, :0]
+    return mask[rows[0]:rows[-1] + 1, cols[0]:cols[-1] + 1]
+
+
+def resized(mask, shape):
+    image = Image.fromarray((mask * 255).astype(numpy.uint8))
+    return numpy.asarray(image.resize((shape[1], shape[0]), Image.BILINEAR)) >= 96
+
+
+def grown(mask):
+    """Ink widened by one pixel every way."""
+    out = mask.copy()
+    out[1:, :] |= mask[:-1, :]
+    out[:-1, :] |= mask[1:, :]
+    out[:, 1:] |= mask[:, :-1]
+    out[:, :-1] |= mask[:, 1:]
+    out[1:, 1:] |= mask[:-1, :-1]
+    out[:-1, :-1] |= mask[1:, 1:]
+    out[1:, :-1] |= mask[:-1, 1:]
+    out[:-1, 1:] |= mask[1:, :-1]
+    return out
+
+
+def f1(ours_png, theirs_png):
+    ours = ink(ours_png)
+    theirs = ink(theirs_png)
+    if ours.size == 0 or theirs.size == 0:
+        return 0.0
+    theirs = resized(theirs, ours.shape)
+    precision = (ours & grown(theirs)).sum() / max(ours.sum(), 1)
+    recall = (theirs & grown(ours)).sum() / max(theirs.sum(), 1)
+    return 0.0 if precision + recall == 0 else 2 * precision * recall / (precision + recall)
+
+
+def new_doc():
+    doc = ezdxf.new("R2018", setup=True)  # the standard linetypes and patterns
+    doc.header["$LWDISPLAY"] = 0
+    return doc
+
+
+def linetypes_drawing(path):
+    doc = new_doc()
+    doc.header["$LTSCALE"] = 8
+    msp = doc.modelspace()
+    doc.layers.add("centre", linetype="CENTER")
+    msp.add_line((0, 0), (200, 0), dxfattribs={"linetype": "DASHED"})
+    msp.add_line((0, 20), (200, 60), dxfattribs={"linetype": "DASHDOT", "ltscale": 1.5})
+    msp.add_line((0, 80), (200, 80), dxfattribs={"layer": "centre"})
+    msp.add_circle((50, 140), 40, dxfattribs={"linetype": "DASHED2"})
+    msp.add_arc((150, 140), 40, 20, 250, dxfattribs={"linetype": "DASHED"})
+    msp.add_ellipse((100, 230), major_axis=(70, 20), ratio=0.4, dxfattribs={"linetype": "DASHED"})
+    msp.add_open_spline([(0, 280), (50, 320), (100, 270), (150, 330), (200, 290)], degree=3,
+                        dxfattribs={"linetype": "DASHED"})
+    # Restarting at every vertex, and running on across them (flag 128).
+    points = [(0, 350), (35, 400), (70, 350), (105, 400), (140, 350)]
+    msp.add_lwpolyline(points, dxfattribs={"linetype": "DASHED"})
+    running = msp.add_lwpolyline([(x, y + 70) for x, y in points], dxfattribs={"linetype": "DASHED"})
+    running.dxf.flags = running.dxf.flags | 128
+    doc.saveas(path)
+
+
+def hatches_drawing(path):
+    doc = new_doc()
+    msp = doc.modelspace()
+
+    def square(x, y, side):
+        return [(x, y), (x + side, y), (x + side, y + side), (x, y + side)]
+
+    for column, style in enumerate((0, 1, 2)):
+        x = column * 120
+        hatch = msp.add_hatch(color=5)
+        hatch.set_pattern_fill("ANSI31", scale=1.0, style=style)
+        hatch.paths.add_polyline_path(square(x, 0, 100), is_closed=True, flags=1)
+        hatch.paths.add_polyline_path(square(x + 25, 25, 50), is_closed=True, flags=16)
+        hatch.paths.add_polyline_path(square(x + 40, 40, 20), is_closed=True, flags=0)
+    brick = msp.add_hatch(color=1)
+    brick.set_pattern_fill("BRICK", scale=1.0)
+    brick.paths.add_polyline_path([(0, 120), (340, 120), (340, 220), (0, 220)], is_closed=True, flags=1)
+    dashed = msp.add_hatch(color=3)
+    dashed.set_pattern_fill("ANSI33", scale=2.0, angle=30)
+    dashed.paths.add_polyline_path([(0, 240, 0), (160, 240, 1), (160, 320, 0), (0, 320, 0)], is_closed=True,
+                                   flags=1)
+    for loop in (square(0, 0, 100), square(120, 0, 100), square(240, 0, 100)):
+        msp.add_lwpolyline(loop, close=True)
+    doc.saveas(path)
+
+
+def widths_drawing(path):
+    doc = new_doc()
+    doc.header["$LWDISPLAY"] = 1
+    msp = doc.modelspace()
+    # constant width, a tapered arrow, and arc segments with widths
+    msp.add_lwpolyline([(0, 0), (100, 0), (100, 60), (180, 60)], dxfattribs={"const_width": 6})
+    msp.add_lwpolyline([(0, 100, 0, 16, 0), (80, 100, 4, 4, 0), (180, 100, 0, 0, 0)], format="xyseb")
+    msp.add_lwpolyline([(0, 160, 8, 2, 1.0), (80, 160, 2, 8, 0), (180, 160, 0, 0, 0)], format="xyseb")
+    closed = msp.add_lwpolyline([(220, 0), (300, 0), (300, 80), (220, 80)], close=True,
+                                dxfattribs={"const_width": 4})
+    closed.dxf.const_width = 4
+    # lineweights: the entity's, the layer's
+    doc.layers.add("heavy", lineweight=100)
+    msp.add_line((220, 120), (320, 120), dxfattribs={"lineweight": 50})
+    msp.add_line((220, 150), (320, 190), dxfattribs={"layer": "heavy"})
+    msp.add_circle((270, 240), 30, dxfattribs={"lineweight": 70})
+    doc.saveas(path)
+
+
+DRAWINGS = [
+    ("linetypes", linetypes_drawing, False),
+    ("hatches", hatches_drawing, False),
+    ("widths", widths_drawing, True),
+]
+
+
+def compare(kasanemi_cad, workdir):
+    os.makedirs(workdir, exist_ok=True)
+    failures = 0
+    for name, make, lineweights in DRAWINGS:
+        dxf = os.path.join(workdir, name + ".dxf")
+        ours = os.path.join(workdir, name + ".ours.png")
+        theirs = os.path.join(workdir, name + ".ezdxf.png")
+        make(dxf)
+        run = subprocess.run([kasanemi_cad, "--render", dxf, ours, "--size", str(SIZE)], capture_output=True,
+                             text=True, timeout=120)
+        if run.returncode != 0:
+            print(f"{name}: kasanemi-cad --render failed ({run.returncode}): {run.stderr.strip()}")
+            failures += 1
+            continue
+        ezdxf_png(dxf, theirs, SIZE, lineweights)
+        score = f1(ours, theirs)
+        verdict = "ok" if score >= REQUIRED_F1 else "DIFFERS"
+        print(f"{name}: F1 {score:.3f} ({verdict}; pictures in {workdir})")
+        failures += score < REQUIRED_F1
+    return 1 if failures else 0
+
+
+def main(argv):
+    if len(argv) >= 3 and argv[1] == "compare":
+        return compare(argv[2], argv[3] if len(argv) > 3 else "ezdxf-compare")
+    if len(argv) >= 4 and argv[1] == "render":
+        ezdxf_png(argv[2], argv[3], int(argv[4]) if len(argv) > 4 else SIZE, True)
+        return 0
+    print(__doc__)
+    return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
