@@ -66,7 +66,7 @@ TEST(DrawingStyleRead, HatchPatternLinesIslandStyleAndGradient)
     QStringList hatch{"0", "HATCH", "8", "0", "2", "ANSI31", "70", "0", "91", "2"};
     hatch << square;
     hatch[11] = "3"; // flags: external, polyline
-    hatch << "92" << "16" << "72" << "0" << "73" << "1" << "93" << "3" << "10" << "2" << "20" << "2" << "10" << "4"
+    hatch << "92" << "18" << "72" << "0" << "73" << "1" << "93" << "3" << "10" << "2" << "20" << "2" << "10" << "4"
           << "20" << "2" << "10" << "3" << "20" << "4" << "97" << "0";
     hatch << "75" << "1" << "76" << "1" << "52" << "45" << "41" << "1" << "77" << "0" << "78" << "2"
           << "53" << "45" << "43" << "0" << "44" << "0" << "45" << "-2.2" << "46" << "2.2" << "79" << "0"
@@ -89,7 +89,7 @@ TEST(DrawingStyleRead, HatchPatternLinesIslandStyleAndGradient)
     EXPECT_EQ(h.style, 1);
     ASSERT_EQ(h.loops.size(), 2u);
     EXPECT_EQ(h.loops[0].flags, 3);
-    EXPECT_EQ(h.loops[1].flags, 16);
+    EXPECT_EQ(h.loops[1].flags, 18); // outermost, polyline
     ASSERT_EQ(h.patternLines.size(), 2u);
     EXPECT_DOUBLE_EQ(h.patternLines[0].angleDegrees, 45);
     EXPECT_EQ(h.patternLines[0].offset, QPointF(-2.2, 2.2));
