@@ -249,6 +249,14 @@ void WmfWriter::ellipse(const QRect& box)
     append(U_WMRELLIPSE_set(rect));
 }
 
+void WmfWriter::arc(const QRect& box, QPoint start, QPoint end)
+{
+    const U_RECT16 rect{clamp16(box.left()), clamp16(box.top()), clamp16(box.left() + box.width()),
+                        clamp16(box.top() + box.height())};
+    append(U_WMRARC_set(U_POINT16{clamp16(start.x()), clamp16(start.y())}, U_POINT16{clamp16(end.x()), clamp16(end.y())},
+                        rect));
+}
+
 void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& style)
 {
     if (text.isEmpty() || style.height <= 0)

@@ -59,6 +59,9 @@ public:
     /// Several polygons filled together with the even-odd rule (holes).
     void polyPolygon(const std::vector<std::vector<QPoint>>& polygons);
     void ellipse(const QRect& box);
+    /// The outline of the ellipse in `box` counterclockwise (as seen, y down)
+    /// from the ray through `start` to the ray through `end`; unfilled.
+    void arc(const QRect& box, QPoint start, QPoint end);
     /// Text from `anchor`; Japanese and other non-Latin text is written in the
     /// code page of the font's character set.
     void text(QPoint anchor, const QString& text, const WmfTextStyle& style);

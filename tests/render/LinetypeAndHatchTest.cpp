@@ -1,10 +1,15 @@
-// Linetypes, lineweights, polyline widths and hatch fills as the frontend
-// hands them to a backend.
+// Linetypes, lineweights, polyline widths, hatch fills and arcs as the
+// frontend hands them to a backend (and arcs as the metafile keeps them).
 
 #include "DrawingBuilder.h"
 #include "cad/render/DrawingFrontend.h"
 #include "cad/render/HatchPattern.h"
 #include "cad/render/RecordingBackend.h"
+#include "cad/macros/PictureMacros.h"
+#include "metafile/WmfPicture.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -336,4 +341,50 @@ TEST(Hatches, SolidAndGradientFillsAndTooDensePatterns)
     const auto& gradientFill = std::get<RecordingBackend::Fill>(all[1].shape);
     EXPECT_EQ(gradientFill.loops.size(), 3u);
     EXPECT_EQ(all[1].style.colour, 0xFF0000FFu);
+}
+
+TEST(Curves, ArcsAreTrueArcsOnTheRightSideAndPolylineBulgesToo)
+{
+    DrawingBuilder b;
+    b.add(b.entity("0", cad::ArcGeom{{0, 0}, 40, 0, 90}, cad::EntityType::Arc)); // the upper right quarter
+    cad::PolylineGeom bulged;
+    bulged.vertices = {{{-40, -40}, 1.0}, {{-20, -40}}}; // a half circle below its chord, centre (-30,-40)
+    b.add(b.entity("0", bulged, cad::EntityType::LwPolyline));
+    b.add(b.entity("0", cad::PointGeom{{-50, -50}}, cad::EntityType::Point));
+    b.add(b.entity("0", cad::PointGeom{{50, 50}}, cad::EntityType::Point));
+    const QByteArray wmf = cad::macros::drawingPicture(b.drawing());
+    metafile::WmfPicture picture;
+    ASSERT_TRUE(picture.loadData(wmf));
+    // One arc record each (0x0817), no run of points in their place.
+    int arcs = 0;
+    for (qsizetype at = 22 + 18; at + 6 <= wmf.size();) { // after the placeable and the metafile header
+        const quint32 words = quint32(quint8(wmf[at])) | quint32(quint8(wmf[at + 1])) << 8
+                              | quint32(quint8(wmf[at + 2])) << 16 | quint32(quint8(wmf[at + 3])) << 24;
+        const quint16 function = quint16(quint8(wmf[at + 4]) | quint8(wmf[at + 5]) << 8);
+        arcs += function == 0x0817;
+        if (words < 3)
+            break;
+        at += qsizetype(words) * 2;
+    }
+    EXPECT_EQ(arcs, 2);
+
+    QImage image(500, 500, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        picture.draw(painter, QRectF(0, 0, 500, 500));
+    }
+    // The frame is 100 units plus 2% a side: 4.8 pixels a unit, (0,0) at the centre.
+    auto inkNear = [&](QPointF world) {
+        const QPoint p(int(250 + world.x() * 500 / 104.0), int(250 - world.y() * 500 / 104.0));
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (qGray(image.pixel(p.x() + dx, p.y() + dy)) < 128)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inkNear({40 * std::cos(M_PI / 4), 40 * std::sin(M_PI / 4)}));
+    EXPECT_FALSE(inkNear({-40 * std::cos(M_PI / 4), -40 * std::sin(M_PI / 4)}));
+    EXPECT_TRUE(inkNear({-30, -50}));  // the bulge turns counterclockwise: below the chord
+    EXPECT_FALSE(inkNear({-30, -30}));
 }

@@ -44,6 +44,12 @@ public:
         if (auto* b = backend(style.layer))
             b->drawCircle(centre, radius, style);
     }
+    void drawArc(QPointF centre, double radius, double start, double sweep, double tolerance,
+                 const render::Style& style) override
+    {
+        if (auto* b = backend(style.layer))
+            b->drawArc(centre, radius, start, sweep, tolerance, style);
+    }
     void drawText(const render::TextRun& text, const render::Style& style) override
     {
         if (auto* b = backend(style.layer))
@@ -103,6 +109,12 @@ public:
     {
         if (style.layer == m_layer)
             m_target.drawCircle(centre, radius, style);
+    }
+    void drawArc(QPointF centre, double radius, double start, double sweep, double tolerance,
+                 const render::Style& style) override
+    {
+        if (style.layer == m_layer)
+            m_target.drawArc(centre, radius, start, sweep, tolerance, style);
     }
     void drawText(const render::TextRun& text, const render::Style& style) override
     {

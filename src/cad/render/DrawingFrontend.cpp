@@ -91,6 +91,22 @@ void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, con
         m_backend->drawPoint(dot, style);
 }
 
+void DrawingFrontend::emitArc(QPointF centre, double radius, double startDegrees, double sweepDegrees,
+                              const QTransform& transform, const Style& style, double localTolerance)
+{
+    if (!isSimilarity(transform) || dashesFor(transform)) {
+        emitPolyline(flattenArc(centre, radius, startDegrees, startDegrees + sweepDegrees, localTolerance), false,
+                     transform, style);
+        return;
+    }
+    const QPointF c = transform.map(centre);
+    // A mirror turns the arc round: it then starts where it ended.
+    const double from = (transform.determinant() < 0 ? startDegrees + sweepDegrees : startDegrees) * M_PI / 180.0;
+    const QPointF d = transform.map(centre + QPointF(std::cos(from), std::sin(from))) - c;
+    m_backend->drawArc(c, radius * scaleOf(transform), std::atan2(d.y(), d.x()) * 180.0 / M_PI, sweepDegrees,
+                       m_tolerance, style);
+}
+
 void DrawingFrontend::drawPolyline(const PolylineGeom& g, const QTransform& transform, const Style& style,
                                    double localTolerance)
 {
@@ -103,6 +119,29 @@ void DrawingFrontend::drawPolyline(const PolylineGeom& g, const QTransform& tran
             m_backend->fillPolygons({band}, style);
         }
         for (const auto& run : shapes.thinRuns)
+            emitPolyline(run, false, transform, style);
+        return;
+    }
+    const bool bulges = std::any_of(g.vertices.begin(), g.vertices.end(), [](const PolyVertex& v) { return v.bulge != 0; });
+    if (bulges && isSimilarity(transform) && !dashesFor(transform)) {
+        // Straight runs as polylines, arc segments as true arcs.
+        std::vector<QPointF> run{g.vertices.front().pos};
+        const std::size_t segments = g.closed ? g.vertices.size() : g.vertices.size() - 1;
+        for (std::size_t i = 0; i < segments; ++i) {
+            const QPointF to = g.vertices[(i + 1) % g.vertices.size()].pos;
+            if (const std::optional<BulgeArc> arc = bulgeArc(g.vertices[i].pos, to, g.vertices[i].bulge)) {
+                if (run.size() >= 2)
+                    emitPolyline(run, false, transform, style);
+                const double start = arc->startAngle * 180.0 / M_PI, sweep = arc->sweep * 180.0 / M_PI;
+                // A clockwise segment is the counterclockwise arc from its end.
+                emitArc(arc->centre, arc->radius, sweep > 0 ? start : start + sweep, std::abs(sweep), transform, style,
+                        localTolerance);
+                run.assign(1, to);
+            } else {
+                run.push_back(to);
+            }
+        }
+        if (run.size() >= 2)
             emitPolyline(run, false, transform, style);
         return;
     }
@@ -223,8 +262,10 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
                 else
                     emitPolyline(flattenArc(g.center, g.radius, 0, 360, localTolerance), true, transform, style);
             } else if constexpr (std::is_same_v<G, ArcGeom>) {
-                emitPolyline(flattenArc(g.center, g.radius, g.startAngle, g.endAngle, localTolerance), false,
-                             transform, style);
+                double sweep = std::fmod(g.endAngle - g.startAngle, 360.0);
+                if (sweep <= 1e-9)
+                    sweep += 360.0; // equal angles make a full turn
+                emitArc(g.center, g.radius, g.startAngle, sweep, transform, style, localTolerance);
             } else if constexpr (std::is_same_v<G, EllipseGeom>) {
                 emitPolyline(flattenEllipse(g, localTolerance), false, transform, style);
             } else if constexpr (std::is_same_v<G, SplineGeom>) {

@@ -70,6 +70,10 @@ private:
                   double widthFactor, double oblique, const Style& style);
     /// Draws a polyline in the current entity's linetype.
     void emitPolyline(std::vector<QPointF> points, bool closed, const QTransform& transform, const Style& style);
+    /// A circular arc, counterclockwise; a true arc where the transform keeps
+    /// circles round and no pattern cuts it, else a polyline.
+    void emitArc(QPointF centre, double radius, double startDegrees, double sweepDegrees, const QTransform& transform,
+                 const Style& style, double localTolerance);
     /// The current entity's pattern at the scale of `transform`, when it is
     /// drawn as a pattern at all.
     std::optional<DashPattern> dashesFor(const QTransform& transform) const;

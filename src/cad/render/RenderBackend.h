@@ -3,7 +3,11 @@
 // The narrow interface between the drawing frontend (which interprets
 // entities) and an output: a metafile, a painter, a recording. Every call
 // carries geometry in drawing units (y up), already through block transforms,
-// and the resolved style. Curves other than whole circles arrive as polylines.
+// and the resolved style, linetypes already cut into dashes. Whole circles
+// and circular arcs come as such (an output without arcs inherits their
+// flattening); other curves arrive as polylines.
+
+#include "cad/Curves.h"
 
 #include <QPointF>
 #include <QRgb>
@@ -47,6 +51,14 @@ public:
     /// Fills the area inside the loops, holes by the even-odd rule.
     virtual void fillPolygons(const std::vector<std::vector<QPointF>>& loops, const Style& style) = 0;
     virtual void drawCircle(QPointF centre, double radius, const Style& style) = 0;
+    /// A circular arc counterclockwise from `startDegrees` through
+    /// `sweepDegrees` (0 to 360). Outputs without arcs of their own get it as
+    /// a polyline within `tolerance` (drawing units).
+    virtual void drawArc(QPointF centre, double radius, double startDegrees, double sweepDegrees, double tolerance,
+                         const Style& style)
+    {
+        drawPolyline(flattenArc(centre, radius, startDegrees, startDegrees + sweepDegrees, tolerance), false, style);
+    }
     virtual void drawText(const TextRun& text, const Style& style) = 0;
     virtual void drawPoint(QPointF position, const Style& style) = 0;
 };

@@ -166,6 +166,38 @@ void WmfBackend::drawCircle(QPointF centre, double radius, const Style& style)
     m_writer.ellipse(QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())));
 }
 
+void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, double sweepDegrees, double tolerance,
+                         const Style& style)
+{
+    const QPointF c = m_toLogical.map(centre);
+    const double r = radius * m_scale;
+    if (!std::isfinite(r) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || r > clipLimit || !inside(c)
+        || !(sweepDegrees > 0) || sweepDegrees >= 360) {
+        RenderBackend::drawArc(centre, radius, startDegrees, sweepDegrees, tolerance, style);
+        return;
+    }
+    setPen(style);
+    if (r < 0.5) {
+        std::vector<QPoint> dot{rounded(c)};
+        writeRun(dot);
+        return;
+    }
+    // The picture's y runs down and is seen so: the drawing's counterclockwise
+    // arc stays counterclockwise as seen. The rays are given by points far out
+    // along them, for their angle's sake.
+    auto ray = [&](double degrees) {
+        const double a = degrees * M_PI / 180.0;
+        const QPointF direction = m_toLogical.map(centre + QPointF(std::cos(a), std::sin(a))) - m_toLogical.map(centre);
+        const double length = std::hypot(direction.x(), direction.y());
+        return rounded(c + direction * (std::max(r, 1000.0) / std::max(length, 1e-300)));
+    };
+    const QPoint topLeft = rounded(c - QPointF(r, r));
+    const QPoint bottomRight = rounded(c + QPointF(r, r));
+    m_writer.setNoBrush();
+    m_writer.arc(QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())),
+                 ray(startDegrees), ray(startDegrees + sweepDegrees));
+}
+
 void WmfBackend::drawText(const TextRun& text, const Style& style)
 {
     const QPointF anchor = m_toLogical.map(text.position);

@@ -14,7 +14,7 @@ namespace cad::render {
 /// Writes primitives into a metafile laid out by a PictureFrame. Geometry is
 /// rounded to logical units, repeated points are dropped, and lines that run
 /// far outside the frame are clipped before they meet the metafile's 16-bit
-/// coordinates. Arcs arrive flattened, so every player draws them alike.
+/// coordinates. Circles and circular arcs are true ellipse and arc records.
 class WmfBackend : public RenderBackend {
 public:
     WmfBackend(metafile::WmfWriter& writer, const PictureFrame& frame);
@@ -22,6 +22,9 @@ public:
     void drawPolyline(const std::vector<QPointF>& points, bool closed, const Style& style) override;
     void fillPolygons(const std::vector<std::vector<QPointF>>& loops, const Style& style) override;
     void drawCircle(QPointF centre, double radius, const Style& style) override;
+    /// A true arc record: round at every zoom, and smaller than its points.
+    void drawArc(QPointF centre, double radius, double startDegrees, double sweepDegrees, double tolerance,
+                 const Style& style) override;
     void drawText(const TextRun& text, const Style& style) override;
     void drawPoint(QPointF position, const Style& style) override;
 
