@@ -5,7 +5,6 @@
 #include <cmath>
 
 using namespace cad;
-using namespace cad::render;
 
 namespace {
 double distance(QPointF a, QPointF b)

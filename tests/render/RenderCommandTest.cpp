@@ -45,13 +45,14 @@ QString writeDrawing(const QTemporaryDir& dir)
     return path;
 }
 
+/// True when some pixel leans clearly to the colour (thin lines are blended with the white).
 bool hasColour(const QImage& image, QRgb colour)
 {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(colour)) < 60 && std::abs(qGreen(p) - qGreen(colour)) < 60
-                && std::abs(qBlue(p) - qBlue(colour)) < 60)
+            const int lean = qRed(colour) ? qRed(p) - std::max(qGreen(p), qBlue(p)) : qBlue(p) - std::max(qRed(p), qGreen(p));
+            if (lean > 40)
                 return true;
         }
     return false;

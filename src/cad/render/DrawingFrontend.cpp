@@ -227,7 +227,7 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
     // Proxy graphics draw on their own layers like a block's entities.
     if (const auto* proxy = std::get_if<ProxyGeom>(&entity.geometry)) {
         if (!m_resolver.layerFrozen(resolved.layer) && depth < maximumBlockDepth)
-            drawProxy(entity, *proxy, transform, BlockContext{resolved.layer, resolved.colour, true}, depth);
+            drawProxy(entity, *proxy, transform, BlockContext{resolved.layer, resolved.colour, true, resolved.linetype, resolved.lineweight}, depth);
         return;
     }
     if (!resolved.visible)
@@ -309,9 +309,9 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
             } else if constexpr (std::is_same_v<G, MeshGeom>) {
                 drawMesh(g, transform, style);
             } else if constexpr (std::is_same_v<G, MLineGeom>) {
-                drawMLine(entity, g, transform, BlockContext{resolved.layer, resolved.colour, true}, depth);
+                drawMLine(entity, g, transform, BlockContext{resolved.layer, resolved.colour, true, resolved.linetype, resolved.lineweight}, depth);
             } else if constexpr (std::is_same_v<G, MultiLeaderGeom>) {
-                drawMultiLeader(entity, g, transform, style, BlockContext{resolved.layer, resolved.colour, true},
+                drawMultiLeader(entity, g, transform, style, BlockContext{resolved.layer, resolved.colour, true, resolved.linetype, resolved.lineweight},
                                 depth);
             } else if constexpr (std::is_same_v<G, ImageFrameGeom>) {
                 drawImageFrame(entity, g, transform, style);
