@@ -38,6 +38,11 @@ public:
         ++m_used;
         m_target.drawCircle(centre, radius, style);
     }
+    void drawArc(QPointF centre, double radius, double start, double sweep, double tolerance, const Style& style) override
+    {
+        ++m_used;
+        m_target.drawArc(centre, radius, start, sweep, tolerance, style);
+    }
     void drawText(const TextRun& text, const Style& style) override
     {
         ++m_used;
