@@ -4,6 +4,7 @@
 #include "cad/render/PainterBackend.h"
 
 #include <QPainter>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace cad {
@@ -11,6 +12,9 @@ namespace {
 
 DrawingView::Picture drawPicture(const std::shared_ptr<const Drawing>& drawing, QSize size, qreal ratio)
 {
+    // The picture takes only the time the processor has spare, so that the
+    // thread answering the bus (and the macros it runs) come first.
+    QThread::currentThread()->setPriority(QThread::IdlePriority);
     DrawingView::Picture drawn;
     drawn.image = QImage(size * ratio, QImage::Format_RGB32);
     drawn.image.setDevicePixelRatio(ratio);
@@ -18,6 +22,8 @@ DrawingView::Picture drawPicture(const std::shared_ptr<const Drawing>& drawing, 
     QPainter painter(&drawn.image);
     painter.setRenderHint(QPainter::Antialiasing);
     drawn.outlinedInserts = render::paintDrawing(painter, QRectF(QPointF(0, 0), QSizeF(size)), *drawing);
+    painter.end();
+    QThread::currentThread()->setPriority(QThread::NormalPriority);
     return drawn;
 }
 
