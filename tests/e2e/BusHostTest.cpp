@@ -444,3 +444,47 @@ TEST_F(BusHostTest, HostWindowIsFoundByItsTitleAndRaised)
 }
 
 } // namespace
+
+namespace {
+
+QDBusMessage callHost(const QString& member, const QVariantList& arguments = {})
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(dbus::kServiceName, dbus::kObjectPath, dbus::kInterfaceName,
+                                                       member);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 20'000);
+}
+
+} // namespace
+
+TEST_F(BusHostTest, SaveAndSaveAsOverTheBusKeepALayerChangeInTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString drawing = dir.filePath(QStringLiteral("plan.dxf"));
+    ASSERT_TRUE(QFile::copy(e2e::samplePath("qcad_example01.dxf"), drawing));
+    QFile::setPermissions(drawing, QFile::ReadOwner | QFile::WriteOwner);
+    e2e::HostProcess host({drawing});
+    ASSERT_TRUE(host.waitReady());
+
+    const DocumentPtr document = dbus::makeBusApplication(QDBusConnection::sessionBus())->activeDocument();
+    const QString layerName = document->layers()->item(1)->name();
+    const bool wasOn = document->layers()->item(1)->layerOn();
+    document->layers()->item(1)->setLayerOn(!wasOn);
+
+    const QDBusMessage saved = callHost(QStringLiteral("Save"));
+    ASSERT_NE(saved.type(), QDBusMessage::ErrorMessage) << saved.errorMessage().toStdString();
+    const auto reloaded = cad::CadDocument::open(drawing);
+    EXPECT_EQ(reloaded->layer(reloaded->layerIndex(layerName)).on, !wasOn);
+
+    const QString copy = dir.filePath(QStringLiteral("copy.dxf"));
+    const QDBusMessage savedAs = callHost(QStringLiteral("SaveAs"), {copy});
+    ASSERT_NE(savedAs.type(), QDBusMessage::ErrorMessage) << savedAs.errorMessage().toStdString();
+    const auto reread = cad::CadDocument::open(copy);
+    EXPECT_EQ(reread->layer(reread->layerIndex(layerName)).on, !wasOn);
+
+    // A relative path is refused with the host's error, and nothing is written.
+    const QDBusMessage relative = callHost(QStringLiteral("SaveAs"), {QStringLiteral("relative.dxf")});
+    EXPECT_EQ(relative.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(relative.errorName(), dbus::kErrorName);
+}
