@@ -110,3 +110,20 @@ TEST(RenderCommand, RefusalsAreOneLineWithTheirExitCode)
         GTEST_SKIP() << "running as a user who may write anywhere";
     expectOneLine(locked, 1);
 }
+
+TEST(RenderCommand, ACutDrawingIsDrawnAsFarAsItGoesWithAWarning)
+{
+    QTemporaryDir dir;
+    QFile whole(writeDrawing(dir));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    const QString cut = dir.filePath("cut.dxf");
+    QFile part(cut);
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.write(bytes.left(bytes.lastIndexOf("EOF")));
+    part.close();
+    const Result result = render({cut, dir.filePath("cut.png")});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.err.contains("warning:")) << result.err.toStdString();
+    EXPECT_FALSE(QImage(dir.filePath("cut.png")).isNull());
+}

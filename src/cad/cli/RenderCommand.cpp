@@ -7,7 +7,9 @@
 #include "Commands.h"
 
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
 #include "cad/CadDocument.h"
+#include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
 #include "metafile/WmfPicture.h"
 
@@ -122,14 +124,18 @@ int runRender(const QStringList& args)
             return 2;
         }
     }
-    // As a refresh leaves the drawing for the macros, in memory only.
-    const int current = document->currentLayer();
-    for (int i = 0; i < document->layerCount(); ++i)
-        if (i != current) {
-            document->setLayerFrozen(i, false);
-            document->setLayerOn(i, true);
-        }
-    const Drawing& drawing = document->drawing();
+    if (!document->loadWarning().isEmpty())
+        std::fprintf(stderr, "kasanemi-cad: warning: %s\n", document->loadWarning().toLocal8Bit().constData());
+    // As a refresh leaves the drawing for the macros, through the same
+    // surface, in memory only.
+    const auto host = std::make_shared<LocalApplication>(std::move(document));
+    try {
+        acad::switchLayersOnAndThawed(*host->activeDocument());
+    } catch (const acad::AcadError& e) {
+        fail(e.description());
+        return 1;
+    }
+    const Drawing& drawing = host->document().drawing();
     const QByteArray wmf = layer >= 0 ? macros::layerPicture(drawing, layer) : macros::drawingPicture(drawing);
     metafile::WmfPicture picture;
     QString error;
