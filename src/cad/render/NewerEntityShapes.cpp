@@ -6,6 +6,7 @@
 
 #include "cad/Extents.h"
 #include "cad/render/DrawingFrontend.h"
+#include "cad/render/LineClip.h"
 
 #include <cmath>
 
@@ -35,33 +36,6 @@ PolylineGeom polylineOf(const std::vector<QPointF>& points, bool closed)
     for (const QPointF& q : points)
         p.vertices.push_back({q});
     return p;
-}
-
-/// The part of the line base + t·direction (t from `tMin`) inside `box`, by
-/// Liang-Barsky; false when it misses the box.
-bool clipLine(QPointF base, QPointF direction, double tMin, const QRectF& box, QPointF& a, QPointF& b)
-{
-    double t0 = tMin, t1 = std::numeric_limits<double>::infinity();
-    const double p[4] = {-direction.x(), direction.x(), -direction.y(), direction.y()};
-    const double q[4] = {base.x() - box.left(), box.right() - base.x(), base.y() - box.top(),
-                         box.bottom() - base.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-    }
-    if (!(t0 <= t1) || !std::isfinite(t0) || !std::isfinite(t1))
-        return false;
-    a = base + direction * t0;
-    b = base + direction * t1;
-    return true;
 }
 
 } // namespace
@@ -200,7 +174,7 @@ void DrawingFrontend::drawInfiniteLine(const Entity& entity, const InfiniteLineG
         return;
     QPointF a, b;
     const double tMin = entity.type == EntityType::Ray ? 0.0 : -std::numeric_limits<double>::infinity();
-    if (clipLine(base, direction, tMin, frame(), a, b))
+    if (clipLineToBox(base, direction, tMin, std::numeric_limits<double>::infinity(), frame(), a, b))
         m_backend->drawPolyline({a, b}, false, style);
 }
 

@@ -1,5 +1,7 @@
 #include "cad/render/WmfBackend.h"
 
+#include "cad/render/LineClip.h"
+
 #include "metafile/WmfWriter.h"
 
 #include <QColor>
@@ -19,32 +21,13 @@ QPoint rounded(QPointF p)
                   int(std::lround(std::clamp(p.y(), -32767.0, 32767.0))));
 }
 
-/// Clips the segment a-b to the square ±clipLimit (Liang-Barsky); false when
-/// nothing of it lies inside.
+/// Clips the segment a-b to the square ±clipLimit; false when nothing of it
+/// lies inside.
 bool clipSegment(QPointF& a, QPointF& b)
 {
-    double t0 = 0, t1 = 1;
-    const double dx = b.x() - a.x(), dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() + clipLimit, clipLimit - a.x(), a.y() + clipLimit, clipLimit - a.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
+    static const QRectF square(-clipLimit, -clipLimit, 2 * clipLimit, 2 * clipLimit);
     const QPointF start = a;
-    a = start + QPointF(dx, dy) * t0;
-    b = start + QPointF(dx, dy) * t1;
-    return true;
+    return clipLineToBox(start, b - start, 0, 1, square, a, b);
 }
 
 bool inside(QPointF p)
