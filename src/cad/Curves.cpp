@@ -1,5 +1,7 @@
 #include "cad/Curves.h"
 
+#include "cad/SplineInterpolation.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -177,8 +179,11 @@ std::vector<QPointF> flattenSpline(const SplineGeom& s, double tolerance)
             points.push_back(evaluateSpline(s, u0 + (u1 - u0) * i / samples));
         return points;
     }
-    if (s.fitPoints.size() >= 2)
+    if (s.fitPoints.size() >= 2) {
+        if (const std::optional<SplineGeom> fitted = splineThroughFitPoints(s); fitted && splineIsEvaluable(*fitted))
+            return flattenSpline(*fitted, tolerance);
         return s.fitPoints;
+    }
     return s.controlPoints;
 }
 

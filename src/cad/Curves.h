@@ -40,7 +40,7 @@ int arcSegments(double radius, double sweep, double tolerance);
 std::vector<QPointF> flattenBulges(const std::vector<PolyVertex>& vertices, bool closed, double tolerance);
 
 /// The spline's curve (B-spline with its knots and weights) when its control
-/// points and knots agree, else the line through its fit points, else its
+/// points and knots agree, else the curve through its fit points, else its
 /// control polygon.
 std::vector<QPointF> flattenSpline(const SplineGeom& spline, double tolerance);
 

@@ -132,6 +132,9 @@ struct SplineGeom {
     /// Empty when all weights are 1.
     std::vector<double> weights;
     std::vector<QPointF> fitPoints;
+    /// The curve's directions at its first and last fit point (groups 12 and
+    /// 13); zero when the file gives none.
+    QPointF startTangent, endTangent;
 };
 
 struct PointGeom {

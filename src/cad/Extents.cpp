@@ -1,5 +1,6 @@
 #include "Extents.h"
 
+#include "SplineInterpolation.h"
 #include "text/MTextParser.h"
 #include "text/TextLayout.h"
 
@@ -250,8 +251,11 @@ void ExtentsMeter::addTo(PointSink& b, const Entity& e, const QTransform& t, int
         } else if constexpr (std::is_same_v<G, SplineGeom>) {
             // The curve lies inside the hull of its control points.
             for (const auto& p : g.controlPoints) b.add(t.map(p));
-            if (g.controlPoints.empty())
-                for (const auto& p : g.fitPoints) b.add(t.map(p));
+            if (g.controlPoints.empty()) {
+                // The curve through the fit points may swing past them.
+                const std::optional<SplineGeom> fitted = splineThroughFitPoints(g);
+                for (const auto& p : fitted ? fitted->controlPoints : g.fitPoints) b.add(t.map(p));
+            }
         } else if constexpr (std::is_same_v<G, PointGeom>) {
             b.add(t.map(g.pos));
         } else if constexpr (std::is_same_v<G, QuadGeom>) {

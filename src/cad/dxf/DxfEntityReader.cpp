@@ -480,6 +480,10 @@ Entity DxfEntityReader::read(const std::vector<Group>& gs)
             case 20: if (!s.controlPoints.empty()) s.controlPoints.back().setY(g.toDouble()); break;
             case 11: s.fitPoints.push_back({g.toDouble(), 0}); break;
             case 21: if (!s.fitPoints.empty()) s.fitPoints.back().setY(g.toDouble()); break;
+            case 12: setX(s.startTangent, g); break;
+            case 22: setY(s.startTangent, g); break;
+            case 13: setX(s.endTangent, g); break;
+            case 23: setY(s.endTangent, g); break;
             }
         }
         if (std::all_of(s.weights.begin(), s.weights.end(), [](double w) { return w == 1.0; }))
