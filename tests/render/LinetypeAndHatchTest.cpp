@@ -269,6 +269,53 @@ TEST(PolylineWidths, ConstantWidthCornersMeetInAMitre)
     EXPECT_NEAR(mitre[2].y(), -1, 1e-9);
 }
 
+TEST(PolylineWidths, AWidePolylineWithALinetypeIsCutIntoWideDashes)
+{
+    DrawingBuilder b;
+    const cad::NameId dashed = addLinetype(b, "DASHED", {3, -1});
+    // A tapered band from width 4 to 0 along 10 units, then a constant one
+    // round the corner; the pattern starts anew at the corner.
+    cad::PolyVertex a{{0, 0}}, c{{10, 0}}, e{{10, 10}};
+    a.startWidth = 4;
+    a.endWidth = 0;
+    c.startWidth = c.endWidth = 2;
+    cad::Entity wide = polyline(b, {a, c, e});
+    wide.linetype = dashed;
+    b.add(wide);
+    std::vector<std::vector<QPointF>> fills;
+    for (const auto& p : record(b.drawing()).all())
+        if (const auto* fill = std::get_if<RecordingBackend::Fill>(&p.shape))
+            fills.push_back(fill->loops.at(0));
+    // Each segment: dashes 0-3, 4-7, 8-10, no join at the corner (the first
+    // segment ends in a point).
+    ASSERT_EQ(fills.size(), 6u);
+    EXPECT_NEAR(fills[0][0].x(), 0, 1e-9);
+    EXPECT_NEAR(fills[0][0].y(), 2, 1e-9); // full width at the start
+    EXPECT_NEAR(fills[0][1].x(), 3, 1e-9);
+    EXPECT_NEAR(fills[0][1].y(), 2 * 0.7, 1e-9); // the taper carried into the dash
+    EXPECT_NEAR(fills[1][0].x(), 4, 1e-9);
+    EXPECT_NEAR(fills[2][1].x(), 10, 1e-9);
+    EXPECT_NEAR(fills[3][0].y(), 0, 1e-9); // the second segment starts its pattern at the corner
+    EXPECT_NEAR(fills[3][1].y(), 3, 1e-9);
+    EXPECT_NEAR(fills[3][0].x(), 9, 1e-9); // width 2 across
+    EXPECT_NEAR(fills[3][3].x(), 11, 1e-9);
+
+    // Running on across the vertices, a dash over the corner is mitred there.
+    DrawingBuilder run;
+    const cad::NameId longDash = addLinetype(run, "LONG", {12, -1});
+    cad::Entity square = polyline(run, {{{0, 0}}, {{10, 0}}, {{10, 10}}});
+    auto& g = std::get<cad::PolylineGeom>(square.geometry);
+    g.constantWidth = 2;
+    g.continuousPattern = true;
+    square.linetype = longDash;
+    run.add(square);
+    const auto all = record(run.drawing()).all();
+    ASSERT_EQ(all.size(), 4u); // 0-10, 10-12 (one dash split at the corner), 13-20, the mitre
+    const auto& mitre = std::get<RecordingBackend::Fill>(all[3].shape).loops.at(0);
+    EXPECT_NEAR(mitre[2].x(), 11, 1e-9);
+    EXPECT_NEAR(mitre[2].y(), -1, 1e-9);
+}
+
 namespace {
 
 /// A square 0..10 with an island 3..7 holding another island 4..6, hatched

@@ -111,8 +111,12 @@ void DrawingFrontend::drawPolyline(const PolylineGeom& g, const QTransform& tran
                                    double localTolerance)
 {
     if (hasWidth(g)) {
-        // A polyline with widths is a filled shape; its linetype is not drawn.
-        const WidePolylineShapes shapes = widePolylineShapes(g, localTolerance);
+        // A polyline with widths is a filled shape, cut into its linetype's
+        // dashes in its own units.
+        std::optional<DashPattern> dashes;
+        if (dashesFor(transform))
+            dashes.emplace(*m_pattern, m_patternScale);
+        const WidePolylineShapes shapes = widePolylineShapes(g, localTolerance, dashes ? &*dashes : nullptr);
         for (std::vector<QPointF> band : shapes.bands) {
             for (QPointF& p : band)
                 p = transform.map(p);
