@@ -162,7 +162,7 @@ TEST(EntityModel, HatchBoundariesFromPolylineAndEdgeLoops)
 TEST(EntityModel, TextAndMTextPlacement)
 {
     const auto d = drawing({"0", "TEXT", "8", "T", "10", "0", "20", "0", "11", "10", "21", "5", "40", "2",
-                            "50", "30", "72", "2", "73", "3", "1", "ABC",
+                            "50", "30", "51", "15", "71", "2", "72", "2", "73", "3", "1", "ABC",
                             "0", "MTEXT", "8", "T", "10", "1", "20", "2", "40", "3", "41", "50", "71", "5",
                             "11", "0", "21", "1", "3", "first part ", "1", "second\\Pline",
                             "101", "Embedded Object", "10", "999", "20", "999"});
@@ -171,6 +171,8 @@ TEST(EntityModel, TextAndMTextPlacement)
     EXPECT_EQ(t.hAlign, 2);
     EXPECT_EQ(t.vAlign, 3);
     EXPECT_DOUBLE_EQ(t.rotation, 30);
+    EXPECT_DOUBLE_EQ(t.oblique, 15);
+    EXPECT_EQ(t.generation, 2); // backwards
     const auto& m = geometry<MTextGeom>(d, 1);
     EXPECT_EQ(m.insert, QPointF(1, 2)); // the embedded object's 10/20 do not count
     EXPECT_EQ(m.text, QStringLiteral("first part second\\Pline"));

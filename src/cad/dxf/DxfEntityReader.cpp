@@ -657,6 +657,8 @@ Entity DxfEntityReader::readText(const std::vector<Group>& gs)
         case 40: t.height = g.toDouble(); break;
         case 41: t.widthFactor = g.toDouble(); break;
         case 50: t.rotation = g.toDouble(); break;
+        case 51: t.oblique = std::isfinite(g.toDouble()) ? std::clamp(g.toDouble(), -85.0, 85.0) : 0; break;
+        case 71: t.generation = std::int8_t(g.toInt() & 6); break;
         case 72: t.hAlign = std::int8_t(clampInt(g.toInt(), 0, 5)); break;
         case 73: if (!isAttrib) t.vAlign = std::int8_t(clampInt(g.toInt(), 0, 3)); break;
         case 74: if (isAttrib) t.vAlign = std::int8_t(clampInt(g.toInt(), 0, 3)); break;
