@@ -21,7 +21,9 @@ namespace {
 struct Mode {
     const char* option;
     int (*run)(const QStringList& args);
-    bool paints = false; ///< draws text into images: needs fonts, so a GUI application (off screen)
+    /// Draws text into images, or mirrored text into pictures as outlines:
+    /// needs fonts, so a GUI application (off screen).
+    bool paints = false;
 };
 
 // One line per mode; its function lives in cli/. Each switch is also listed,
@@ -29,8 +31,8 @@ struct Mode {
 // hostUsage()); a switch missing there is refused as an unknown option.
 constexpr Mode kModes[] = {
     {"--inspect", &cad::cli::runInspect},
-    {"--pictures", &cad::macros::runPictures},
-    {"--export-xlsx", &cad::cli::runExportXlsx},
+    {"--pictures", &cad::macros::runPictures, true},
+    {"--export-xlsx", &cad::cli::runExportXlsx, true},
     {"--render", &cad::cli::runRender, true},
 };
 

@@ -1,6 +1,7 @@
 // TEXT and MTEXT as the frontend hands them to a backend: fit and aligned
 // text, width factor, backwards and upside-down, %% under/overlines, stacked
-// fractions, wrapping; and small text that reaches the metafile.
+// fractions, wrapping; small text that reaches the metafile, and backwards
+// text that reaches it mirrored.
 
 #include "DrawingBuilder.h"
 #include "cad/render/DrawingFrontend.h"
@@ -8,9 +9,16 @@
 #include "cad/render/RecordingBackend.h"
 #include "cad/render/WmfBackend.h"
 #include "cad/text/TextLayout.h"
+#include "metafile/WmfPicture.h"
 #include "metafile/WmfWriter.h"
 
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 using cad::render::RecordingBackend;
 using cad::render::TextRun;
@@ -165,4 +173,55 @@ TEST(TextShapes, TextSmallerThanAPictureUnitIsStillWritten)
     cad::render::DrawingFrontend(d, frame.tolerance()).drawModelSpace(backend);
     const QByteArray bytes = writer.finish();
     EXPECT_TRUE(bytes.contains("tiny"));
+}
+
+TEST(TextShapes, BackwardsTextReachesTheMetafileAsMirroredGlyphOutlines)
+{
+    // The same word forwards above the x axis and backwards below it, both
+    // anchored at x = 0, the centre of the picture.
+    DrawingBuilder b;
+    cad::TextGeom forwards = text("Kasanemi", 5);
+    forwards.insert = {0, 5};
+    b.add(b.entity("0", forwards, cad::EntityType::Text));
+    cad::TextGeom backwards = text("Kasanemi", 5);
+    backwards.insert = {0, -15};
+    backwards.generation = 2;
+    b.add(b.entity("0", backwards, cad::EntityType::Text));
+    const auto frame = cad::render::PictureFrame::forWorld(QRectF(-60, -30, 120, 60));
+    metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
+    cad::render::WmfBackend backend(writer, frame);
+    cad::render::DrawingFrontend(b.drawing(), frame.tolerance()).drawModelSpace(backend);
+    const QByteArray bytes = writer.finish();
+    // A text record holds the forward word only: a mirrored one would be
+    // drawn readable by GDI players.
+    EXPECT_EQ(bytes.count("Kasanemi"), 1);
+
+    metafile::WmfPicture picture;
+    ASSERT_TRUE(picture.loadData(bytes));
+    QImage image(800, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        picture.draw(painter, QRectF(0, 0, 800, 400));
+    }
+    // Ink a column in the upper and the lower half; the lower read from the
+    // right is the upper read from the left.
+    std::vector<double> upper(800), lower(800);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 800; ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                (y < 200 ? upper : lower)[std::size_t(x)] += 1;
+    std::reverse(lower.begin(), lower.end());
+    double dot = 0, uu = 0, ll = 0;
+    for (std::size_t x = 0; x < 800; ++x) {
+        dot += upper[x] * lower[x];
+        uu += upper[x] * upper[x];
+        ll += lower[x] * lower[x];
+    }
+    ASSERT_GT(uu, 0);
+    ASSERT_GT(ll, 0);
+    EXPECT_GT(dot / std::sqrt(uu * ll), 0.9);
+    // And all of it left of the anchor.
+    const auto firstInk = std::find_if(lower.begin(), lower.end(), [](double v) { return v > 0; });
+    EXPECT_GE(firstInk - lower.begin(), 398); // reversed: the first from the right lies at the centre or left
 }

@@ -5,6 +5,10 @@
 #include "metafile/WmfWriter.h"
 
 #include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainterPath>
 
 #include <cmath>
 
@@ -14,6 +18,8 @@ namespace {
 
 /// Lines are clipped to this box (logical units), well inside 16 bits.
 constexpr double clipLimit = 30000;
+/// Mirrored text smaller than this (logical units to the em) stays a text record.
+constexpr double minimumOutlineEm = 8;
 
 QPoint rounded(QPointF p)
 {
@@ -181,11 +187,43 @@ void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, dou
                  ray(startDegrees), ray(startDegrees + sweepDegrees));
 }
 
+bool WmfBackend::fillTextOutline(const TextRun& text, const Style& style)
+{
+    // Fonts come with a GUI application; text a few units high is kept as a
+    // text record, which stays there when zoomed where outlines would not.
+    if (!qGuiApp || text.height * m_scale * capHeightToEm < minimumOutlineEm)
+        return false;
+    // Outlines are taken at this many pixels to the em, then scaled.
+    constexpr int referenceEm = 256;
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(referenceEm);
+    font.setItalic(std::abs(text.obliqueDegrees) >= italicFromOblique);
+    QPainterPath glyphs;
+    glyphs.addText(0, 0, font, text.text);
+    const double advance = QFontMetricsF(font).horizontalAdvance(text.text);
+    const double start = text.align == TextRun::Align::Center  ? -advance / 2
+                         : text.align == TextRun::Align::Right ? -advance
+                                                               : 0.0;
+    // Outline pixels (y down) to drawing units (y up) about the anchor,
+    // squeezed by the width factor and mirrored along the text.
+    const double k = text.height * capHeightToEm / referenceEm;
+    const QTransform toDrawing = QTransform::fromTranslate(start, 0) * QTransform::fromScale(-k * text.widthFactor, -k)
+                                 * QTransform().rotate(text.rotationDegrees)
+                                 * QTransform::fromTranslate(text.position.x(), text.position.y());
+    std::vector<std::vector<QPointF>> loops;
+    for (const QPolygonF& contour : glyphs.toSubpathPolygons(toDrawing))
+        loops.emplace_back(contour.begin(), contour.end());
+    fillPolygons(loops, style);
+    return true;
+}
+
 void WmfBackend::drawText(const TextRun& text, const Style& style)
 {
     const QPointF anchor = m_toLogical.map(text.position);
     const double em = text.height * m_scale * capHeightToEm;
     if (!inside(anchor) || !std::isfinite(em) || em > 32767)
+        return;
+    if (text.mirrored && fillTextOutline(text, style))
         return;
     metafile::WmfTextStyle wmfStyle;
     // Font sizes are whole logical units: smaller text is written one unit

@@ -15,6 +15,10 @@ namespace cad::render {
 /// rounded to logical units, repeated points are dropped, and lines that run
 /// far outside the frame are clipped before they meet the metafile's 16-bit
 /// coordinates. Circles and circular arcs are true ellipse and arc records.
+/// Backwards and upside-down text is written as its glyphs' filled outlines
+/// where fonts can be had: a metafile's text records cannot be mirrored (GDI
+/// draws them readable in a mirrored window), so an office suite showing an
+/// exported picture would turn such text the right way round.
 class WmfBackend : public RenderBackend {
 public:
     WmfBackend(metafile::WmfWriter& writer, const PictureFrame& frame);
@@ -37,6 +41,7 @@ public:
 
 private:
     void setPen(const Style& style);
+    bool fillTextOutline(const TextRun& text, const Style& style);
     void writeRun(std::vector<QPoint>& run);
 
     metafile::WmfWriter& m_writer;
