@@ -167,7 +167,7 @@ int main(int argc, char** argv)
 
     cad::Drawing plain = drawing;
     for (auto& pattern : plain.linetypePatterns)
-        pattern.clear();
+        pattern = {};
     plain.lineweightDisplay = false;
     for (auto& e : plain.entities)
         if (auto* hatch = std::get_if<cad::HatchGeom>(&e.geometry))

@@ -46,6 +46,29 @@ struct LayerRecord {
     QString plotStyleName;
 };
 
+/// A text a complex linetype writes along its lines, in the pattern's own
+/// units (LTYPE groups 74 to 9, one element's worth).
+struct LinetypeText {
+    /// Placed at the end of this element of the pattern, then offset.
+    std::size_t element = 0;
+    QString text;
+    double height = 1;       ///< group 46
+    double rotation = 0;     ///< group 50, radians: from the line's direction, or from the x axis when absolute
+    bool absolute = false;   ///< group 74 bit 1
+    bool upright = false;    ///< group 74 bit 8: turned round where the line runs leftwards, to stay readable
+    QPointF offset;          ///< groups 44 and 45: along the line and across it
+};
+
+/// A linetype's pattern: group 49 lengths (positive a dash, negative a gap,
+/// 0 a dot), empty for a continuous line, and the texts complex linetypes
+/// write in its gaps. Their embedded shapes are not kept: they live in SHX
+/// shape files that a drawing does not carry.
+struct LinetypePattern {
+    std::vector<double> elements;
+    std::vector<LinetypeText> texts;
+    bool empty() const { return elements.empty(); }
+};
+
 struct BlockDefinition {
     QString name;
     QPointF basePoint;
@@ -84,10 +107,8 @@ public:
 
     std::vector<LayerRecord> layers;  // table order
     std::vector<QString> linetypes;   // table order, as the table holds them
-    /// The dash pattern of each linetype, parallel to `linetypes`: group 49
-    /// lengths (positive a dash, negative a gap, 0 a dot); empty for a
-    /// continuous line. The shapes and text of complex linetypes are not kept.
-    std::vector<std::vector<double>> linetypePatterns;
+    /// The pattern of each linetype, parallel to `linetypes`.
+    std::vector<LinetypePattern> linetypePatterns;
     double linetypeScale = 1;  // $LTSCALE
     std::int16_t defaultLineweight = 25; // $LWDEFAULT, hundredths of a millimetre
     bool lineweightDisplay = false; // $LWDISPLAY

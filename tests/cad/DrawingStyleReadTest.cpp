@@ -30,7 +30,7 @@ TEST(DrawingStyleRead, LinetypePatternsScalesAndLineweights)
                             "0", "LTYPE", "2", "Continuous", "70", "0", "3", "Solid", "72", "65", "73", "0", "40", "0",
                             "0", "LTYPE", "2", "DASHDOT", "70", "0", "72", "65", "73", "4", "40", "1.0",
                             "49", "0.5", "74", "0", "49", "-0.25", "74", "0", "49", "0", "74", "0", "49", "-0.25", "74", "0",
-                            // a complex linetype: its text element sits in the second gap
+                            // a complex linetype: a text at the end of its first gap
                             "0", "LTYPE", "2", "GAS", "70", "0", "72", "65", "73", "3", "40", "1.0",
                             "49", "0.5", "74", "0", "49", "-0.2", "74", "2", "75", "0", "340", "11", "46", "0.1",
                             "50", "0", "44", "-0.1", "45", "-0.05", "9", "GAS", "49", "-0.3", "74", "0",
@@ -45,8 +45,16 @@ TEST(DrawingStyleRead, LinetypePatternsScalesAndLineweights)
     ASSERT_EQ(dr.linetypes.size(), 3u);
     ASSERT_EQ(dr.linetypePatterns.size(), 3u);
     EXPECT_TRUE(dr.linetypePatterns[0].empty());
-    EXPECT_EQ(dr.linetypePatterns[1], (std::vector<double>{0.5, -0.25, 0, -0.25}));
-    EXPECT_EQ(dr.linetypePatterns[2], (std::vector<double>{0.5, -0.2, -0.3}));
+    EXPECT_EQ(dr.linetypePatterns[1].elements, (std::vector<double>{0.5, -0.25, 0, -0.25}));
+    EXPECT_TRUE(dr.linetypePatterns[1].texts.empty());
+    EXPECT_EQ(dr.linetypePatterns[2].elements, (std::vector<double>{0.5, -0.2, -0.3}));
+    ASSERT_EQ(dr.linetypePatterns[2].texts.size(), 1u);
+    const LinetypeText& gas = dr.linetypePatterns[2].texts[0];
+    EXPECT_EQ(gas.text, "GAS");
+    EXPECT_EQ(gas.element, 1u); // at the end of the first gap
+    EXPECT_DOUBLE_EQ(gas.height, 0.1);
+    EXPECT_EQ(gas.offset, QPointF(-0.1, -0.05));
+    EXPECT_FALSE(gas.absolute);
 
     ASSERT_EQ(dr.entities.size(), 3u);
     EXPECT_EQ(dr.names.name(dr.entities[0].linetype), "DASHDOT");

@@ -6,6 +6,7 @@
 #include "cad/render/HatchPattern.h"
 #include "cad/render/RecordingBackend.h"
 #include "cad/macros/PictureMacros.h"
+#include "cad/text/TextLayout.h"
 #include "metafile/WmfPicture.h"
 
 #include <QImage>
@@ -17,6 +18,7 @@
 
 using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
+using cad::render::TextRun;
 using testing_render::DrawingBuilder;
 
 namespace {
@@ -28,7 +30,7 @@ cad::NameId addLinetype(DrawingBuilder& b, const QString& name, std::vector<doub
 {
     cad::Drawing& d = b.drawing();
     d.linetypes.push_back(name);
-    d.linetypePatterns.push_back(std::move(pattern));
+    d.linetypePatterns.push_back({std::move(pattern), {}});
     return d.names.intern(name);
 }
 
@@ -98,6 +100,51 @@ TEST(Linetypes, ADashedLineGivesDashesOfTheScaledLengths)
     }
     EXPECT_NEAR(dashes[4].front().x(), 9.0, 1e-9);
     EXPECT_NEAR(dashes[4].back().x(), 10.0, 1e-9);
+}
+
+TEST(Linetypes, AComplexLinetypeWritesItsTextInItsGaps)
+{
+    // dash 0.5, gap 0.2 with "GAS" at its end moved back 0.1 and down 0.05,
+    // gap 0.25: a repetition of 0.95, at $LTSCALE 10.
+    DrawingBuilder b;
+    cad::Drawing& d = b.drawing();
+    cad::LinetypeText gas;
+    gas.element = 1;
+    gas.text = QStringLiteral("GAS");
+    gas.height = 0.1;
+    gas.offset = {-0.1, -0.05};
+    d.linetypes.push_back(QStringLiteral("GAS_LINE"));
+    d.linetypePatterns.push_back({{0.5, -0.2, -0.25}, {gas}});
+    d.linetypeScale = 10;
+    cad::Entity up = b.line("0", {0, 0}, {0, 20}); // two whole repetitions and a bit, running up
+    up.linetype = d.names.intern(QStringLiteral("GAS_LINE"));
+    b.add(up);
+    const RecordingBackend r = record(d);
+    std::vector<TextRun> texts;
+    for (const auto& p : r.all())
+        if (const auto* t = std::get_if<TextRun>(&p.shape))
+            texts.push_back(*t);
+    ASSERT_EQ(texts.size(), 2u); // at 6 and 15.5; the next, at 25, would lie past the end
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(texts[i].text, "GAS");
+        EXPECT_NEAR(texts[i].height, 1, 1e-9);
+        EXPECT_NEAR(texts[i].rotationDegrees, 90, 1e-9); // along the line
+        EXPECT_NEAR(texts[i].position.y(), 6 + 9.5 * double(i), 1e-9);
+        EXPECT_NEAR(texts[i].position.x(), 0.5, 1e-9); // "down" is to the right of a line running up
+    }
+
+    // Kept upright: on a line running left, the text is turned round about
+    // its middle instead of reading upside down.
+    d.linetypePatterns.back().texts.back().upright = true;
+    d.entities.back().geometry = cad::LineGeom{{20, 0}, {0, 0}};
+    std::vector<TextRun> turned;
+    for (const auto& p : record(d).all())
+        if (const auto* t = std::get_if<TextRun>(&p.shape))
+            turned.push_back(*t);
+    ASSERT_EQ(turned.size(), 2u);
+    EXPECT_NEAR(std::remainder(turned[0].rotationDegrees, 360), 0, 1e-9);
+    EXPECT_NEAR(turned[0].position.y(), 0.5 - 1, 1e-9); // the baseline one text height lower
+    EXPECT_NEAR(turned[0].position.x(), 14 - cad::text::textWidth("GAS", 1), 1e-9); // starting where it ended
 }
 
 TEST(Linetypes, ContinuousTooFineAndTooShortLinesStaySolid)

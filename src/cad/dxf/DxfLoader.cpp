@@ -309,24 +309,49 @@ void Loader::readLayer()
 void Loader::readLinetype()
 {
     QString name;
-    std::vector<double> pattern;
+    LinetypePattern pattern;
     bool hasName = false;
+    // The text element being read: groups 46 to 9 after a 74 that says text.
+    LinetypeText* text = nullptr;
     for (const Group& g : m_groups) {
         if (g.code >= 1000)
             break; // extended data belongs to applications
-        if (g.code == 2 && !hasName) {
-            name = m_text.decode(g.value);
-            hasName = true;
-        } else if (g.code == 49) {
-            // A complex linetype's shapes and text (groups 74 to 9) sit in
-            // the gaps its dashes leave; only the dashes are kept.
-            const double length = g.toDouble();
-            pattern.push_back(std::isfinite(length) ? length : 0.0);
+        const double value = g.code >= 40 && g.code < 60 ? g.toDouble() : 0;
+        const double finite = std::isfinite(value) ? value : 0.0;
+        switch (g.code) {
+        case 2:
+            if (!hasName) {
+                name = m_text.decode(g.value);
+                hasName = true;
+            }
+            break;
+        case 49:
+            pattern.elements.push_back(finite);
+            text = nullptr;
+            break;
+        case 74:
+            text = nullptr;
+            if ((g.toInt() & 2) && !pattern.elements.empty()) {
+                LinetypeText t;
+                t.element = pattern.elements.size() - 1;
+                t.absolute = g.toInt() & 1;
+                t.upright = g.toInt() & 8;
+                pattern.texts.push_back(t);
+                text = &pattern.texts.back();
+            }
+            break;
+        case 46: if (text) text->height = finite; break;
+        case 50: if (text) text->rotation = finite; break;
+        case 44: if (text) text->offset.setX(finite); break;
+        case 45: if (text) text->offset.setY(finite); break;
+        case 9: if (text) text->text = m_text.decode(g.value); break;
+        default: break;
         }
     }
     // A pattern of zero lengths only has no length to repeat: continuous.
-    if (std::none_of(pattern.begin(), pattern.end(), [](double e) { return e != 0; }))
-        pattern.clear();
+    if (std::none_of(pattern.elements.begin(), pattern.elements.end(), [](double e) { return e != 0; }))
+        pattern = {};
+    std::erase_if(pattern.texts, [](const LinetypeText& t) { return t.text.isEmpty() || !(t.height > 0); });
     m_out.drawing.linetypes.push_back(name);
     m_out.drawing.linetypePatterns.push_back(std::move(pattern));
 }

@@ -4,6 +4,7 @@
 #include "cad/Curves.h"
 #include "cad/render/HatchPattern.h"
 #include "cad/render/WidePolyline.h"
+#include "cad/text/TextLayout.h"
 
 #include <cmath>
 
@@ -89,6 +90,21 @@ void DrawingFrontend::emitPolyline(std::vector<QPointF> points, bool closed, con
         m_backend->drawPolyline(dash, false, style);
     for (const QPointF& dot : stroke.dots)
         m_backend->drawPoint(dot, style);
+    for (const PlacedText& placed : stroke.texts) {
+        TextRun run;
+        run.position = placed.position;
+        run.height = placed.height;
+        run.rotationDegrees = placed.rotationDegrees;
+        run.text = placed.text;
+        if (placed.upright && std::cos(placed.rotationDegrees * M_PI / 180.0) < -1e-9) {
+            // Turned round about its middle, so that it reads left to right.
+            const double a = placed.rotationDegrees * M_PI / 180.0;
+            const QPointF along(std::cos(a), std::sin(a)), up(-std::sin(a), std::cos(a));
+            run.position += along * text::textWidth(placed.text, placed.height) + up * placed.height;
+            run.rotationDegrees += 180;
+        }
+        m_backend->drawText(run, style);
+    }
 }
 
 void DrawingFrontend::emitArc(QPointF centre, double radius, double startDegrees, double sweepDegrees,
@@ -242,13 +258,13 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
     const double localTolerance = m_tolerance / std::max(scaleOf(transform), 1e-12);
     // This entity's linetype, for every stroke it makes; put back afterwards
     // for the entity whose block this one may be part of.
-    const std::vector<double>* outerPattern = m_pattern;
+    const LinetypePattern* outerPattern = m_pattern;
     const double outerScale = m_patternScale;
     m_pattern = resolved.linetype >= 0 ? &m_drawing.linetypePatterns[std::size_t(resolved.linetype)] : nullptr;
     m_patternScale = resolved.linetypeScale;
     struct Restore {
         DrawingFrontend& frontend;
-        const std::vector<double>* pattern;
+        const LinetypePattern* pattern;
         double scale;
         ~Restore() { frontend.m_pattern = pattern; frontend.m_patternScale = scale; }
     } restore{*this, outerPattern, outerScale};

@@ -110,7 +110,7 @@ private:
     ExtentsMeter m_extents;
     /// The linetype of the entity being drawn: the table's pattern (null for
     /// a continuous line) and its scale.
-    const std::vector<double>* m_pattern = nullptr;
+    const LinetypePattern* m_pattern = nullptr;
     double m_patternScale = 1;
 };
 

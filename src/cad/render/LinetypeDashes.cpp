@@ -1,5 +1,6 @@
 #include "cad/render/LinetypeDashes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace cad::render {
@@ -24,6 +25,30 @@ DashPattern::DashPattern(const std::vector<double>& elements, double scale)
         m_period = period;
     else
         m_elements.clear();
+}
+
+DashPattern::DashPattern(const LinetypePattern& pattern, double scale) : DashPattern(pattern.elements, scale)
+{
+    if (isContinuous())
+        return;
+    std::vector<double> ends; // where each element ends, from the repetition's start
+    double at = 0;
+    for (double e : m_elements)
+        ends.push_back(at += std::abs(e));
+    for (const LinetypeText& t : pattern.texts) {
+        if (t.element >= ends.size())
+            continue;
+        Text text;
+        text.along = ends[t.element] + t.offset.x() * scale;
+        text.across = t.offset.y() * scale;
+        text.height = t.height * scale;
+        text.rotationDegrees = t.rotation * 180.0 / M_PI;
+        text.absolute = t.absolute;
+        text.upright = t.upright;
+        text.text = t.text;
+        if (std::isfinite(text.along) && std::isfinite(text.across) && text.height > 0 && std::isfinite(text.height))
+            m_texts.push_back(std::move(text));
+    }
 }
 
 namespace {
@@ -95,6 +120,38 @@ void walk(const std::vector<QPointF>& points, const DashPattern& pattern, double
         out.dashes.push_back(std::move(dash));
 }
 
+/// Puts the pattern's texts where each repetition places them along `points`.
+void placeTexts(const std::vector<QPointF>& points, const DashPattern& pattern, double length, DashedStroke& out)
+{
+    if (pattern.texts().empty())
+        return;
+    std::vector<double> starts{0}; // where each segment starts along the polyline
+    for (std::size_t i = 0; i + 1 < points.size(); ++i)
+        starts.push_back(starts.back() + lengthOf(points[i + 1] - points[i]));
+    const int repetitions = int(std::ceil(length / pattern.period()));
+    for (int r = 0; r < repetitions; ++r)
+        for (const DashPattern::Text& t : pattern.texts()) {
+            const double s = r * pattern.period() + t.along;
+            if (s < 0 || s > length)
+                continue;
+            std::size_t i = std::size_t(std::upper_bound(starts.begin(), starts.end(), s) - starts.begin());
+            i = std::clamp<std::size_t>(i, 1, points.size() - 1) - 1;
+            const QPointF d = points[i + 1] - points[i];
+            const double segment = lengthOf(d);
+            if (!(segment > 0))
+                continue;
+            const QPointF direction = d / segment;
+            const QPointF left(-direction.y(), direction.x());
+            PlacedText placed;
+            placed.position = points[i] + direction * (s - starts[i]) + left * t.across;
+            placed.rotationDegrees = t.rotationDegrees + (t.absolute ? 0 : std::atan2(d.y(), d.x()) * 180.0 / M_PI);
+            placed.height = t.height;
+            placed.upright = t.upright;
+            placed.text = t.text;
+            out.texts.push_back(std::move(placed));
+        }
+}
+
 } // namespace
 
 void dashPolyline(const std::vector<QPointF>& points, const DashPattern& pattern, DashedStroke& out,
@@ -112,6 +169,7 @@ void dashPolyline(const std::vector<QPointF>& points, const DashPattern& pattern
         return;
     }
     walk(points, pattern, 0, out);
+    placeTexts(points, pattern, length, out);
 }
 
 void dashSegment(QPointF origin, QPointF from, QPointF to, const DashPattern& pattern, DashedStroke& out)
