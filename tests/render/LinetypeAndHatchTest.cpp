@@ -145,6 +145,26 @@ TEST(Linetypes, AComplexLinetypeWritesItsTextInItsGaps)
     EXPECT_NEAR(std::remainder(turned[0].rotationDegrees, 360), 0, 1e-9);
     EXPECT_NEAR(turned[0].position.y(), 0.5 - 1, 1e-9); // the baseline one text height lower
     EXPECT_NEAR(turned[0].position.x(), 14 - cad::text::textWidth("GAS", 1), 1e-9); // starting where it ended
+
+    // An absolute rotation keeps to the x axis of the block the line is in.
+    cad::LinetypeText& fixed = d.linetypePatterns.back().texts.back();
+    fixed.upright = false;
+    fixed.absolute = true;
+    fixed.rotation = M_PI / 6; // 30 degrees
+    d.entities.clear();
+    cad::Entity inBlock = b.line("0", {0, 0}, {20, 0});
+    inBlock.linetype = d.names.intern(QStringLiteral("GAS_LINE"));
+    b.block("PIPE", {inBlock});
+    cad::Entity turnedInsert = b.insert("0", "PIPE", {0, 0});
+    std::get<cad::InsertGeom>(turnedInsert.geometry).rotation = 90;
+    b.add(turnedInsert);
+    std::vector<TextRun> inInsert;
+    for (const auto& p : record(b.drawing()).all())
+        if (const auto* t = std::get_if<TextRun>(&p.shape))
+            inInsert.push_back(*t);
+    ASSERT_EQ(inInsert.size(), 2u);
+    EXPECT_NEAR(inInsert[0].rotationDegrees, 120, 1e-9);
+    EXPECT_NEAR(inInsert[0].position.y(), 6, 1e-9); // the line runs up the picture
 }
 
 TEST(Linetypes, ContinuousTooFineAndTooShortLinesStaySolid)

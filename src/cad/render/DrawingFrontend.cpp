@@ -63,7 +63,8 @@ std::optional<DashPattern> DrawingFrontend::dashesFor(const QTransform& transfor
     if (!m_pattern)
         return std::nullopt;
     // The pattern is laid in the block's own units, so it scales with the insert.
-    DashPattern pattern(*m_pattern, m_patternScale * scaleOf(transform));
+    DashPattern pattern(*m_pattern, m_patternScale * scaleOf(transform),
+                        std::atan2(transform.m12(), transform.m11()) * 180.0 / M_PI);
     if (pattern.isContinuous() || pattern.period() < minimumPatternPeriod * m_tolerance)
         return std::nullopt;
     return pattern;

@@ -27,7 +27,8 @@ DashPattern::DashPattern(const std::vector<double>& elements, double scale)
         m_elements.clear();
 }
 
-DashPattern::DashPattern(const LinetypePattern& pattern, double scale) : DashPattern(pattern.elements, scale)
+DashPattern::DashPattern(const LinetypePattern& pattern, double scale, double frameDegrees)
+    : DashPattern(pattern.elements, scale)
 {
     if (isContinuous())
         return;
@@ -42,7 +43,7 @@ DashPattern::DashPattern(const LinetypePattern& pattern, double scale) : DashPat
         text.along = ends[t.element] + t.offset.x() * scale;
         text.across = t.offset.y() * scale;
         text.height = t.height * scale;
-        text.rotationDegrees = t.rotation * 180.0 / M_PI;
+        text.rotationDegrees = t.rotation * 180.0 / M_PI + (t.absolute ? frameDegrees : 0);
         text.absolute = t.absolute;
         text.upright = t.upright;
         text.text = t.text;

@@ -19,8 +19,10 @@ class DashPattern {
 public:
     DashPattern() = default;
     DashPattern(const std::vector<double>& elements, double scale);
-    /// A linetype's dashes and the texts it writes, at `scale`.
-    DashPattern(const LinetypePattern& pattern, double scale);
+    /// A linetype's dashes and the texts it writes, at `scale`. An absolute
+    /// text rotation is measured from the x axis of the frame the line lies
+    /// in (a block's), which is turned `frameDegrees` from the picture's.
+    DashPattern(const LinetypePattern& pattern, double scale, double frameDegrees = 0);
 
     /// No gaps, nothing to repeat, or a length that cannot be used: drawn as
     /// a continuous line.
