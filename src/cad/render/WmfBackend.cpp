@@ -41,6 +41,21 @@ bool inside(QPointF p)
     return std::abs(p.x()) <= clipLimit && std::abs(p.y()) <= clipLimit;
 }
 
+/// True when a circle round `c` (logical units) fits a metafile record's
+/// 16-bit coordinates; one that does not is drawn as clipped lines.
+bool fitsRecord(QPointF c, double r)
+{
+    return std::isfinite(r) && std::isfinite(c.x()) && std::isfinite(c.y()) && r <= clipLimit && inside(c);
+}
+
+/// The box of a circle, rounded to logical units.
+QRect boxAround(QPointF c, double r)
+{
+    const QPoint topLeft = rounded(c - QPointF(r, r));
+    const QPoint bottomRight = rounded(c + QPointF(r, r));
+    return QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y()));
+}
+
 } // namespace
 
 WmfBackend::WmfBackend(metafile::WmfWriter& writer, const PictureFrame& frame)
@@ -129,12 +144,21 @@ void WmfBackend::fillPolygons(const std::vector<std::vector<QPointF>>& loops, co
     m_writer.setNoBrush();
 }
 
+bool WmfBackend::writeDotIfTiny(QPointF c, double r, const Style& style)
+{
+    setPen(style);
+    if (r >= 0.5)
+        return false;
+    std::vector<QPoint> dot{rounded(c)};
+    writeRun(dot);
+    return true;
+}
+
 void WmfBackend::drawCircle(QPointF centre, double radius, const Style& style)
 {
     const QPointF c = m_toLogical.map(centre);
     const double r = radius * m_scale;
-    if (!std::isfinite(r) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || r > clipLimit
-        || !inside(c)) {
+    if (!fitsRecord(c, r)) {
         // Too large or too far for 16-bit coordinates: draw it as lines, clipped.
         std::vector<QPointF> outline;
         const int n = 720;
@@ -143,16 +167,10 @@ void WmfBackend::drawCircle(QPointF centre, double radius, const Style& style)
         drawPolyline(outline, false, style);
         return;
     }
-    setPen(style);
-    if (r < 0.5) {
-        std::vector<QPoint> dot{rounded(c)};
-        writeRun(dot);
+    if (writeDotIfTiny(c, r, style))
         return;
-    }
     m_writer.setNoBrush();
-    const QPoint topLeft = rounded(c - QPointF(r, r));
-    const QPoint bottomRight = rounded(c + QPointF(r, r));
-    m_writer.ellipse(QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())));
+    m_writer.ellipse(boxAround(c, r));
 }
 
 void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, double sweepDegrees, double tolerance,
@@ -160,17 +178,12 @@ void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, dou
 {
     const QPointF c = m_toLogical.map(centre);
     const double r = radius * m_scale;
-    if (!std::isfinite(r) || !std::isfinite(c.x()) || !std::isfinite(c.y()) || r > clipLimit || !inside(c)
-        || !(sweepDegrees > 0) || sweepDegrees >= 360) {
+    if (!fitsRecord(c, r) || !(sweepDegrees > 0) || sweepDegrees >= 360) {
         RenderBackend::drawArc(centre, radius, startDegrees, sweepDegrees, tolerance, style);
         return;
     }
-    setPen(style);
-    if (r < 0.5) {
-        std::vector<QPoint> dot{rounded(c)};
-        writeRun(dot);
+    if (writeDotIfTiny(c, r, style))
         return;
-    }
     // The picture's y runs down and is seen so: the drawing's counterclockwise
     // arc stays counterclockwise as seen. The rays are given by points far out
     // along them, for their angle's sake.
@@ -180,11 +193,8 @@ void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, dou
         const double length = std::hypot(direction.x(), direction.y());
         return rounded(c + direction * (std::max(r, 1000.0) / std::max(length, 1e-300)));
     };
-    const QPoint topLeft = rounded(c - QPointF(r, r));
-    const QPoint bottomRight = rounded(c + QPointF(r, r));
     m_writer.setNoBrush();
-    m_writer.arc(QRect(topLeft, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())),
-                 ray(startDegrees), ray(startDegrees + sweepDegrees));
+    m_writer.arc(boxAround(c, r), ray(startDegrees), ray(startDegrees + sweepDegrees));
 }
 
 bool WmfBackend::fillTextOutline(const TextRun& text, const Style& style)

@@ -43,6 +43,8 @@ private:
     void setPen(const Style& style);
     bool fillTextOutline(const TextRun& text, const Style& style);
     void writeRun(std::vector<QPoint>& run);
+    /// Sets the pen; a circle of radius under half a unit is written as a dot.
+    bool writeDotIfTiny(QPointF centre, double radius, const Style& style);
 
     metafile::WmfWriter& m_writer;
     QTransform m_toLogical;
