@@ -1,10 +1,25 @@
 #pragma once
 
-// Small in-memory drawings for the renderer's tests.
+// Small in-memory drawings for the renderer's tests, and what a recording
+// backend made of them.
 
 #include "cad/Drawing.h"
+#include "cad/render/RecordingBackend.h"
+
+#include <vector>
 
 namespace testing_render {
+
+/// The primitives of one kind (a RecordingBackend shape), in order.
+template <typename S>
+std::vector<S> shapes(const std::vector<cad::render::RecordingBackend::Primitive>& all)
+{
+    std::vector<S> out;
+    for (const auto& p : all)
+        if (const auto* s = std::get_if<S>(&p.shape))
+            out.push_back(*s);
+    return out;
+}
 
 class DrawingBuilder {
 public:

@@ -20,6 +20,7 @@ using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
 using cad::render::TextRun;
 using testing_render::DrawingBuilder;
+using testing_render::shapes;
 
 namespace {
 
@@ -119,11 +120,7 @@ TEST(Linetypes, AComplexLinetypeWritesItsTextInItsGaps)
     cad::Entity up = b.line("0", {0, 0}, {0, 20}); // two whole repetitions and a bit, running up
     up.linetype = d.names.intern(QStringLiteral("GAS_LINE"));
     b.add(up);
-    const RecordingBackend r = record(d);
-    std::vector<TextRun> texts;
-    for (const auto& p : r.all())
-        if (const auto* t = std::get_if<TextRun>(&p.shape))
-            texts.push_back(*t);
+    const std::vector<TextRun> texts = shapes<TextRun>(record(d).all());
     ASSERT_EQ(texts.size(), 2u); // at 6 and 15.5; the next, at 25, would lie past the end
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(texts[i].text, "GAS");
@@ -137,10 +134,7 @@ TEST(Linetypes, AComplexLinetypeWritesItsTextInItsGaps)
     // its middle instead of reading upside down.
     d.linetypePatterns.back().texts.back().upright = true;
     d.entities.back().geometry = cad::LineGeom{{20, 0}, {0, 0}};
-    std::vector<TextRun> turned;
-    for (const auto& p : record(d).all())
-        if (const auto* t = std::get_if<TextRun>(&p.shape))
-            turned.push_back(*t);
+    const std::vector<TextRun> turned = shapes<TextRun>(record(d).all());
     ASSERT_EQ(turned.size(), 2u);
     EXPECT_NEAR(std::remainder(turned[0].rotationDegrees, 360), 0, 1e-9);
     EXPECT_NEAR(turned[0].position.y(), 0.5 - 1, 1e-9); // the baseline one text height lower
@@ -158,10 +152,7 @@ TEST(Linetypes, AComplexLinetypeWritesItsTextInItsGaps)
     cad::Entity turnedInsert = b.insert("0", "PIPE", {0, 0});
     std::get<cad::InsertGeom>(turnedInsert.geometry).rotation = 90;
     b.add(turnedInsert);
-    std::vector<TextRun> inInsert;
-    for (const auto& p : record(b.drawing()).all())
-        if (const auto* t = std::get_if<TextRun>(&p.shape))
-            inInsert.push_back(*t);
+    const std::vector<TextRun> inInsert = shapes<TextRun>(record(b.drawing()).all());
     ASSERT_EQ(inInsert.size(), 2u);
     EXPECT_NEAR(inInsert[0].rotationDegrees, 120, 1e-9);
     EXPECT_NEAR(inInsert[0].position.y(), 6, 1e-9); // the line runs up the picture

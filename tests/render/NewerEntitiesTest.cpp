@@ -3,6 +3,7 @@
 // style, multileaders, tables, wipeouts, images, endless lines and proxy
 // graphics.
 
+#include "DrawingBuilder.h"
 #include "cad/Extents.h"
 #include "cad/dxf/DxfLoader.h"
 #include "cad/render/DrawingFrontend.h"
@@ -17,6 +18,7 @@
 
 using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
+using testing_render::shapes;
 
 namespace {
 
@@ -44,16 +46,6 @@ RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100,
     frontend.setFrame(frame);
     frontend.drawModelSpace(recording);
     return recording;
-}
-
-template <typename S>
-std::vector<S> shapes(const std::vector<RecordingBackend::Primitive>& all)
-{
-    std::vector<S> out;
-    for (const auto& p : all)
-        if (const auto* s = std::get_if<S>(&p.shape))
-            out.push_back(*s);
-    return out;
 }
 
 /// The segments of two-point polylines, as unordered point pairs.

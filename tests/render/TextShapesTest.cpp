@@ -23,6 +23,7 @@
 using cad::render::RecordingBackend;
 using cad::render::TextRun;
 using testing_render::DrawingBuilder;
+using testing_render::shapes;
 
 namespace {
 
@@ -31,16 +32,6 @@ std::vector<RecordingBackend::Primitive> drawn(DrawingBuilder& b)
     RecordingBackend recording;
     cad::render::DrawingFrontend(b.drawing(), 0.001).drawModelSpace(recording);
     return recording.all();
-}
-
-template <typename S>
-std::vector<S> shapes(const std::vector<RecordingBackend::Primitive>& all)
-{
-    std::vector<S> out;
-    for (const auto& p : all)
-        if (const auto* s = std::get_if<S>(&p.shape))
-            out.push_back(*s);
-    return out;
 }
 
 cad::TextGeom text(const QString& value, double height = 1)
