@@ -16,7 +16,12 @@ packages=(
   fonts-urw-base35
   # The install test validates the desktop entries and the AppStream metadata.
   desktop-file-utils appstream
+  # Node.js runs the DWG converter (src/dwg-converter) at build, test and run time.
+  nodejs
 )
+# npm installs the converter's pinned package. Debian's npm; a Node.js from
+# elsewhere (NodeSource's package) brings its own npm and conflicts with it.
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
@@ -27,6 +32,14 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The converter's package, exactly as package-lock.json pins it (from the npm
+# registry); done again only when the lock file changed.
+converter=src/dwg-converter
+if ! cmp -s "$converter/package-lock.json" "$converter/node_modules/.kasanemi-installed-lock"; then
+  npm ci --prefix "$converter" --omit=dev --ignore-scripts --no-audit --no-fund
+  cp "$converter/package-lock.json" "$converter/node_modules/.kasanemi-installed-lock"
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
