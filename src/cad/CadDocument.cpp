@@ -6,6 +6,7 @@
 #include "dxf/DxfLayerWriter.h"
 #include "dxf/DxfLoader.h"
 #include "dxf/DxfTokenizer.h"
+#include "dwg/DwgConverter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,21 +74,28 @@ CadDocument::~CadDocument() = default;
 
 std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
 {
+    const QString fileName = QFileInfo(path).fileName();
     try {
-        dxf::LoadedDrawing loaded = dxf::loadDxfFile(path);
+        const bool dwg = dwg::isDwgFile(path);
+        // A DWG is read as the DXF text the converter makes of it; the
+        // document keeps the DWG's name and never writes to it.
+        dxf::LoadedDrawing loaded = dwg ? dxf::loadDxf(dwg::convertToDxf(path)) : dxf::loadDxfFile(path);
         QString warning;
         if (loaded.truncated)
             warning = QStringLiteral("%1 ends at line %2 before its EOF marker (a cut or half-copied file); "
                                      "the drawing was read as far as it goes and may be incomplete")
                           .arg(QFileInfo(path).fileName())
                           .arg(loaded.lastLine);
-        return std::unique_ptr<CadDocument>(new CadDocument(std::move(loaded.drawing), std::move(loaded.source),
-                                                            QFileInfo(path).absoluteFilePath(), std::move(warning)));
+        std::unique_ptr<CadDocument> document(new CadDocument(std::move(loaded.drawing), std::move(loaded.source),
+                                                              QFileInfo(path).absoluteFilePath(), std::move(warning)));
+        document->m_dwg = dwg;
+        return document;
+    } catch (const dwg::DwgConversionError& e) {
+        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(e.what())));
     } catch (const dxf::DxfFormatError& e) {
-        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(),
-                                                               QString::fromStdString(e.what())));
+        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(e.what())));
     } catch (const std::bad_alloc&) {
-        fail(error::kHostFailure, QStringLiteral("%1: the drawing is too large to load").arg(QFileInfo(path).fileName()));
+        fail(error::kHostFailure, QStringLiteral("%1: the drawing is too large to load").arg(fileName));
     }
 }
 
@@ -319,6 +327,11 @@ void CadDocument::notePicturesCut(std::size_t outlinedInserts)
 
 void CadDocument::save(bool force)
 {
+    if (m_dwg)
+        fail(error::kDrawingNotWritable,
+             QStringLiteral("DWG 図面 %1 は上書き保存できません（DWG 形式では保存できません）。"
+                            "名前を付けて DXF 形式で保存してください。")
+                 .arg(name()));
     if (m_source.fileSize < 0)
         fail(error::kHostFailure, QStringLiteral("The drawing has never been saved; save it under a name first"));
     writeFile(m_fullName, !force);
@@ -328,8 +341,15 @@ void CadDocument::saveAs(const QString& path)
 {
     if (path.trimmed().isEmpty())
         fail(error::kInvalidArgument, QStringLiteral("No file name given"));
+    // The text written is DXF: under a .dwg name it would pass for a DWG
+    // and could replace the user's drawing with one no CAD reads as DWG.
+    if (path.endsWith(QLatin1String(".dwg"), Qt::CaseInsensitive))
+        fail(error::kDrawingNotWritable,
+             QStringLiteral("DWG 形式では保存できません。拡張子 .dxf の名前で保存してください: %1")
+                 .arg(QFileInfo(path).fileName()));
     writeFile(QFileInfo(path).absoluteFilePath(), false);
     m_fullName = QFileInfo(path).absoluteFilePath();
+    m_dwg = false;
 }
 
 void CadDocument::writeFile(const QString& path, bool checkStamp)

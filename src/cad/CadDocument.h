@@ -25,14 +25,19 @@ public:
     /// the standard linetypes; its full name lies in the current folder where
     /// no file of that name exists.
     CadDocument();
-    /// Loads `path`; throws acad::AcadError (kHostFailure) with a one-line
-    /// description when the file cannot be read as a drawing.
+    /// Loads the drawing at `path`, a DXF file or a DWG (read through the DWG
+    /// converter): every mode and the File menu open drawings here. Throws
+    /// acad::AcadError (kHostFailure) with a one-line description naming the
+    /// file when it cannot be read as a drawing.
     static std::unique_ptr<CadDocument> open(const QString& path);
     ~CadDocument() override;
 
     const Drawing& drawing() const { return m_drawing; }
     QString fullName() const { return m_fullName; }
     QString name() const;
+    /// True for a drawing read from a DWG file: it keeps the DWG's name, but
+    /// Save is refused (nothing here writes DWG) and Save As writes DXF.
+    bool isDwg() const { return m_dwg; }
     /// True once the layers or the current layer changed since load/save.
     bool isModified() const { return m_modified; }
     /// One line saying what is wrong with the file as loaded (it ends before
@@ -77,9 +82,11 @@ public:
     /// Writes the changed layer entries and $CLAYER back into the file it was
     /// loaded from, every other byte unchanged. Throws kHostFailure when the
     /// drawing was never saved, when the file changed on disk since it was
-    /// loaded (unless `force`), or when it cannot be written.
+    /// loaded (unless `force`), or when it cannot be written;
+    /// kDrawingNotWritable for a DWG.
     void save(bool force = false);
-    /// Writes the drawing to `path` the same way and makes it the full name.
+    /// Writes the drawing to `path` the same way (always DXF text) and makes it
+    /// the full name. Throws kDrawingNotWritable for a path ending in .dwg.
     void saveAs(const QString& path);
 
     /// Tells the listeners that a picture of the drawing was cut short:
@@ -111,6 +118,7 @@ private:
     QString m_loadWarning;
     bool m_modified = false;
     bool m_renamed = false;
+    bool m_dwg = false;
     std::vector<std::shared_ptr<SelectionSetData>> m_selectionSets;
 
     // Entities grouped by layer-name id (built on first use): the entities of

@@ -53,9 +53,9 @@ test('a drawing converts with the layer states it holds, not the writer\'s "ever
 });
 
 test('Japanese layer names of an ANSI_932 drawing come out as the same Shift_JIS bytes', () => {
-  // Made from example_2000.dwg by tests/dwg/make_ansi932_dwg.py (see there).
+  // Made from example_2000.dwg by tests/dwg-converter/make_ansi932_dwg.py (see there).
   const made = path.join(work, 'ansi932.dwg');
-  const maker = spawnSync('python3', [path.join(repo, 'tests/dwg/make_ansi932_dwg.py'),
+  const maker = spawnSync('python3', [path.join(repo, 'tests/dwg-converter/make_ansi932_dwg.py'),
     path.join(samples, 'libredwg_example_2000.dwg'), made], { encoding: 'utf8' });
   assert.equal(maker.status, 0, maker.stderr);
   const result = convert(made);

@@ -4,6 +4,7 @@
 
 #include "HostProcess.h"
 
+#include "acad/AcadError.h"
 #include "acad/LayerCounts.h"
 #include "viewer/HostSession.h"
 #include "acad/FixedHostConnector.h"
@@ -487,4 +488,33 @@ TEST_F(BusHostTest, SaveAndSaveAsOverTheBusKeepALayerChangeInTheFile)
     const QDBusMessage relative = callHost(QStringLiteral("SaveAs"), {QStringLiteral("relative.dxf")});
     EXPECT_EQ(relative.type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(relative.errorName(), dbus::kErrorName);
+}
+
+TEST_F(BusHostTest, SaveOfADwgIsRefusedWithTheHostsNumberAndSaveAsWritesDxf)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString drawing = dir.filePath(QStringLiteral("plan.dwg"));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KASANEMI_SHARED") + QStringLiteral("/samples/dwg/libredwg_example_2000.dwg"),
+                            drawing));
+    e2e::HostProcess host({drawing});
+    ASSERT_TRUE(host.waitReady());
+
+    const DocumentPtr document = dbus::makeBusApplication(QDBusConnection::sessionBus())->activeDocument();
+    EXPECT_EQ(document->name(), QStringLiteral("plan.dwg"));
+    document->layers()->item(QStringLiteral("Tavolo 2"))->setLayerOn(false);
+
+    const QDBusMessage saved = callHost(QStringLiteral("Save"));
+    ASSERT_EQ(saved.type(), QDBusMessage::ErrorMessage);
+    EXPECT_EQ(saved.errorName(), dbus::kErrorName);
+    EXPECT_TRUE(saved.errorMessage().startsWith(QString::number(acad::error::kDrawingNotWritable) + u'|'))
+        << saved.errorMessage().toStdString();
+    EXPECT_TRUE(saved.errorMessage().contains(QStringLiteral("上書き保存できません")));
+
+    const QString copy = dir.filePath(QStringLiteral("plan.dxf"));
+    const QDBusMessage savedAs = callHost(QStringLiteral("SaveAs"), {copy});
+    ASSERT_NE(savedAs.type(), QDBusMessage::ErrorMessage) << savedAs.errorMessage().toStdString();
+    const auto reread = cad::CadDocument::open(copy);
+    EXPECT_FALSE(reread->layer(reread->layerIndex(QStringLiteral("Tavolo 2"))).on);
+    EXPECT_EQ(document->name(), QStringLiteral("plan.dxf"));
 }

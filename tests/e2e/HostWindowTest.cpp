@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -172,6 +173,59 @@ TEST_F(HostWindowTest, PicturesCutShortAreSaidInTheStatusLine)
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("1234 個のブロック参照を外形の枠だけで描きました")))
         << window->statusText().toStdString();
     EXPECT_TRUE(ui.messages().isEmpty()); // the status line only, never a dialog a picture
+}
+
+} // namespace
+
+namespace {
+
+QString dwgSample(const QString& name)
+{
+    return qEnvironmentVariable("KASANEMI_SHARED") + QStringLiteral("/samples/dwg/") + name;
+}
+
+TEST_F(HostWindowTest, ADwgOpensUnderItsNameAndSaveOffersSaveAsDxf)
+{
+    const QString dwg = folder.filePath("plan.dwg");
+    ASSERT_TRUE(QFile::copy(dwgSample("libredwg_example_2000.dwg"), dwg));
+    ui.scriptOpenFileNames({dwg});
+    ASSERT_TRUE(window->openDrawing());
+    EXPECT_TRUE(ui.fileDialogs()[0].filter.contains(QStringLiteral("*.dwg")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [plan.dwg]"));
+    EXPECT_EQ(application->activeDocument()->fullName(), QFileInfo(dwg).absoluteFilePath());
+    application->activeDocument()->layers()->item("Tavolo 2")->setLayerOn(false);
+
+    // Save says why it cannot and offers Save As; No leaves everything as it is.
+    ui.scriptAnswers({app::MsgAnswer::No});
+    EXPECT_FALSE(window->saveDrawing());
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].text, QStringLiteral("図面 plan.dwg は DWG 形式のため上書き保存できません。\r"
+                                                    "名前を付けて DXF 形式で保存しますか？"));
+    EXPECT_EQ(ui.messages()[0].buttons, app::MsgButtons::YesNo);
+    EXPECT_TRUE(application->document().isModified());
+
+    // Yes goes to Save As, which proposes the DXF beside the DWG.
+    const QString dxf = folder.filePath("plan-layers.dxf");
+    ui.scriptAnswers({app::MsgAnswer::Yes});
+    ui.scriptSaveFileNames({dxf});
+    EXPECT_TRUE(window->saveDrawing());
+    EXPECT_TRUE(ui.fileDialogs().last().path.endsWith(QStringLiteral("plan.dxf")));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [plan-layers.dxf]"));
+    EXPECT_FALSE(cad::CadDocument::open(dxf)->layer(1).on);
+    QFile original(dwg);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(original.read(6) == "AC1015");
+}
+
+TEST_F(HostWindowTest, ADwgTheLibraryCrashesOnGivesOneMessageAndKeepsTheDrawing)
+{
+    EXPECT_FALSE(window->openDrawing(dwgSample("libredwg_example_2004.dwg")));
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
+    EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("図面を開けませんでした。\rlibredwg_example_2004.dwg: ")))
+        << ui.messages()[0].text.toStdString();
+    EXPECT_EQ(application->document().name(), QStringLiteral("plan.dxf"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [plan.dxf]"));
 }
 
 } // namespace

@@ -28,7 +28,10 @@ if [ "$part" = desktop ]; then
            share/metainfo/org.kasanemi.Viewer.metainfo.xml share/metainfo/org.kasanemi.Cad.metainfo.xml \
            share/icons/hicolor/scalable/apps/org.kasanemi.Viewer.svg \
            share/icons/hicolor/scalable/apps/org.kasanemi.Cad.svg \
-           share/mime/packages/kasanemi.xml share/doc/kasanemi/copyright share/doc/kasanemi/LICENSE; do
+           share/mime/packages/kasanemi.xml share/doc/kasanemi/copyright share/doc/kasanemi/LICENSE \
+           share/thumbnailers/kasanemi.thumbnailer \
+           share/kasanemi/dwg-converter/kasanemi-dwg-converter.mjs share/kasanemi/dwg-converter/package-lock.json \
+           share/kasanemi/dwg-converter/node_modules/@mlightcad/libredwg-web/wasm/libredwg-web.wasm; do
     [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
   done
   [ -x "$usr/bin/kasanemi" ] && [ -x "$usr/bin/kasanemi-cad" ] || fail "the programs are not executable"
@@ -38,8 +41,12 @@ if [ "$part" = desktop ]; then
   for f in "$usr"/share/metainfo/*.metainfo.xml; do
     appstreamcli validate --no-net "$f" || fail "appstreamcli validate $f"
   done
-  # The host opens DXF drawings from the file manager.
-  grep -qx 'MimeType=image/vnd.dxf;' "$usr/share/applications/org.kasanemi.Cad.desktop" || fail "no DXF association"
+  # The host opens DXF and DWG drawings from the file manager, which draws
+  # their pictures with it.
+  grep -qx 'MimeType=image/vnd.dxf;image/vnd.dwg;' "$usr/share/applications/org.kasanemi.Cad.desktop" || fail "no DXF/DWG association"
+  grep -q '<glob pattern="\*.dwg"/>' "$usr/share/mime/packages/kasanemi.xml" || fail "no .dwg glob"
+  grep -qx 'Exec=kasanemi-cad --render %i %o --size %s' "$usr/share/thumbnailers/kasanemi.thumbnailer" || fail "thumbnailer Exec line"
+  grep -qx 'MimeType=image/vnd.dxf;image/vnd.dwg;' "$usr/share/thumbnailers/kasanemi.thumbnailer" || fail "thumbnailer types"
   grep -qx 'Exec=kasanemi-cad %f' "$usr/share/applications/org.kasanemi.Cad.desktop" || fail "host Exec line"
   grep -q '<glob pattern="\*.dxf"/>' "$usr/share/mime/packages/kasanemi.xml" || fail "no .dxf glob"
   grep -qx 'Name\[ja\]=Kasanemi 画層ビューワ' "$usr/share/applications/org.kasanemi.Viewer.desktop" || fail "viewer name"
@@ -80,6 +87,20 @@ assert [l["name"] for l in ours["layers"]] == [l["name"] for l in oracle["layers
 assert ours["counts"] == oracle["counts"], "counts"
 assert ours["clayer"] == oracle["clayer"], "clayer"
 PY
+
+# A DWG through the installed converter, and a file manager's thumbnail of
+# it made as the .thumbnailer entry says (%i input, %o output, %s size).
+dwg="$samples/../dwg/libredwg_example_2000.dwg"
+unset KASANEMI_DWG_CONVERTER KASANEMI_NODE
+"$usr/bin/kasanemi-cad" --inspect "$dwg" > "$root/inspect-dwg.json" 2>"$root/inspect-dwg.err" \
+  || fail "kasanemi-cad --inspect on a DWG: $(cat "$root/inspect-dwg.err")"
+grep -q '"Tavolo 3"' "$root/inspect-dwg.json" || fail "the DWG's layers are missing from --inspect"
+exec_line=$(sed -n 's/^Exec=kasanemi-cad //p' "$usr/share/thumbnailers/kasanemi.thumbnailer")
+exec_line=${exec_line//%i/$dwg}; exec_line=${exec_line//%o/$root/thumb.png}; exec_line=${exec_line//%s/256}
+# shellcheck disable=SC2086  # the Exec line's words, as a file manager splits them
+"$usr/bin/kasanemi-cad" $exec_line 2>"$root/thumb.err" || fail "the thumbnailer failed: $(cat "$root/thumb.err")"
+/usr/bin/python3 -c 'import sys; from PIL import Image; assert max(Image.open(sys.argv[1]).size) == 256' "$root/thumb.png" \
+  || fail "the thumbnail is not 256 pixels"
 
 # The host on a bus of its own, then the viewer with a layer list: it
 # refreshes at once, which writes the work folder.

@@ -13,6 +13,7 @@
 
 namespace cad {
 namespace {
+const QString kOpenFilter = QStringLiteral("図面 (*.dxf *.dwg);;DXF 図面 (*.dxf);;DWG 図面 (*.dwg)");
 const QString kDxfFilter = QStringLiteral("DXF 図面 (*.dxf)");
 }
 
@@ -159,7 +160,7 @@ bool CadMainWindow::openDrawing(const QString& path)
     if (file.isEmpty()) {
         file = app::ui().openFileName(QStringLiteral("図面を開く"),
                                       QFileInfo(m_application->document().fullName()).absolutePath(),
-                                      kDxfFilter);
+                                      kOpenFilter);
         if (file.isEmpty())
             return false;
     }
@@ -180,6 +181,15 @@ bool CadMainWindow::saveDrawing()
     CadDocument& document = m_application->document();
     if (!QFileInfo::exists(document.fullName()))
         return saveDrawingAs();
+    if (document.isDwg()) {
+        // Nothing here writes DWG: the user's DWG stays as it is, and the
+        // changes can go into a DXF beside it.
+        const app::MsgAnswer answer = app::ui().message(
+            QStringLiteral("図面 %1 は DWG 形式のため上書き保存できません。\r名前を付けて DXF 形式で保存しますか？")
+                .arg(document.name()),
+            app::MsgButtons::YesNo, app::MsgIcon::Exclamation, windowTitle());
+        return answer == app::MsgAnswer::Yes && saveDrawingAs();
+    }
     try {
         document.save();
     } catch (const acad::AcadError& failure) {
