@@ -37,7 +37,7 @@ export function convertDwg(lib, types, dwg) {
       if (read.data) lib.dwg_free(read.data);
       throw new RefusedDrawing(`the library could not read it (${describeError(read.error)})`);
     }
-    const states = readLayerStates(lib, types, read.data);
+    const states = readLayerStates(lib, types, read.data, tag >= 'AC1015');
     lib.dwg_free(read.data);
 
     const written = wasm.dwg_write_dxf(INPUT, OUTPUT);

@@ -17,9 +17,11 @@ function colourIndex(colour) {
  * @param {object} lib the LibreDwg instance (its calls reach the WebAssembly module)
  * @param {object} types the package's Dwg_Object_Type enumeration
  * @param {number} data pointer to the Dwg_Data read
+ * @param {boolean} hasPlotFlag the drawing is R2000 or later (before that a
+ *   layer has no plot flag, and every layer plots)
  * @returns {Map<string, import('./dxfLayerPatch.mjs').LayerState>}
  */
-export function readLayerStates(lib, types, data) {
+export function readLayerStates(lib, types, data, hasPlotFlag) {
   const states = new Map();
   const layerType = types[LAYER_TYPE_NAME];
   const count = lib.dwg_get_num_objects(data);
@@ -37,7 +39,7 @@ export function readLayerStates(lib, types, data) {
       frozenInNewViewports: Boolean(field('frozen_in_new')),
       locked: Boolean(field('locked')),
       colorIndex: colourIndex(field('color')),
-      plottable: Boolean(field('plotflag')),
+      plottable: hasPlotFlag ? Boolean(field('plotflag')) : true,
     });
   }
   return states;
