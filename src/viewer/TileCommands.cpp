@@ -1,8 +1,8 @@
 #include "TileCommands.h"
 
-#include "StatePictures.h"
-#include "TileHost.h"
-#include "clsDWF.h"
+#include "TileGrid.h"
+
+#include "tile/clsDWF.h"
 
 #include "acad/AcadError.h"
 #include "app/AppInfo.h"
@@ -13,16 +13,17 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
-#include <utility>
 #include <vector>
 
-namespace tile {
+namespace viewer {
+
+using tile::clsDWF;
 
 namespace {
 QString appTitle() { return QString::fromUtf16(app::kAppTitle); }
 } // namespace
 
-TileCommands::TileCommands(clsDWF& tile) : QObject(&tile), m_tile(tile)
+TileCommands::TileCommands(clsDWF& tile, TileGrid& grid) : QObject(&tile), m_tile(tile), m_grid(grid)
 {
     connect(&tile, &clsDWF::pr_oImgOne_MouseDown, this, &TileCommands::pr_oImgOne_MouseDown);
     connect(&tile, &clsDWF::pr_oImgOne_Click, this, &TileCommands::pr_oImgOne_Click);
@@ -34,9 +35,9 @@ TileCommands::TileCommands(clsDWF& tile) : QObject(&tile), m_tile(tile)
     connect(&tile, &clsDWF::pr_oCboLineType_Click, this, &TileCommands::pr_oCboLineType_Click);
 }
 
-TileCommands* TileCommands::attach(clsDWF* tile)
+TileCommands* TileCommands::attach(clsDWF* tile, TileGrid& grid)
 {
-    return new TileCommands(*tile);
+    return new TileCommands(*tile, grid);
 }
 
 QString TileCommands::staleTileMessage()
@@ -52,7 +53,7 @@ QString TileCommands::frozenLayerMessage()
 
 bool TileCommands::commandsEnabled() const
 {
-    return m_tile.m_bEnableEvent && m_tile.m_host.bRefreshDone();
+    return m_tile.bEnableEvent() && m_grid.bRefreshDone();
 }
 
 void TileCommands::reportFailure(const char* procedure, const acad::AcadError& failure)
@@ -87,52 +88,28 @@ void TileCommands::toggle(Toggle which, const char* procedure)
 {
     if (!commandsEnabled())
         return;
-    bool& flag = which == Toggle::View ? m_tile.m_bLayerOn
-               : which == Toggle::Freeze ? m_tile.m_bAllViewportFreaze
-                                         : m_tile.m_bLock;
-    const bool wanted = !flag;
+    const QString& layer = m_tile.sLayerName();
+    const bool wanted = which == Toggle::View     ? !m_tile.bLayerOn()
+                      : which == Toggle::Freeze ? !m_tile.bAllViewportFreaze()
+                                                : !m_tile.bLock();
+    const acad::LayerWrite write = which == Toggle::View     ? acad::LayerWrite::on(layer, wanted)
+                                 : which == Toggle::Freeze ? acad::LayerWrite::freeze(layer, wanted)
+                                                           : acad::LayerWrite::lock(layer, wanted);
     try {
-        const acad::LayerPtr layer = m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName);
-        ImageButton* button = nullptr;
-        StatePicture picture{};
-        undo::LayerChangeStep step;
-        // The state before is the drawing's, not the tile's flag: the host
-        // may have changed the layer since the tile last read it.
-        switch (which) {
-        case Toggle::View: {
-            const bool before = layer->layerOn();
-            layer->setLayerOn(wanted);
-            step.recordOn(m_tile.m_sLayerName, before, wanted);
-            button = m_tile.pr_oCmdView;
-            picture = wanted ? StatePicture::ViewOn : StatePicture::ViewOff;
-            break;
-        }
-        case Toggle::Freeze: {
-            const bool before = layer->freeze();
-            layer->setFreeze(wanted);
-            step.recordFrozen(m_tile.m_sLayerName, before, wanted);
-            button = m_tile.pr_oCmdFreeze;
-            picture = wanted ? StatePicture::FreezeOn : StatePicture::FreezeOff;
-            break;
-        }
-        case Toggle::Lock: {
-            const bool before = layer->lock();
-            layer->setLock(wanted);
-            step.recordLocked(m_tile.m_sLayerName, before, wanted);
-            button = m_tile.pr_oCmdLock;
-            picture = wanted ? StatePicture::LockOn : StatePicture::LockOff;
-            break;
-        }
-        }
-        m_tile.m_host.recordLayerChange(std::move(step));
+        // The step records the drawing's state before, not the tile's flag:
+        // the host may have changed the layer since the tile last read it.
+        m_grid.layerDoor().change(*m_tile.oAcadDoc(), {{write}, std::nullopt, acad::OnRefusal::Stop});
         // The flag follows the drawing: it changes only once the host has
         // taken the change, so a refused change (freezing the current layer,
         // a layer gone from the drawing) leaves flag, picture and drawing
         // in agreement and the next click tries the same change again.
-        flag = wanted;
-        if (button)
-            button->showPicture(statePixmap(picture, button->devicePixelRatioF()), statePictureName(picture));
-        m_tile.m_oAcadDoc->regen(1);
+        if (which == Toggle::View)
+            m_tile.showLayerOn(wanted);
+        else if (which == Toggle::Freeze)
+            m_tile.showFrozen(wanted);
+        else
+            m_tile.showLocked(wanted);
+        m_tile.oAcadDoc()->regen(1);
     } catch (const acad::AcadError& failure) {
         reportFailure(procedure, failure);
     } catch (const std::exception& failure) {
@@ -145,14 +122,9 @@ void TileCommands::pr_oCboLineType_Click()
     if (!commandsEnabled())
         return;
     try {
-        const QString chosen = m_tile.pr_oCboLineType ? m_tile.pr_oCboLineType->currentText() : QString();
-        const acad::LayerPtr layer = m_tile.m_oAcadDoc->layers()->item(m_tile.m_sLayerName);
-        const QString before = layer->linetype();
-        layer->setLinetype(chosen);
-        undo::LayerChangeStep step;
-        step.recordLinetype(m_tile.m_sLayerName, before, chosen);
-        m_tile.m_host.recordLayerChange(std::move(step));
-        m_tile.m_oAcadDoc->regen(1);
+        const acad::LayerWrite write = acad::LayerWrite::linetype(m_tile.sLayerName(), m_tile.chosenLineType());
+        m_grid.layerDoor().change(*m_tile.oAcadDoc(), {{write}, std::nullopt, acad::OnRefusal::Stop});
+        m_tile.oAcadDoc()->regen(1);
     } catch (const acad::AcadError& failure) {
         reportFailure("pr_oCboLineType_Click", failure);
     } catch (const std::exception& failure) {
@@ -164,12 +136,12 @@ void TileCommands::pr_oImgOne_MouseDown(Qt::MouseButton, qint32 shift, QPointF)
 {
     constexpr qint32 kShiftAlone = 1;
     try {
-        if (m_tile.m_bSelect)
+        if (m_tile.bSelect())
             m_tile.ResetSelect();
         else
             m_tile.SelectView();
         if (shift != kShiftAlone)
-            m_tile.m_host.pu_subResetSelect(m_tile.m_iIndex);
+            m_grid.pu_subResetSelect(m_tile.iIndex());
     } catch (const std::exception& failure) {
         reportFailure("pr_oImgOne_MouseDown", failure);
     }
@@ -178,8 +150,8 @@ void TileCommands::pr_oImgOne_MouseDown(Qt::MouseButton, qint32 shift, QPointF)
 void TileCommands::pr_oImgOne_Click()
 {
     try {
-        QListWidget* list = m_tile.m_host.LstLayers();
-        const int entry = m_tile.m_iIndex - 1;
+        QListWidget* list = m_grid.LstLayers();
+        const int entry = m_tile.iIndex() - 1;
         if (!list || entry < 0 || entry >= list->count())
             return;
         {
@@ -200,18 +172,13 @@ void TileCommands::pr_oImgOne_Click()
 
 void TileCommands::pr_oImgOne_DblClick()
 {
-    TileHost& host = m_tile.m_host;
     try {
-        if (host.OptDblClickActive()) {
-            const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
-            const QString before = document->activeLayer()->name();
-            document->setActiveLayer(document->layers()->item(m_tile.m_sLayerName));
-            undo::LayerChangeStep step;
-            step.recordCurrentLayer(before, m_tile.m_sLayerName);
-            host.recordLayerChange(std::move(step));
-            host.pu_subActiveLayerUpdate();
-            app::SetForeground(qint32(host.lnAcadHwnd()));
-        } else if (host.OptDblClickExclusiveView()) {
+        const DoubleClickAction action = m_grid.doubleClickAction();
+        if (action == DoubleClickAction::MakeCurrent) {
+            m_grid.layerDoor().change(*m_tile.oAcadDoc(), {{}, m_tile.sLayerName(), acad::OnRefusal::Stop});
+            m_grid.pu_subActiveLayerUpdate();
+            app::SetForeground(qint32(m_grid.lnAcadHwnd()));
+        } else if (action == DoubleClickAction::ExclusiveView) {
             exclusiveView();
         }
     } catch (const acad::AcadError& failure) {
@@ -226,41 +193,21 @@ void TileCommands::pr_oImgOne_DblClick()
 
 void TileCommands::exclusiveView()
 {
-    const acad::DocumentPtr& document = m_tile.m_oAcadDoc;
-    // Every layer off in the table's order, then this tile's layer on: one
-    // read of the on/off states and one batch of writes.
-    const std::vector<acad::LayerOnState> before = document->layerOnStates();
-    acad::LayerWrites writes;
-    writes.reserve(before.size() + 1);
-    for (const acad::LayerOnState& layer : before)
-        writes.push_back(acad::LayerWrite::on(layer.name, false));
-    writes.push_back(acad::LayerWrite::on(m_tile.m_sLayerName, true));
-    try {
-        document->setLayerProperties(writes, acad::OnRefusal::Stop);
-    } catch (const acad::LayerWriteRefused& refusal) {
-        // The layers switched off so far get their state back, so the user's
-        // drawing is never left with layers off that the command did not
-        // finish; a layer that vanished meanwhile has nothing to put back.
-        acad::LayerWrites putBack;
-        for (std::size_t i = 0; i < std::size_t(refusal.index()) && i < before.size(); ++i) {
-            if (before[i].on)
-                putBack.push_back(acad::LayerWrite::on(before[i].name, true));
-        }
-        try {
-            document->setLayerProperties(putBack, acad::OnRefusal::Skip);
-        } catch (const std::exception&) {
-        }
-        throw;
-    }
-    undo::LayerChangeStep step;
-    for (const acad::LayerOnState& layer : before)
-        step.recordOn(layer.name, layer.on, false);
-    // The loop met this layer too and recorded where it started; this adds
-    // only the last write.
-    step.recordOn(m_tile.m_sLayerName, false, true);
-    m_tile.m_host.recordLayerChange(std::move(step));
-    document->regen(1);
-    m_tile.m_host.pu_subCtrlViewUpdate();
+    acad::Document& document = *m_tile.oAcadDoc();
+    // Every layer off in the table's order, then this tile's layer on, as one
+    // change: should the drawing refuse one, the layers switched off so far
+    // get their state back, so the user's drawing is never left with layers
+    // off that the command did not finish.
+    const QStringList names = document.layerNames();
+    undo::LayerChange change;
+    change.onRefusal = acad::OnRefusal::Stop;
+    change.writes.reserve(std::size_t(names.size()) + 1);
+    for (const QString& name : names)
+        change.writes.push_back(acad::LayerWrite::on(name, false));
+    change.writes.push_back(acad::LayerWrite::on(m_tile.sLayerName(), true));
+    m_grid.layerDoor().change(document, change);
+    document.regen(1);
+    m_grid.pu_subCtrlViewUpdate();
 }
 
-} // namespace tile
+} // namespace viewer
