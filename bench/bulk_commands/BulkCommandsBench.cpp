@@ -67,16 +67,16 @@ Figures run(std::shared_ptr<acad::HostConnector> connector)
     timer.start();
     window.CmdRefresh_Click();
     figures.refresh = seconds(timer);
-    figures.tiles = window.tileCount();
+    figures.tiles = window.tiles().tileCount();
 
     const acad::DocumentPtr document = window.oAcadDoc();
     for (bool on : {false, true}) {
         const quint64 callsBefore = acad::dbus::busCallCount();
         timer.restart();
-        viewer::setAllLayersOn(document, on);
+        viewer::setAllLayersOn(window.tiles().layerDoor(), document, on);
         (on ? figures.allOn : figures.allOff) = seconds(timer);
         timer.restart();
-        window.pu_subCtrlViewUpdate();
+        window.tiles().pu_subCtrlViewUpdate();
         (on ? figures.rereadOn : figures.reread) = seconds(timer);
         (on ? figures.onCalls : figures.offCalls) = acad::dbus::busCallCount() - callsBefore;
     }

@@ -78,7 +78,7 @@ double timedRefresh(const std::shared_ptr<acad::HostConnector>& connector, int* 
     window.CmdRefresh_Click();
     const double elapsed = ms(t);
     if (tiles)
-        *tiles = window.tileCount();
+        *tiles = window.tiles().tileCount();
     for (const auto& m : ui.messages())
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return window.bRefreshDone() ? elapsed : -1;
@@ -149,7 +149,7 @@ void relayoutFigures(const QString& manyPath)
     window.Form_Load(QString());
     window.resize(1200, 800);
     window.CmdRefresh_Click();
-    const int n = window.tileCount();
+    const int n = window.tiles().tileCount();
     std::printf("\nre-layout with %d tiles\n", n);
 
     constexpr int kRounds = 20;
@@ -168,7 +168,7 @@ void relayoutFigures(const QString& manyPath)
     t.restart();
     for (int i = 0; i < kRounds; ++i)
         for (int k = 1; k <= n; ++k)
-            window.oDWF(k)->FraOne()->move((k % 5) * 10 + i, k * 3);
+            window.tiles().oDWF(k)->FraOne()->move((k % 5) * 10 + i, k * 3);
     const double peerMs = ms(t) / kRounds;
     window.Form_Resize();
 
@@ -178,7 +178,7 @@ void relayoutFigures(const QString& manyPath)
 
     PaintCounter counter;
     for (int k = 1; k <= n; ++k)
-        window.oDWF(k)->ImgOne()->installEventFilter(&counter);
+        window.tiles().oDWF(k)->ImgOne()->installEventFilter(&counter);
     window.grab();  // one full repaint of the window
     std::printf("tile pictures painted by a full repaint: %d of %d\n", counter.paints, n);
 }

@@ -3,7 +3,7 @@
 #include "acad/AciColors.h"
 #include "StatePictures.h"
 #include "TileGeometry.h"
-#include "TileHost.h"
+#include "LinetypeSource.h"
 #include "TwipsPlacement.h"
 #include "acad/AcadError.h"
 #include "app/ErrorReport.h"
@@ -72,7 +72,7 @@ QRectF twips(const ControlBox& box, double height)
 
 } // namespace
 
-clsDWF::clsDWF(TileHost& host, QObject* parent) : QObject(parent), m_host(host) {}
+clsDWF::clsDWF(LinetypeSource& linetypes, QObject* parent) : QObject(parent), m_linetypes(linetypes) {}
 
 clsDWF::~clsDWF() = default;
 
@@ -88,14 +88,14 @@ void clsDWF::SetLayerState()
     reportingFailures("SetLayerState", [this] {
         if (!m_oAcadDoc)
             failNotBound();
-        const acad::LayerPtr layer = m_oAcadDoc->layers()->item(m_sLayerName);
-        m_bAllViewportFreaze = layer->freeze();
-        m_bLayerOn = layer->layerOn();
-        m_bLock = layer->lock();
-        m_bNewViewportFreaze = layer->viewportDefault();
-        m_bPlottable = layer->plottable();
-        m_lnColor = layer->color();
-        m_sLineType = layer->linetype();
+        const acad::LayerPtr layer = m_oAcadDoc->layers()->item(m_layer.sLayerName);
+        m_layer.bAllViewportFreaze = acad::toVb(layer->freeze());
+        m_layer.bLayerOn = acad::toVb(layer->layerOn());
+        m_layer.bLock = acad::toVb(layer->lock());
+        m_layer.bNewViewportFreaze = acad::toVb(layer->viewportDefault());
+        m_layer.bPlottable = acad::toVb(layer->plottable());
+        m_layer.lnColor = layer->color();
+        m_layer.sLineType = layer->linetype();
         pr_subButtonUpdate();
     });
 }
@@ -103,39 +103,38 @@ void clsDWF::SetLayerState()
 void clsDWF::SetLayerState(const acad::LayerSnapshot& record)
 {
     reportingFailures("SetLayerState", [&] {
-        m_bAllViewportFreaze = record.bAllViewportFreaze != acad::vbFalse;
-        m_bLayerOn = record.bLayerOn != acad::vbFalse;
-        m_bLock = record.bLock != acad::vbFalse;
-        m_bNewViewportFreaze = record.bNewViewportFreaze != acad::vbFalse;
-        m_bPlottable = record.bPlottable != acad::vbFalse;
-        m_lnColor = record.lnColor;
-        m_sLineType = record.sLineType;
+        // The name stays the tile's own; the two fields a tile never fills stay empty.
+        m_layer.bAllViewportFreaze = acad::toVb(record.bAllViewportFreaze != acad::vbFalse);
+        m_layer.bLayerOn = acad::toVb(record.bLayerOn != acad::vbFalse);
+        m_layer.bLock = acad::toVb(record.bLock != acad::vbFalse);
+        m_layer.bNewViewportFreaze = acad::toVb(record.bNewViewportFreaze != acad::vbFalse);
+        m_layer.bPlottable = acad::toVb(record.bPlottable != acad::vbFalse);
+        m_layer.lnColor = record.lnColor;
+        m_layer.sLineType = record.sLineType;
         pr_subButtonUpdate();
     });
 }
 
 void clsDWF::InitialSettingAutoCAD(const QString& sLayerName, const acad::DocumentPtr& oAcadDoc)
 {
-    m_sLayerName = sLayerName;
+    m_layer.sLayerName = sLayerName;
     m_oAcadDoc = oAcadDoc;
 }
 
-void clsDWF::InitialSetting(qint32 iIndex, QFrame* oFraOne, QFrame* oFraBar, WmfImage* oImgOne,
-                            ImageButton* oCmdView, ImageButton* oCmdFreeze, ImageButton* oCmdLock,
-                            ImageButton* oCmdColor, QComboBox* oCboLineType, QLineEdit* oTxtOne,
-                            qint32 iPicMainWidth)
+void clsDWF::InitialSetting(qint32 iIndex, const TileControls& controls, qint32 iPicMainWidth,
+                            const std::optional<QString>& currentLayer)
 {
     reportingFailures("InitialSetting", [&] {
         m_iIndex = iIndex;
-        pr_oFraOne = oFraOne;
-        pr_oFraBar = oFraBar;
-        pr_oImgOne = oImgOne;
-        pr_oCmdView = oCmdView;
-        pr_oCmdFreeze = oCmdFreeze;
-        pr_oCmdLock = oCmdLock;
-        pr_oCmdColor = oCmdColor;
-        pr_oCboLineType = oCboLineType;
-        pr_oTxtOne = oTxtOne;
+        pr_oFraOne = controls.FraOne;
+        pr_oFraBar = controls.FraBar;
+        pr_oImgOne = controls.ImgOne;
+        pr_oCmdView = controls.CmdView;
+        pr_oCmdFreeze = controls.CmdFreeze;
+        pr_oCmdLock = controls.CmdLock;
+        pr_oCmdColor = controls.CmdColor;
+        pr_oCboLineType = controls.CboLineType;
+        pr_oTxtOne = controls.TxtOne;
         pr_subConnectControls();
 
         QFrame& frame = bound(pr_oFraOne);
@@ -189,7 +188,7 @@ void clsDWF::InitialSetting(qint32 iIndex, QFrame* oFraOne, QFrame* oFraBar, Wmf
 
         pu_subUpdateLocation(iPicMainWidth, 0);
         pr_subSetLayerText();
-        pu_subActiveLayerCheck();
+        pu_subActiveLayerCheck(currentLayer);
         pr_subSetLineTypeList();
     });
 }
@@ -232,31 +231,59 @@ void clsDWF::pu_subUpdateLocation(qint32 iPicMainWidth, qint32 iTopScrol)
     });
 }
 
-void clsDWF::pu_subActiveLayerCheck()
+void clsDWF::pu_subActiveLayerCheck(const std::optional<QString>& currentLayer)
 {
-    reportingFailures("pu_subActiveLayerCheck", [this] {
+    reportingFailures("pu_subActiveLayerCheck", [&] {
         if (!m_oAcadDoc)
             return;
         QFrame& bar = bound(pr_oFraBar);
-        const bool current = m_host.currentLayerName(*m_oAcadDoc) == m_sLayerName;
-        if (current)
+        const QString current = currentLayer ? *currentLayer : m_oAcadDoc->activeLayer()->name();
+        const bool isCurrent = current == m_layer.sLayerName;
+        if (isCurrent)
             setColors(bar, QColor(255, 0, 0), Qt::white);
         else
             setColors(bar, windowBackground(), windowText());
     });
 }
 
-void clsDWF::pu_subImageUpdate()
+void clsDWF::pu_subImageUpdate(const QRectF& overviewTwips)
 {
     if (!pr_oImgOne)
         return;
-    const WmfImage& overview = m_host.overviewImage();
     WmfImage& picture = *pr_oImgOne;
     picture.setVisible(false);
     picture.setStretch(true);
-    picture.setTwipsGeometry(QRectF(overview.leftTwips(), overview.topTwips() + kNameBox.height,
-                                    overview.widthTwips(), overview.heightTwips()));
+    picture.setTwipsGeometry(overviewTwips.translated(0, kNameBox.height));
     picture.setVisible(true);
+}
+
+void clsDWF::showState(ImageButton* button, StatePicture picture)
+{
+    if (button)
+        button->showPicture(statePixmap(picture, button->devicePixelRatioF()), statePictureName(picture));
+}
+
+void clsDWF::showLayerOn(bool on)
+{
+    m_layer.bLayerOn = acad::toVb(on);
+    showState(pr_oCmdView, on ? StatePicture::ViewOn : StatePicture::ViewOff);
+}
+
+void clsDWF::showFrozen(bool frozen)
+{
+    m_layer.bAllViewportFreaze = acad::toVb(frozen);
+    showState(pr_oCmdFreeze, frozen ? StatePicture::FreezeOn : StatePicture::FreezeOff);
+}
+
+void clsDWF::showLocked(bool locked)
+{
+    m_layer.bLock = acad::toVb(locked);
+    showState(pr_oCmdLock, locked ? StatePicture::LockOn : StatePicture::LockOff);
+}
+
+QString clsDWF::chosenLineType() const
+{
+    return pr_oCboLineType ? pr_oCboLineType->currentText() : QString();
 }
 
 void clsDWF::SelectView()
@@ -285,10 +312,10 @@ void clsDWF::pr_subButtonUpdate()
         const auto show = [dpr](ImageButton& button, StatePicture picture) {
             button.showPicture(statePixmap(picture, dpr), statePictureName(picture));
         };
-        show(bound(pr_oCmdView), m_bLayerOn ? StatePicture::ViewOn : StatePicture::ViewOff);
-        show(bound(pr_oCmdFreeze), m_bAllViewportFreaze ? StatePicture::FreezeOn : StatePicture::FreezeOff);
-        show(bound(pr_oCmdLock), m_bLock ? StatePicture::LockOn : StatePicture::LockOff);
-        bound(pr_oCmdColor).setFillColor(QColor::fromRgb(acad::ColorIndexToRgb(m_lnColor)));
+        show(bound(pr_oCmdView), bLayerOn() ? StatePicture::ViewOn : StatePicture::ViewOff);
+        show(bound(pr_oCmdFreeze), bAllViewportFreaze() ? StatePicture::FreezeOn : StatePicture::FreezeOff);
+        show(bound(pr_oCmdLock), bLock() ? StatePicture::LockOn : StatePicture::LockOff);
+        bound(pr_oCmdColor).setFillColor(QColor::fromRgb(acad::ColorIndexToRgb(m_layer.lnColor)));
         facesShown = true;
     });
     if (!facesShown || !pr_oCboLineType)
@@ -299,7 +326,7 @@ void clsDWF::pr_subButtonUpdate()
     if (pr_funShowLineType())
         return;
     try {
-        m_host.ReadLinetypeList();
+        m_linetypes.ReadLinetypeList();
     } catch (const std::exception&) {
         return;  // the box stays as it was
     }
@@ -311,8 +338,8 @@ bool clsDWF::pr_funShowLineType()
 {
     QComboBox& box = *pr_oCboLineType;
     // Linetype names, like layer names, are compared without regard to case.
-    const int index = box.findText(m_sLineType, Qt::MatchFixedString);
-    if (index < 0 || m_sLineType.isEmpty())
+    const int index = box.findText(m_layer.sLineType, Qt::MatchFixedString);
+    if (index < 0 || m_layer.sLineType.isEmpty())
         return false;
     box.setCurrentIndex(index);
     return true;
@@ -321,7 +348,7 @@ bool clsDWF::pr_funShowLineType()
 void clsDWF::pr_subSetLayerText()
 {
     QLineEdit& name = bound(pr_oTxtOne);
-    name.setText(m_sLayerName);
+    name.setText(m_layer.sLayerName);
     name.setCursorPosition(0);
     name.setToolTip(QStringLiteral("No.") + QString::number(m_iIndex));
     bound(pr_oImgOne).setToolTip(QStringLiteral("ダブルクリックにてオプション設定の動作を行います"));
@@ -331,7 +358,7 @@ void clsDWF::pr_subSetLineTypeList()
 {
     QComboBox& box = bound(pr_oCboLineType);
     box.clear();
-    const acad::NameList& names = m_host.sLineTypeList();
+    const acad::NameList& names = m_linetypes.sLineTypeList();
     for (qsizetype i = 1; i < names.size(); ++i)
         box.addItem(names.at(i));
 }

@@ -2,16 +2,11 @@
 
 // The layer tile: one object per layer shown in the main window.
 //
-// How the tile's commands plug in: the tile turns every user action on its
-// controls into one Qt signal (the list under "signals" below, one per
-// handler: pr_oImgOne_MouseDown, pr_oImgOne_Click, pr_oImgOne_DblClick,
-// pr_oCmdView_Click, pr_oCmdFreeze_Click, pr_oCmdLock_Click,
-// pr_oCmdColor_Click, pr_oCboLineType_Click). The commands live in their own
-// class, `tile::TileCommands` (src/tile/TileCommands.{h,cpp}), which is a
-// friend of clsDWF so that it may change the tile's fields and faces as the
-// handlers must. The main window emits `tileCreated(clsDWF*)` for every tile
-// it creates; whoever builds the commands connects to it and attaches a
-// TileCommands object to the tile (parented to the tile, so it dies with it).
+// The tile shows its layer and turns every user action on its controls into
+// one Qt signal (the list under "signals" below, one per handler). The
+// commands that act on them live in the viewer (viewer/TileCommands), which
+// drives the tile through its public members: the faces of the three
+// buttons, the chosen linetype, the selected look.
 //
 // The tile itself never writes to the drawing: it reads the layer's state
 // (SetLayerState) and the current layer (pu_subActiveLayerCheck) and shows
@@ -19,13 +14,18 @@
 // pr_oCboLineType_Click: only a choice made by the user does.
 
 #include "ImageButton.h"
+#include "StatePictures.h"
 #include "WmfImage.h"
 #include "acad/AcadSurface.h"
+#include "acad/LayerSnapshot.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
+
+#include <optional>
 
 #include <QComboBox>
 #include <QFrame>
@@ -33,13 +33,27 @@
 
 namespace tile {
 
-class TileHost;
+class LinetypeSource;
+
+/// The nine controls of one tile.
+struct TileControls {
+    QFrame* FraOne = nullptr;
+    QFrame* FraBar = nullptr;
+    WmfImage* ImgOne = nullptr;
+    ImageButton* CmdView = nullptr;
+    ImageButton* CmdFreeze = nullptr;
+    ImageButton* CmdLock = nullptr;
+    ImageButton* CmdColor = nullptr;
+    QComboBox* CboLineType = nullptr;
+    QLineEdit* TxtOne = nullptr;
+};
 
 class clsDWF : public QObject {
     Q_OBJECT
 public:
     /// Class_Initialize: events enabled, everything else empty, zero or false.
-    explicit clsDWF(TileHost& host, QObject* parent = nullptr);
+    /// `linetypes` fills the linetype box.
+    explicit clsDWF(LinetypeSource& linetypes, QObject* parent = nullptr);
     ~clsDWF() override;
 
     /// Loads a WMF file as the tile picture. Throws acad::AcadError (the
@@ -52,50 +66,58 @@ public:
     /// Any failure is reported naming "SetLayerState"; fields read before it
     /// keep their new values and the faces are not refreshed.
     void SetLayerState();
-    /// The same from a record the main window read for many tiles at once
+    /// The same from a record the grid read for many tiles at once
     /// (Document::layerStates): the faces show it without asking the host.
     void SetLayerState(const acad::LayerSnapshot& record);
     /// Binds the tile to its layer and the drawing.
     void InitialSettingAutoCAD(const QString& sLayerName, const acad::DocumentPtr& oAcadDoc);
     /// Binds the nine controls, lays them out, shows them, places the tile in
     /// the grid, writes the name box and tooltips, checks the current layer
+    /// (`currentLayer` as read for many tiles at once, or asked when none)
     /// and fills the linetype box. Any failure is reported naming
     /// "InitialSetting" and the steps after it are skipped.
-    void InitialSetting(qint32 iIndex, QFrame* oFraOne, QFrame* oFraBar, WmfImage* oImgOne,
-                        ImageButton* oCmdView, ImageButton* oCmdFreeze, ImageButton* oCmdLock,
-                        ImageButton* oCmdColor, QComboBox* oCboLineType, QLineEdit* oTxtOne,
-                        qint32 iPicMainWidth);
+    void InitialSetting(qint32 iIndex, const TileControls& controls, qint32 iPicMainWidth,
+                        const std::optional<QString>& currentLayer = std::nullopt);
     /// Computes iRow and iCol for a tile area `iPicMainWidth` twips wide with
     /// `iTopScrol` rows scrolled off the top, and moves the frame there. An
     /// area narrower than one pitch (no column) is reported naming
     /// "pu_subUpdateLocation" and the tile stays where it was.
     void pu_subUpdateLocation(qint32 iPicMainWidth, qint32 iTopScrol);
     /// Button bar red with white text when the layer is the drawing's
-    /// current one (exact, case-sensitive name), else the normal colours. The
-    /// current layer's name comes from the main window, which reads it once
-    /// for all its tiles. Failures are reported naming "pu_subActiveLayerCheck".
-    void pu_subActiveLayerCheck();
-    /// Gives the tile picture the overview picture's size and offset (below
-    /// the name box). Failures are ignored.
-    void pu_subImageUpdate();
+    /// current one (exact, case-sensitive name), else the normal colours.
+    /// `currentLayer` is the name as the grid read it once for all its tiles;
+    /// without it the tile asks the drawing. Failures are reported naming
+    /// "pu_subActiveLayerCheck".
+    void pu_subActiveLayerCheck(const std::optional<QString>& currentLayer = std::nullopt);
+    /// Gives the tile picture the overview picture's size and offset
+    /// (`overviewTwips`), below the name box. Failures are ignored.
+    void pu_subImageUpdate(const QRectF& overviewTwips);
     /// Shows the tile as selected (name box dark blue).
     void SelectView();
     /// Shows the tile as not selected. Failures are ignored.
     void ResetSelect();
 
+    // What the tile's commands change once the drawing has taken a change.
+    /// The on/off, frozen and locked flags with their button's face.
+    void showLayerOn(bool on);
+    void showFrozen(bool frozen);
+    void showLocked(bool locked);
+    /// The linetype the user chose in the box; empty when there is no box.
+    QString chosenLineType() const;
+
     // Public read-only properties.
-    bool bAllViewportFreaze() const { return m_bAllViewportFreaze; }
-    bool bLayerOn() const { return m_bLayerOn; }
-    bool bLock() const { return m_bLock; }
-    bool bNewViewportFreaze() const { return m_bNewViewportFreaze; }
-    bool bPlottable() const { return m_bPlottable; }
-    qint32 lnColor() const { return m_lnColor; }
+    bool bAllViewportFreaze() const { return m_layer.bAllViewportFreaze != acad::vbFalse; }
+    bool bLayerOn() const { return m_layer.bLayerOn != acad::vbFalse; }
+    bool bLock() const { return m_layer.bLock != acad::vbFalse; }
+    bool bNewViewportFreaze() const { return m_layer.bNewViewportFreaze != acad::vbFalse; }
+    bool bPlottable() const { return m_layer.bPlottable != acad::vbFalse; }
+    qint32 lnColor() const { return m_layer.lnColor; }
     /// Declared for the tile's public face; never filled (always 0).
-    qint32 lnLineWeight() const { return m_lnLineWeight; }
-    QString sLayerName() const { return m_sLayerName; }
-    QString sLineType() const { return m_sLineType; }
+    qint32 lnLineWeight() const { return m_layer.lnLineWeight; }
+    QString sLayerName() const { return m_layer.sLayerName; }
+    QString sLineType() const { return m_layer.sLineType; }
     /// Declared for the tile's public face; never filled (always empty).
-    QString sPlotStyleName() const { return m_sPlotStyleName; }
+    QString sPlotStyleName() const { return m_layer.sPlotStyleName; }
     qint32 iRow() const { return m_iRow; }
     qint32 iCol() const { return m_iCol; }
 
@@ -104,7 +126,6 @@ public:
     bool bSelect() const { return m_bSelect; }
     bool bEnableEvent() const { return m_bEnableEvent; }
     const acad::DocumentPtr& oAcadDoc() const { return m_oAcadDoc; }
-    TileHost& host() const { return m_host; }
     QFrame* FraOne() const { return pr_oFraOne; }
     QFrame* FraBar() const { return pr_oFraBar; }
     WmfImage* ImgOne() const { return pr_oImgOne; }
@@ -131,8 +152,6 @@ signals:
     void pr_oCboLineType_Click();
 
 private:
-    friend class TileCommands;
-
     /// Refreshes the three button pictures, the colour swatch and the
     /// linetype box from the fields.
     void pr_subButtonUpdate();
@@ -144,20 +163,14 @@ private:
     bool pr_funShowLineType();
     void pr_subShowNameBoxColors(const QColor& background, const QColor& foreground);
     void pr_subConnectControls();
+    /// Shows `picture` on `button`, when the button is bound.
+    static void showState(ImageButton* button, StatePicture picture);
 
-    TileHost& m_host;
+    LinetypeSource& m_linetypes;
 
     qint32 m_iIndex = 0;
-    QString m_sLayerName;
-    bool m_bLayerOn = false;
-    bool m_bAllViewportFreaze = false;
-    bool m_bLock = false;
-    qint32 m_lnColor = 0;
-    QString m_sLineType;
-    bool m_bPlottable = false;
-    bool m_bNewViewportFreaze = false;
-    qint32 m_lnLineWeight = 0;
-    QString m_sPlotStyleName;
+    /// The layer as last read (its name set by InitialSettingAutoCAD).
+    acad::LayerSnapshot m_layer;
     acad::DocumentPtr m_oAcadDoc;
     bool m_bSelect = false;
     bool m_bEnableEvent = true;

@@ -1,5 +1,7 @@
 #include "StepRestore.h"
 
+#include "LayerDoor.h"
+
 #include "acad/LayerWrites.h"
 
 namespace undo {
@@ -47,8 +49,11 @@ RestoreOutcome restoreStep(acad::Document& document, const LayerChangeStep& step
     RestoreOutcome outcome;
     const acad::LayerWrites writes = writesOf(step);
     std::vector<qint32> refused;
-    if (!writes.empty()
-        && !attempt(outcome, [&] { refused = document.setLayerProperties(writes, acad::OnRefusal::Skip); }))
+    // Through the door like every layer change, but unrecorded: the values
+    // written back are known, so nothing is read first.
+    if (!writes.empty() && !attempt(outcome, [&] {
+            refused = applyLayerChange(document, {writes, std::nullopt, acad::OnRefusal::Skip}, false).refused;
+        }))
         return outcome;
     // The batch says which writes the drawing refused, not why: the single
     // member, asked once more for each, gives the host's own error.
@@ -59,7 +64,7 @@ RestoreOutcome restoreStep(acad::Document& document, const LayerChangeStep& step
             return outcome;
     }
     if (const std::optional<QString> current = step.currentLayerToRestore()) {
-        if (!attempt(outcome, [&] { document.setActiveLayer(document.layers()->item(*current)); }))
+        if (!attempt(outcome, [&] { applyLayerChange(document, {{}, current, acad::OnRefusal::Stop}, false); }))
             return outcome;
     }
     attempt(outcome, [&] { document.regen(kAllViewports); });

@@ -4,9 +4,9 @@
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/UserInterface.h"
-#include "undo/LayerUndoHistory.h"
+#include "TileGrid.h"
+#include "undo/LayerDoor.h"
 
-#include <QHash>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -63,71 +63,32 @@ LayerCountTexts pr_subLayerCountText(const acad::DocumentPtr& oAcadDoc, const ac
     return texts;
 }
 
-namespace {
-
-// Switches the named layers in one batch, skipping a layer the drawing no
-// longer holds, then regenerates. The on/off states are read first (one
-// read of the drawing), so that the step can be taken back.
-undo::LayerChangeStep switchNamedLayers(const acad::DocumentPtr& oAcadDoc,
-                                        const std::vector<acad::LayerOnState>& states, const QStringList& names,
-                                        bool on)
+void setLayersOn(undo::LayerDoor& door, const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
 {
-    undo::LayerChangeStep step;
-    QHash<QString, bool> before;
-    for (const acad::LayerOnState& state : states)
-        before.insert(state.name.toCaseFolded(), state.on);
-    acad::LayerWrites writes;
-    writes.reserve(std::size_t(names.size()));
+    if (!oAcadDoc)
+        return;
+    undo::LayerChange change;
+    change.writes.reserve(std::size_t(names.size()));
     for (const QString& name : names)
-        writes.push_back(acad::LayerWrite::on(name, on));
-    std::vector<qint32> refused;
-    if (ignoringFailure([&] { refused = oAcadDoc->setLayerProperties(writes, acad::OnRefusal::Skip); })) {
-        std::size_t next = 0;
-        for (std::size_t i = 0; i < writes.size(); ++i) {
-            if (next < refused.size() && std::size_t(refused[next]) == i) {
-                ++next;
-                continue;
-            }
-            const auto found = before.constFind(writes[i].layer.toCaseFolded());
-            if (found != before.cend())
-                step.recordOn(writes[i].layer, *found, on);
-        }
-    }
+        change.writes.push_back(acad::LayerWrite::on(name, on));
+    ignoringFailure([&] { door.change(*oAcadDoc, change); });
     ignoringFailure([&] { oAcadDoc->regen(1); });
-    return step;
 }
 
-} // namespace
-
-undo::LayerChangeStep setLayersOn(const acad::DocumentPtr& oAcadDoc, const QStringList& names, bool on)
+void setAllLayersOn(undo::LayerDoor& door, const acad::DocumentPtr& oAcadDoc, bool on)
 {
     if (!oAcadDoc)
-        return {};
-    std::vector<acad::LayerOnState> states;
-    ignoringFailure([&] { states = oAcadDoc->layerOnStates(); });
-    return switchNamedLayers(oAcadDoc, states, names, on);
-}
-
-undo::LayerChangeStep setAllLayersOn(const acad::DocumentPtr& oAcadDoc, bool on)
-{
-    if (!oAcadDoc)
-        return {};
-    std::vector<acad::LayerOnState> states;
-    if (!ignoringFailure([&] { states = oAcadDoc->layerOnStates(); })) {
-        ignoringFailure([&] { oAcadDoc->regen(1); });
-        return {};
-    }
+        return;
     QStringList names;
-    names.reserve(qsizetype(states.size()));
-    for (const acad::LayerOnState& state : states)
-        names.append(state.name);
-    return switchNamedLayers(oAcadDoc, states, names, on);
+    if (!ignoringFailure([&] { names = oAcadDoc->layerNames(); })) {
+        ignoringFailure([&] { oAcadDoc->regen(1); });
+        return;
+    }
+    setLayersOn(door, oAcadDoc, names, on);
 }
 
-BulkCommands::BulkCommands(QListWidget* LstLayers, TileGrid& tiles, DocumentSource document,
-                           ExportOpener openExport, undo::LayerUndoHistory* history, QObject* parent)
-    : QObject(parent), m_list(LstLayers), m_tiles(tiles), m_document(std::move(document)),
-      m_openExport(std::move(openExport)), m_history(history)
+BulkCommands::BulkCommands(TileGrid& tiles, ExportOpener openExport, QObject* parent)
+    : QObject(parent), m_list(tiles.LstLayers()), m_tiles(tiles), m_openExport(std::move(openExport))
 {
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Every change of the selection or of the current entry, the user's or
@@ -190,12 +151,12 @@ acad::NameList BulkCommands::selectedNames() const
 
 void BulkCommands::pr_subSelectLayerOn(const QString& mode)
 {
-    const acad::DocumentPtr document = m_document();
+    const acad::DocumentPtr document = m_tiles.oAcadDoc();
     if (!document)
         return;
     const acad::NameList names = selectedNames();
-    record(setLayersOn(document, names.mid(1), mode == QStringLiteral("View")));
-    ignoringFailure([&] { m_tiles.updateTileStates(); });
+    setLayersOn(m_tiles.layerDoor(), document, names.mid(1), mode == QStringLiteral("View"));
+    ignoringFailure([&] { m_tiles.pu_subCtrlViewUpdate(); });
 }
 
 void BulkCommands::CmdAllView_Click()
@@ -210,17 +171,11 @@ void BulkCommands::CmdAllHide_Click()
 
 void BulkCommands::switchAll(bool on)
 {
-    const acad::DocumentPtr document = m_document();
+    const acad::DocumentPtr document = m_tiles.oAcadDoc();
     if (!document)
         return;
-    record(setAllLayersOn(document, on));
-    ignoringFailure([&] { m_tiles.updateTileStates(); });
-}
-
-void BulkCommands::record(undo::LayerChangeStep step)
-{
-    if (m_history)
-        m_history->push(std::move(step));
+    setAllLayersOn(m_tiles.layerDoor(), document, on);
+    ignoringFailure([&] { m_tiles.pu_subCtrlViewUpdate(); });
 }
 
 void BulkCommands::CmdSelectRemove_Click()
@@ -254,7 +209,7 @@ void BulkCommands::CmdSelectRemove_Click()
 
 void BulkCommands::CmdExcel_Click()
 {
-    const acad::DocumentPtr document = m_document();
+    const acad::DocumentPtr document = m_tiles.oAcadDoc();
     if (!document) {
         app::ui().message(QStringLiteral("図面更新ボタン（ビックリマーク）で図面を読み込んでから実行してください。"),
                           app::MsgButtons::Ok, app::MsgIcon::Exclamation, QString::fromUtf16(app::kAppTitle));

@@ -1,9 +1,11 @@
 #include "FrmWMF.h"
 
 #include "FrmWMFCommands.h"
+#include "Refresh.h"
 
 #include "acad/PictureProtocol.h"
 #include "acad/AcadError.h"
+#include "app/ErrorReport.h"
 #include "app/FolderRemoval.h"
 #include "app/IniSettings.h"
 #include "app/ProgramFolder.h"
@@ -39,15 +41,20 @@ frmWMF::frmWMF(QWidget* parent)
     m_cboZoom->setToolTip(QStringLiteral("ズーム率"));
     createViewerControls();
     // The toolbar, the layer list's handling and the tiles' commands.
-    new viewer::FrmWMFCommands(*this);
+    new viewer::FrmWMFCommands(*this, m_cboZoom, *m_grid,
+                               {.zoomUp = [this] { pr_subZoomUp(); },
+                                .zoomDown = [this] { pr_subZoomDown(); },
+                                .zoomFit = [this] { pr_subZoomFit(); },
+                                .refresh = [this] { CmdRefresh_Click(); }});
     // Start-up with a layer-list file refreshes at once.
     connect(this, &frmWMF::refreshRequested, this, &frmWMF::CmdRefresh_Click);
+    connect(m_grid, &viewer::TileGrid::tileCreated, this, &frmWMF::tileCreated);
 }
 
 frmWMF::~frmWMF()
 {
     // The tiles go before the controls they hold.
-    m_oDWF.clear();
+    delete m_grid;
 }
 
 void frmWMF::setHostConnector(std::shared_ptr<acad::HostConnector> connector)
@@ -66,30 +73,52 @@ viewer::HostSession& frmWMF::bridge()
     return *m_bridge;
 }
 
-const acad::NameList& frmWMF::sLineTypeList() const
+viewer::RefreshPanes frmWMF::refreshPanes() const
 {
-    static const acad::NameList kNone = acad::emptyNameList();
-    return m_bridge ? m_bridge->sLineTypeList : kNone;
+    return {m_fraALL, m_imgALL, m_txtALL, m_fraPart, m_imgPart, m_txtPart,
+            m_lstLayers, m_lstLayersSort, m_fraViewDblClick, m_chkViewOnly};
 }
 
-void frmWMF::ReadLinetypeList()
+void frmWMF::CmdRefresh_Click()
 {
-    bridge().ReadLinetypeList();
+    // A close asked for meanwhile ends the refresh at its next tile step and
+    // then closes the window.
+    m_refreshRunning = true;
+    struct Finished {
+        frmWMF& window;
+        ~Finished()
+        {
+            window.m_refreshRunning = false;
+            if (window.m_closeWanted)
+                QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
+        }
+    } finished{*this};
+    viewer::HostSession* session = nullptr;
+    try {
+        session = &bridge();
+    } catch (const acad::AcadError& e) {
+        app::ui().closePleaseWait();
+        app::reportUnexpectedError(QStringLiteral("CmdRefresh_Click"), e);
+        return;
+    }
+    viewer::Refresh refresh(*session, *m_grid, refreshPanes(),
+                            {m_statusMain, m_clock, [this] { return m_closeWanted; }});
+    refresh.CmdRefresh_Click(m_sCommandCSV);
+    if (refresh.overviewRatio())
+        m_sngImgALLRatio = *refresh.overviewRatio();
+    if (refresh.finished())
+        emit refreshFinished();
 }
 
-qint64 frmWMF::lnAcadHwnd() const
+void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLayerArray,
+                            acad::NameList& sOnLayerArray, acad::VbBool& bAll)
 {
-    return m_bridge ? m_bridge->lnAcadHwnd : 0;
-}
-
-bool frmWMF::OptDblClickActive() const
-{
-    return m_optDblClickActive->isChecked();
-}
-
-bool frmWMF::OptDblClickExclusiveView() const
-{
-    return m_optDblClickExclusiveView->isChecked();
+    viewer::Refresh refresh(bridge(), *m_grid, refreshPanes(), {m_statusMain, m_clock, [] { return false; }});
+    refresh.pu_subFormShow(oAcadDoc, sAllLayerArray, sOnLayerArray, bAll);
+    if (refresh.overviewRatio())
+        m_sngImgALLRatio = *refresh.overviewRatio();
+    if (refresh.finished())
+        emit refreshFinished();
 }
 
 void frmWMF::Form_Load(const QString& commandLine)

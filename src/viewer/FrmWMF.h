@@ -2,28 +2,29 @@
 
 #include "acad/HostConnector.h"
 #include "viewer/HostSession.h"
-#include "tile/TileHost.h"
-#include "tile/clsDWF.h"
-#include "undo/LayerUndoHistory.h"
+#include "viewer/Refresh.h"
+#include "viewer/TileGrid.h"
 
 #include <QMainWindow>
 #include <QPointF>
-#include <QPointer>
 #include <QString>
 #include <QTime>
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <vector>
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 class QGroupBox;
 class QListWidget;
 class QRadioButton;
 class QScrollBar;
 class QStatusBar;
+
+namespace tile {
+class WmfImage;
+}
 
 namespace viewer {
 class CaptionBox;
@@ -31,12 +32,14 @@ class CaptionBox;
 
 /// The main window of the layer viewer: the overview panes and the layer
 /// list along the top, the grid of layer tiles below, the status bar at the
-/// bottom. Its parts live in files by concern: start-up and close
-/// (FrmWMF.cpp), controls (FrmWMFControls.cpp), the refresh
-/// (RefreshPipeline.cpp), tile creation (TileFactory.cpp), grid and
-/// scrolling (FrmWMFLayout.cpp), overview and zoom (FrmWMFOverview.cpp).
-/// All positions and sizes are in twips, converted to pixels in one place.
-class frmWMF : public QMainWindow, public tile::TileHost {
+/// bottom. The window keeps its panes, the zoom, its settings and its close;
+/// the refresh is a viewer::Refresh over the host session and the tile grid,
+/// and the tiles live in the viewer::TileGrid. Its parts live in files by
+/// concern: start-up, refresh and close (FrmWMF.cpp), controls
+/// (FrmWMFControls.cpp), pane layout (FrmWMFLayout.cpp), overview and zoom
+/// (FrmWMFOverview.cpp). All positions and sizes are in twips, converted to
+/// pixels in one place.
+class frmWMF : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmWMF(QWidget* parent = nullptr);
@@ -51,9 +54,8 @@ public:
     void Form_Load(const QString& commandLine);
 
     /// The layer-list file named on the command line; empty when none (or once
-    /// the refresh has consumed it through clearCommandCSV()).
+    /// a refresh has used it).
     const QString& sCommandCSV() const { return m_sCommandCSV; }
-    void clearCommandCSV() { m_sCommandCSV.clear(); }
 
     /// The settings path as SetINI resolved it.
     const QString& settingsPath() const { return m_sIniPath; }
@@ -67,51 +69,32 @@ public:
     void setHostConnector(std::shared_ptr<acad::HostConnector> connector);
     viewer::HostSession& bridge();
 
-    // --- refresh (RefreshPipeline.cpp) ----------------------------------------
+    // --- refresh (viewer::Refresh) ---------------------------------------------
     void pu_subCmdRefresh_Click() { CmdRefresh_Click(); }
-    /// Connects, checks the drawing was saved, loads the macro project, picks
-    /// the layers (list file, visible layers or all) and runs pu_subFormShow.
-    /// Traps every failure: the report names "CmdRefresh_Click", the user's
-    /// layer states are put back and the please-wait window is closed.
+    /// Runs a refresh (see viewer::Refresh::CmdRefresh_Click) with the
+    /// command line's list file, if still unused; a close asked for meanwhile
+    /// ends the refresh at its next tile step and then closes the window.
     void CmdRefresh_Click();
-    /// The refresh from the work folder on: overview pictures, tiles, grid,
-    /// counts and status text. Throws on failure (CmdRefresh_Click reports);
-    /// once it has switched layers, a failure puts the user's states back.
+    /// The refresh from the work folder on (viewer::Refresh::pu_subFormShow).
     void pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLayerArray,
                         acad::NameList& sOnLayerArray, acad::VbBool& bAll);
     /// The grid may be laid out (all tiles exist).
-    bool bTileReady() const { return m_bTileReady; }
-    bool bRefreshDone() const override { return m_bRefreshDone; }
+    bool bTileReady() const { return m_grid->bTileReady(); }
+    bool bRefreshDone() const { return m_grid->bRefreshDone(); }
     /// The drawing of the last refresh; null before the first.
-    const acad::DocumentPtr& oAcadDoc() const { return m_oAcadDoc; }
-    /// The window's copies of the last refresh's layer lists.
-    const acad::NameList& keptAllLayerArray() const { return m_sAllLayerArray; }
-    const acad::NameList& keptOnLayerArray() const { return m_sOnLayerArray; }
+    const acad::DocumentPtr& oAcadDoc() const { return m_grid->oAcadDoc(); }
     /// The clock of the status text ("hh:mm"); tests may fix it.
     void setClock(std::function<QTime()> clock) { m_clock = std::move(clock); }
 
-    // --- tiles and grid (TileFactory.cpp, FrmWMFLayout.cpp) --------------------
-    /// Number of tiles (the upper bound of oDWF).
-    int tileCount() const { return int(m_oDWF.size()); }
-    /// Tile `index` (1-based); null when there is none.
-    tile::clsDWF* oDWF(int index) const;
-    /// The tile array itself, for the commands that drop tiles from it.
-    std::vector<std::unique_ptr<tile::clsDWF>>& tileArray() { return m_oDWF; }
+    // --- tiles and lower area (FrmWMFLayout.cpp) --------------------------------
+    /// The tile grid: the tiles, their placement, scrolling and selection.
+    viewer::TileGrid& tiles() const { return *m_grid; }
     /// Pane layout, then (once tiles are ready) tile flow, caption and scroll bar.
     void Form_Resize();
-    /// Places every tile for the scroll bar's value.
-    void ScrBarV_Change();
-    void pu_subCtrlViewUpdate() override;
-    void pu_subActiveLayerUpdate() override;
-    QString currentLayerName(acad::Document& document) override;
-    void pu_subResetSelect(qint32 iIndex) override;
     /// PicMain's width in twips, as the last pane layout set it.
-    double picMainWidthTwips() const { return m_picMainWidth; }
+    double picMainWidthTwips() const { return m_grid->areaWidth(); }
 
     // --- overview and zoom (FrmWMFOverview.cpp) --------------------------------
-    /// Shrinks a picture (never enlarges it), keeping its proportions, into
-    /// its frame above a strip `lnReserve` high, centred, `lnTop` lower.
-    void pu_subFitImage(tile::WmfImage& oImg, const QWidget& oFra, qint32 lnReserve, qint32 lnTop);
     /// One zoom step in / out about the overview's centre (step from CboZoom),
     /// refused with a message when it would distort the picture; then the
     /// second pane and the tiles follow.
@@ -129,7 +112,7 @@ public:
     QFrame* FraPart() const { return m_fraPart; }
     tile::WmfImage* ImgPart() const { return m_imgPart; }
     viewer::CaptionBox* TxtPart() const { return m_txtPart; }
-    QListWidget* LstLayers() override { return m_lstLayers; }
+    QListWidget* LstLayers() const { return m_lstLayers; }
     QListWidget* LstLayersSort() const { return m_lstLayersSort; }
     QGroupBox* FraViewDblClick() const { return m_fraViewDblClick; }
     QRadioButton* OptDblClickActiveButton() const { return m_optDblClickActive; }
@@ -138,18 +121,9 @@ public:
     QWidget* PicMain() const { return m_picMain; }
     QScrollBar* ScrBarV() const { return m_scrBarV; }
 
-    // --- what the tiles ask of the window (TileHost) ---------------------------
-    const acad::NameList& sLineTypeList() const override;
-    void ReadLinetypeList() override;
-    const tile::WmfImage& overviewImage() const override { return *m_imgALL; }
-    qint64 lnAcadHwnd() const override;
-    bool OptDblClickActive() const override;
-    bool OptDblClickExclusiveView() const override;
-    void recordLayerChange(undo::LayerChangeStep step) override { m_undoHistory.push(std::move(step)); }
-
     /// The viewer's own layer changes since the last refresh (each refresh
     /// starts a new history).
-    undo::LayerUndoHistory& layerUndoHistory() { return m_undoHistory; }
+    undo::LayerUndoHistory& layerUndoHistory() { return m_grid->layerUndoHistory(); }
 
 signals:
     /// Start-up was given a layer-list file: the refresh must run right away.
@@ -165,57 +139,21 @@ protected:
     /// Status tips never reach StatusMain: it shows only what the program writes.
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    /// The nine controls of one tile.
-    struct TileControls {
-        QFrame* FraOne = nullptr;
-        QFrame* FraBar = nullptr;
-        tile::WmfImage* ImgOne = nullptr;
-        tile::ImageButton* CmdView = nullptr;
-        tile::ImageButton* CmdFreeze = nullptr;
-        tile::ImageButton* CmdLock = nullptr;
-        tile::ImageButton* CmdColor = nullptr;
-        QComboBox* CboLineType = nullptr;
-        QLineEdit* TxtOne = nullptr;
-    };
+    /// Which way a zoom step goes.
+    enum class ZoomDirection { In, Out };
 
     void createViewerControls();
-    TileControls createTileControls(qint32 i);
-
-    // Refresh steps.
-    bool pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList& sAllLayerArray,
-                               acad::NameList& sOnLayerArray, acad::VbBool& bAll);
-    void pr_subRebuildWorkFolder();
-    void pr_subPlaceUpperBand(bool everyLayerShown);
-    void pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const viewer::CaptionBox& caption,
-                            const QString& fileName);
-    void ProgressStep();
-    /// Lets pending window messages run (each tile step); when the user asked
-    /// to close the window meanwhile, ends the refresh by throwing
-    /// RefreshAbandoned (its layer states are put back on the way out).
-    void pr_subLetEventsRun();
-    struct RefreshAbandoned {};
-
-    // Tile passes.
-    void pr_subRemoveTiles();
-    void pr_subCreateTiles(const acad::NameList& sOnLayerArray);
-    void pr_subLoadTilePictures();
-    void pr_subReadTileStates();
-    /// Every tile re-reads its layer (one read of the drawing for all tiles
-    /// where the backend has one), each step preceded by `beforeTile`.
-    void pr_subSetTileStates(const std::function<void(tile::clsDWF&)>& beforeTile,
-                             const std::function<void(tile::clsDWF&)>& afterTile);
+    viewer::RefreshPanes refreshPanes() const;
 
     // Lower area.
     void pr_subPaneLayout();
     QSizeF windowSizeTwips() const;
     double statusTopTwips() const;
-    qint32 picMainWidthForTiles() const;
 
     // Overview.
-    void pr_subZoom(const QString& sDirection);
+    void pr_subZoom(ZoomDirection direction);
     void pr_subImgPartUpdate();
     void ImgALL_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF posTwips);
     void ImgALL_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPointF posTwips);
@@ -251,40 +189,14 @@ private:
     QCheckBox* m_chkViewOnly = nullptr;
     QWidget* m_picMain = nullptr;
     QScrollBar* m_scrBarV = nullptr;
-    TileControls m_tile1;
+    viewer::TileGrid* m_grid = nullptr;
 
     // Refresh state.
-    acad::DocumentPtr m_oAcadDoc;
-    acad::NameList m_sAllLayerArray = acad::emptyNameList();
-    acad::NameList m_sOnLayerArray = acad::emptyNameList();
-    std::vector<std::unique_ptr<tile::clsDWF>> m_oDWF;
-    bool m_bTileReady = false;
-    bool m_bRefreshDone = false;
     bool m_refreshRunning = false;
     bool m_closeWanted = false;
-    /// The drawing's name as the refresh read it, for its progress texts.
-    QString m_sDocumentName;
-    /// The current layer's name while a step checks every tile against it.
-    std::optional<QString> m_sCurrentLayerOfStep;
-    /// Reads the current layer's name for the tiles of one step and forgets
-    /// it when the step ends.
-    class CurrentLayerOfStep {
-    public:
-        explicit CurrentLayerOfStep(frmWMF& window);
-        ~CurrentLayerOfStep();
-        CurrentLayerOfStep(const CurrentLayerOfStep&) = delete;
-        CurrentLayerOfStep& operator=(const CurrentLayerOfStep&) = delete;
-
-    private:
-        frmWMF& m_window;
-    };
-    int m_progressCount = 0;
-    int m_progressTotal = 0;
     std::function<QTime()> m_clock = [] { return QTime::currentTime(); };
-    undo::LayerUndoHistory m_undoHistory;
 
-    // Lower area and overview.
-    double m_picMainWidth = 0;
+    // Overview.
     float m_sngImgALLRatio = 0;
     qint32 m_lnImgALLDrag = 0;
     qint32 m_lnImgALLDownX = 0;

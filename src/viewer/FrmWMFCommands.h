@@ -5,22 +5,36 @@
 
 #include <QObject>
 
-class frmWMF;
+#include <functional>
+
+class QComboBox;
+class QMainWindow;
 
 namespace viewer {
 
+class TileGrid;
 class Toolbar1;
+
+/// The toolbar's commands that are the main window's own.
+struct WindowCommands {
+    std::function<void()> zoomUp;
+    std::function<void()> zoomDown;
+    std::function<void()> zoomFit;
+    std::function<void()> refresh;
+};
 
 /// Puts the commands into the main window: the toolbar along the top of the
 /// client area with the zoom-ratio box over its two empty buttons, the layer
-/// list's handling and the bulk commands over the window's tiles, the undo
-/// button over the window's layer history, the layer filter over the list,
+/// list's handling and the bulk commands over the window's tile grid, the
+/// undo button over the grid's layer history, the layer filter over the list,
 /// and the commands of every tile a refresh creates. Created by the window
 /// itself, parented to it.
-class FrmWMFCommands : public QObject, private TileGrid {
+class FrmWMFCommands : public QObject {
     Q_OBJECT
 public:
-    explicit FrmWMFCommands(frmWMF& window);
+    /// Over `window`'s client area, with the zoom-ratio box `zoomBox` laid
+    /// over the toolbar, acting on `grid` and running the window's `commands`.
+    FrmWMFCommands(QMainWindow& window, QComboBox* zoomBox, TileGrid& grid, WindowCommands commands);
 
     Toolbar1& toolbar() const { return *m_toolbar; }
     BulkCommands& bulk() const { return *m_bulk; }
@@ -35,23 +49,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the list and the bulk commands need of the window's tiles.
-    int tileCount() const override;
-    int tileRow(int index) const override;
-    void setTileSelected(int index, bool selected) override;
-    void hideTileFrame(int index) override;
-    void removeTile(int index) override;
-    void relayout() override;
-    void updateTileStates() override;
-    QSizeF windowSizeTwips() const override;
-    QSizeF firstFrameSizeTwips() const override;
-    int scrollValue() const override;
-    void setScrollValue(int value) override;
-
     void placeToolbar();
     void connectLayerFilter();
 
-    frmWMF& m_window;
+    QMainWindow& m_window;
+    TileGrid& m_grid;
     Toolbar1* m_toolbar;
     BulkCommands* m_bulk;
     UndoCommand m_undo;

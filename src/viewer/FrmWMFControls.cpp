@@ -1,16 +1,18 @@
 // Construction of the main window's controls: the upper band (overview
-// panes, layer lists, options), the tile area with its scroll bar, the
-// design-time controls of tile 1 and the hidden state-picture holders. All
+// panes, layer lists, options), the tile area with its scroll bar and its
+// tile grid (which makes the design-time controls of tile 1), and the hidden
+// state-picture holders. All
 // placement is in twips, relative to the client area below the title bar;
 // the band from the top down to 420 is left to the toolbar.
 
 #include "FrmWMF.h"
 
 #include "CaptionBox.h"
+#include "NamedWidget.h"
+#include "TileGrid.h"
 #include "app/Twips.h"
 #include "app/FittedFont.h"
 #include "tile/ImageButton.h"
-#include "tile/LineTypeBox.h"
 #include "tile/StatePictures.h"
 #include "tile/TwipsPlacement.h"
 #include "tile/WmfImage.h"
@@ -24,16 +26,9 @@
 #include <QStatusBar>
 
 using tile::placeInTwips;
+using viewer::named;
 
 namespace {
-
-template <typename W, typename... Args>
-W* named(const QString& name, Args&&... args)
-{
-    W* widget = new W(std::forward<Args>(args)...);
-    widget->setObjectName(name);
-    return widget;
-}
 
 QFrame* overviewFrame(const QString& name, QWidget* parent, double left)
 {
@@ -57,14 +52,9 @@ void frmWMF::createViewerControls()
     m_picMain = named<QWidget>(QStringLiteral("PicMain"), client);
     m_picMain->setAutoFillBackground(true);
     placeInTwips(*m_picMain, QRectF(30, 3480, 5660, 4000));
-    m_picMain->installEventFilter(this);  // the wheel scrolls the grid
 
     m_scrBarV = named<QScrollBar>(QStringLiteral("ScrBarV"), Qt::Vertical, client);
     placeInTwips(*m_scrBarV, QRectF(5400, 3510, 255, 3940));
-    m_scrBarV->setRange(1, 1);
-    m_scrBarV->setSingleStep(1);
-    m_scrBarV->setPageStep(1);
-    connect(m_scrBarV, &QScrollBar::valueChanged, this, [this] { ScrBarV_Change(); });
 
     // The sorted helper list lies hidden behind the overview frame.
     m_lstLayersSort = named<QListWidget>(QStringLiteral("LstLayersSort"), client);
@@ -123,29 +113,7 @@ void frmWMF::createViewerControls()
         holder->hide();
     }
 
-    m_tile1 = createTileControls(1);
-    m_tile1.FraOne->hide();  // shown by the first refresh
-}
-
-frmWMF::TileControls frmWMF::createTileControls(qint32 i)
-{
-    const QString n = QString::number(i);
-    TileControls c;
-    // Created in the order frame, bar, picture, three buttons, swatch,
-    // linetype box, name box; hidden and without size until the tile sets them up.
-    c.FraOne = named<QFrame>(QStringLiteral("FraOne") + n, m_picMain);
-    c.FraBar = named<QFrame>(QStringLiteral("FraBar") + n, c.FraOne);
-    c.ImgOne = named<tile::WmfImage>(QStringLiteral("ImgOne") + n, c.FraOne);
-    c.CmdView = named<tile::ImageButton>(QStringLiteral("CmdView") + n, c.FraBar);
-    c.CmdFreeze = named<tile::ImageButton>(QStringLiteral("CmdFreeze") + n, c.FraBar);
-    c.CmdLock = named<tile::ImageButton>(QStringLiteral("CmdLock") + n, c.FraBar);
-    c.CmdColor = named<tile::ImageButton>(QStringLiteral("CmdColor") + n, c.FraBar);
-    c.CboLineType = named<tile::LineTypeBox>(QStringLiteral("CboLineType") + n, c.FraBar);
-    c.TxtOne = named<QLineEdit>(QStringLiteral("TxtOne") + n, c.FraOne);
-    for (QWidget* w : std::initializer_list<QWidget*>{c.FraBar, c.ImgOne, c.CmdView, c.CmdFreeze, c.CmdLock,
-                                                      c.CmdColor, c.CboLineType, c.TxtOne})
-        w->hide();
-    c.FraOne->setGeometry(0, 0, 0, 0);
-    c.FraOne->hide();
-    return c;
+    // The grid scrolls the tile area and makes tile 1's controls.
+    m_grid = new viewer::TileGrid({m_picMain, m_scrBarV, m_lstLayers, m_optDblClickActive, m_optDblClickExclusiveView},
+                                  this);
 }

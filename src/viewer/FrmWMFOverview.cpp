@@ -7,6 +7,8 @@
 
 #include "CaptionBox.h"
 #include "OverviewZoom.h"
+#include "PictureFit.h"
+#include "TileGrid.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/Twips.h"
@@ -18,35 +20,18 @@
 
 #include <cmath>
 
-namespace {
-/// The display holds a picture's place and size in whole pixels.
-QRectF onDisplay(const QRectF& twips)
-{
-    return viewer::wholePixels(twips, app::pixelsToTwips(1));
-}
-} // namespace
-
-void frmWMF::pu_subFitImage(tile::WmfImage& oImg, const QWidget& oFra, qint32 lnReserve, qint32 lnTop)
-{
-    oImg.setVisible(false);
-    oImg.setStretch(false);
-    const QSizeF frame = tile::twipsGeometryOf(oFra).size();
-    const viewer::FittedPicture fit = viewer::fitPicture(oImg.twipsGeometry().size(), frame, lnReserve, lnTop);
-    if (fit.stretched)
-        oImg.setStretch(true);
-    oImg.setTwipsGeometry(onDisplay(fit.rect));
-    oImg.setVisible(true);
-}
+using viewer::onDisplay;
+using viewer::pu_subFitImage;
 
 void frmWMF::pr_subZoomUp()
 {
-    pr_subZoom(QStringLiteral("1"));
+    pr_subZoom(ZoomDirection::In);
     pr_subImgPartUpdate();
 }
 
 void frmWMF::pr_subZoomDown()
 {
-    pr_subZoom(QStringLiteral("-1"));
+    pr_subZoom(ZoomDirection::Out);
     pr_subImgPartUpdate();
 }
 
@@ -56,7 +41,7 @@ void frmWMF::pr_subZoomFit()
     pr_subImgPartUpdate();
 }
 
-void frmWMF::pr_subZoom(const QString& sDirection)
+void frmWMF::pr_subZoom(ZoomDirection direction)
 {
     bool isNumber = false;
     const double step = CboZoom()->currentText().toDouble(&isNumber);
@@ -65,7 +50,7 @@ void frmWMF::pr_subZoom(const QString& sDirection)
         app::reportUnexpectedError(QStringLiteral("pr_subZoom"), 13, QStringLiteral("型が一致しません。"));
         return;
     }
-    const bool zoomIn = sDirection.toDouble() > 0;
+    const bool zoomIn = direction == ZoomDirection::In;
     m_imgALL->setVisible(false);
     const viewer::ZoomStep result =
         viewer::zoomStep(m_imgALL->twipsGeometry(), step, zoomIn, tile::twipsGeometryOf(*m_fraALL).size(),
@@ -109,6 +94,5 @@ void frmWMF::pr_subImgPartUpdate()
     m_imgPart->setStretch(true);
     m_imgPart->setTwipsGeometry(m_imgALL->twipsGeometry());
     m_imgPart->setVisible(true);
-    for (const auto& tile : m_oDWF)
-        tile->pu_subImageUpdate();
+    m_grid->pu_subImageUpdate(m_imgALL->twipsGeometry());
 }

@@ -2,27 +2,22 @@
 
 #include "acad/AcadSurface.h"
 
-#include <functional>
 
-namespace tile {
-class TileHost;
-}
 namespace undo {
-class LayerUndoHistory;
 struct RestoreOutcome;
 } // namespace undo
 
 namespace viewer {
 
+class TileGrid;
+
 /// The toolbar's 「直前の画層状態に戻す」: takes back the newest step of the
 /// viewer's layer history.
 class UndoCommand {
 public:
-    using DocumentSource = std::function<acad::DocumentPtr()>;
-
-    /// `host` is the main window (its tiles and ready flag); `document` gives
-    /// the drawing of the last refresh (null before one).
-    UndoCommand(undo::LayerUndoHistory& history, tile::TileHost& host, DocumentSource document);
+    /// Takes back the steps of `grid`'s layer history, in the drawing of its
+    /// last refresh.
+    explicit UndoCommand(TileGrid& grid);
 
     /// Does nothing while a refresh runs or when there is nothing to take
     /// back. Otherwise writes the newest step's layers back, regenerates once,
@@ -37,9 +32,7 @@ public:
 private:
     static void report(const undo::RestoreOutcome& outcome);
 
-    undo::LayerUndoHistory& m_history;
-    tile::TileHost& m_host;
-    DocumentSource m_document;
+    TileGrid& m_grid;
 };
 
 } // namespace viewer

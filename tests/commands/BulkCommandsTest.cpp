@@ -2,11 +2,15 @@
 #include "RecordingSurface.h"
 #include "TestDrawing.h"
 #include "viewer/BulkCommands.h"
+#include "viewer/TileGrid.h"
 
 #include "app/RecordingUserInterface.h"
+#include "app/Twips.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,66 +21,25 @@ using viewer::listClickScrollValue;
 
 namespace {
 
-/// The tile array and grid as the list handling sees them: one record per
-/// tile slot, frames that can be hidden, and a scroll bar.
-class SimpleTileGrid : public viewer::TileGrid {
-public:
-    struct Tile {
-        QString name;   // the name box text
-        int frame;      // the frame's number, fixed at creation
-        int index;      // the index the tile was last told
-        bool selected = false;
-    };
-
-    explicit SimpleTileGrid(const QStringList& names)
-    {
-        for (int i = 0; i < names.size(); ++i)
-            tiles.push_back(Tile{names[i], i + 1, i + 1});
-        frameHidden.assign(names.size() + 1, false);
-    }
-
-    int tileCount() const override { return int(tiles.size()); }
-    int tileRow(int index) const override { return rows.value(index, 1); }
-    void setTileSelected(int index, bool selected) override { tiles.at(index - 1).selected = selected; }
-    void hideTileFrame(int index) override { frameHidden.at(tiles.at(index - 1).frame) = true; }
-    void removeTile(int index) override
-    {
-        tiles.erase(tiles.begin() + (index - 1));
-        for (size_t k = index - 1; k < tiles.size(); ++k)
-            tiles[k].index = int(k) + 1;
-    }
-    void relayout() override { ++relayouts; }
-    void updateTileStates() override { ++stateUpdates; }
-    QSizeF windowSizeTwips() const override { return window; }
-    QSizeF firstFrameSizeTwips() const override { return QSizeF(2565, 3015); }
-    int scrollValue() const override { return scroll; }
-    void setScrollValue(int value) override { scroll = value; }
-
-    std::vector<Tile> tiles;
-    std::vector<bool> frameHidden; // by frame number; [0] unused
-    QHash<int, int> rows;
-    QSizeF window{8000, 12500};
-    int scroll = 1;
-    int relayouts = 0;
-    int stateUpdates = 0;
-};
-
-QListWidget* listOf(const QStringList& names)
-{
-    auto* list = new QListWidget;
-    list->addItems(names);
-    return list;
-}
-
+/// The layer list over a real tile grid, one tile per name as a refresh
+/// builds them, in a window 8000 twips wide and 12500 high (three columns,
+/// four rows of tiles).
 struct ListFixture {
     explicit ListFixture(const QStringList& names, acad::DocumentPtr document = nullptr)
-        : list(listOf(names)), grid(names), doc(std::move(document)),
-          commands(list.get(), grid, [this] { return doc; },
-                   [this](const acad::DocumentPtr& d, const acad::NameList& n) {
-                       exported.append(n);
-                       exportedDoc = d;
-                   })
     {
+        window.resize(app::twipsToPixels(8000), app::twipsToPixels(12500));
+        list->addItems(names);
+        setDocument(std::move(document));
+        grid.setAreaWidth(8000);
+        grid.pr_subCreateTiles(acad::emptyNameList() + names, {});
+        grid.setTileReady(true);
+        grid.relayout();
+        grid.setRefreshDone(true);
+    }
+    void setDocument(acad::DocumentPtr document)
+    {
+        doc = std::move(document);
+        grid.setDocument(doc);
     }
     void select(std::initializer_list<int> rows)
     {
@@ -84,13 +47,29 @@ struct ListFixture {
         for (int row : rows)
             list->item(row)->setSelected(true);
     }
+    tile::clsDWF& tile(int index) { return *grid.oDWF(index); }
+    /// Whether the frame made for tile `number` at creation is hidden.
+    bool frameHidden(int number)
+    {
+        return area->findChild<QFrame*>(QStringLiteral("FraOne%1").arg(number))->isHidden();
+    }
 
-    std::unique_ptr<QListWidget> list;
-    SimpleTileGrid grid;
+    app::RecordingUserInterface recorder;
+    app::ScopedUi scoped{recorder};
+    QWidget window;
+    QWidget* area = new QWidget(&window);
+    QScrollBar* scrollBar = new QScrollBar(&window);
+    std::unique_ptr<QListWidget> list = std::make_unique<QListWidget>();
+    QRadioButton* makeCurrent = new QRadioButton(&window);
+    QRadioButton* exclusiveView = new QRadioButton(&window);
+    viewer::TileGrid grid{{area, scrollBar, list.get(), makeCurrent, exclusiveView}};
     acad::DocumentPtr doc;
     QList<acad::NameList> exported;
     acad::DocumentPtr exportedDoc;
-    BulkCommands commands;
+    BulkCommands commands{grid, [this](const acad::DocumentPtr& d, const acad::NameList& n) {
+                              exported.append(n);
+                              exportedDoc = d;
+                          }};
 };
 
 QStringList names(int count)
@@ -136,21 +115,21 @@ TEST(LayerCountText, TwoLinesInPlainDecimal)
 TEST(LayerList, ClickScrollsToTheTileAndRecoloursFromTheSelection)
 {
     ListFixture f(names(30));
-    f.grid.rows[25] = 9;
+    EXPECT_EQ(f.grid.tileRow(25), 9);
     f.select({24, 2});
     f.list->setCurrentRow(24, QItemSelectionModel::Select);
-    EXPECT_EQ(f.grid.scroll, 7);
-    for (const auto& tile : f.grid.tiles)
-        EXPECT_EQ(tile.selected, tile.index == 25 || tile.index == 3) << tile.index;
+    EXPECT_EQ(f.grid.scrollValue(), 7);
+    for (int i = 1; i <= f.grid.tileCount(); ++i)
+        EXPECT_EQ(f.tile(i).bSelect(), i == 25 || i == 3) << i;
 }
 
 TEST(LayerList, EveryProgrammaticSelectionChangeRunsTheHandling)
 {
     ListFixture f(names(5));
     f.list->item(3)->setSelected(true);
-    EXPECT_TRUE(f.grid.tiles[3].selected);
+    EXPECT_TRUE(f.tile(4).bSelect());
     f.list->clearSelection();
-    EXPECT_FALSE(f.grid.tiles[3].selected);
+    EXPECT_FALSE(f.tile(4).bSelect());
 }
 
 TEST(LayerList, CtrlASelectsEveryEntryButPlainOrShiftedADoesNot)
@@ -164,8 +143,8 @@ TEST(LayerList, CtrlASelectsEveryEntryButPlainOrShiftedADoesNot)
 
     QTest::keyClick(f.list.get(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(f.list->selectedItems().size(), 6);
-    for (const auto& tile : f.grid.tiles)
-        EXPECT_TRUE(tile.selected) << tile.index;
+    for (int i = 1; i <= f.grid.tileCount(); ++i)
+        EXPECT_TRUE(f.tile(i).bSelect()) << i;
 }
 
 TEST(RemoveCommand, ThreeSelectedOfThreeKeepsTheFirst)
@@ -177,12 +156,13 @@ TEST(RemoveCommand, ThreeSelectedOfThreeKeepsTheFirst)
     ASSERT_EQ(f.list->count(), 1);
     EXPECT_EQ(f.list->item(0)->text(), QStringLiteral("L1"));
     ASSERT_EQ(f.grid.tileCount(), 1);
-    EXPECT_EQ(f.grid.tiles[0].name, QStringLiteral("L1"));
-    EXPECT_EQ(f.grid.tiles[0].index, 1);
-    EXPECT_FALSE(f.grid.frameHidden[1]);
-    EXPECT_TRUE(f.grid.frameHidden[2]);
-    EXPECT_TRUE(f.grid.frameHidden[3]);
-    EXPECT_EQ(f.grid.relayouts, 1);
+    EXPECT_EQ(f.tile(1).sLayerName(), QStringLiteral("L1"));
+    EXPECT_EQ(f.tile(1).iIndex(), 1);
+    EXPECT_FALSE(f.frameHidden(1));
+    EXPECT_TRUE(f.frameHidden(2));
+    EXPECT_TRUE(f.frameHidden(3));
+    // The grid was laid out again: one tile, one row.
+    EXPECT_EQ(f.scrollBar->maximum(), 1);
 }
 
 TEST(RemoveCommand, RemovingEntryZeroOfFiveRenumbersTheRest)
@@ -195,12 +175,14 @@ TEST(RemoveCommand, RemovingEntryZeroOfFiveRenumbersTheRest)
     ASSERT_EQ(f.grid.tileCount(), 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(f.list->item(i)->text(), QStringLiteral("L%1").arg(i + 2));
-        EXPECT_EQ(f.grid.tiles[size_t(i)].name, f.list->item(i)->text());
-        EXPECT_EQ(f.grid.tiles[size_t(i)].index, i + 1);
+        EXPECT_EQ(f.tile(i + 1).sLayerName(), f.list->item(i)->text());
+        EXPECT_EQ(f.tile(i + 1).iIndex(), i + 1);
     }
-    EXPECT_TRUE(f.grid.frameHidden[1]);
-    EXPECT_EQ(std::count(f.grid.frameHidden.begin(), f.grid.frameHidden.end(), true), 1);
-    EXPECT_EQ(f.grid.relayouts, 1);
+    for (int frame = 1; frame <= 5; ++frame)
+        EXPECT_EQ(f.frameHidden(frame), frame == 1) << frame;
+    // The grid was laid out again: the former second tile leads the first row.
+    EXPECT_EQ(f.tile(1).iRow(), 1);
+    EXPECT_EQ(f.tile(1).iCol(), 1);
 }
 
 TEST(RemoveCommand, ALayerListedTwiceKeepsItsOtherTileInView)
@@ -212,8 +194,8 @@ TEST(RemoveCommand, ALayerListedTwiceKeepsItsOtherTileInView)
     f.commands.CmdSelectRemove_Click();
 
     ASSERT_EQ(f.grid.tileCount(), 2);
-    EXPECT_FALSE(f.grid.frameHidden[1]);
-    EXPECT_TRUE(f.grid.frameHidden[3]);
+    EXPECT_FALSE(f.frameHidden(1));
+    EXPECT_TRUE(f.frameHidden(3));
 }
 
 TEST(RemoveCommand, NothingSelectedRemovesNothingAndDoesNotRecolour)
@@ -226,20 +208,18 @@ TEST(RemoveCommand, NothingSelectedRemovesNothingAndDoesNotRecolour)
 
 TEST(ExportButton, RefusesBeforeTheFirstRefreshAndPassesTheSelectionAfter)
 {
-    app::RecordingUserInterface recorder;
-    app::ScopedUi scoped(recorder);
     ListFixture f(names(4));
     f.commands.CmdExcel_Click();
-    ASSERT_EQ(recorder.messages().size(), 1);
-    EXPECT_EQ(recorder.messages()[0].text,
+    ASSERT_EQ(f.recorder.messages().size(), 1);
+    EXPECT_EQ(f.recorder.messages()[0].text,
               QStringLiteral("図面更新ボタン（ビックリマーク）で図面を読み込んでから実行してください。"));
-    EXPECT_EQ(recorder.messages()[0].icon, app::MsgIcon::Exclamation);
-    EXPECT_EQ(recorder.messages()[0].caption, QStringLiteral("Kasanemi Ver4.00"));
+    EXPECT_EQ(f.recorder.messages()[0].icon, app::MsgIcon::Exclamation);
+    EXPECT_EQ(f.recorder.messages()[0].caption, QStringLiteral("Kasanemi Ver4.00"));
     EXPECT_TRUE(f.exported.isEmpty());
 
     QTemporaryDir dir;
     writeTestDrawing(dir.filePath("d.dxf"), numberedLayers(4), QStringLiteral("L1"));
-    f.doc = openTestHost(dir.filePath("d.dxf")).document;
+    f.setDocument(openTestHost(dir.filePath("d.dxf")).document);
     f.commands.CmdExcel_Click();
     ASSERT_EQ(f.exported.size(), 1);
     EXPECT_EQ(f.exported[0], acad::emptyNameList());
@@ -248,7 +228,7 @@ TEST(ExportButton, RefusesBeforeTheFirstRefreshAndPassesTheSelectionAfter)
     f.select({3, 1});
     f.commands.CmdExcel_Click();
     EXPECT_EQ(f.exported[1], (QStringList{QString(), QStringLiteral("L2"), QStringLiteral("L4")}));
-    EXPECT_EQ(recorder.messages().size(), 1);
+    EXPECT_EQ(f.recorder.messages().size(), 1);
 }
 
 class BulkSwitching : public ::testing::Test {
@@ -276,14 +256,16 @@ TEST_F(BulkSwitching, SelectedLayersGoOnOrOffAndMissingOnesAreSkipped)
     EXPECT_FALSE(host.layerOn("L3"));
     EXPECT_TRUE(host.layerOn("L2"));
     EXPECT_EQ(regens, 1);
-    EXPECT_EQ(f.grid.stateUpdates, 1);
+    // Every tile read its layer again.
+    EXPECT_FALSE(f.tile(1).bLayerOn());
+    EXPECT_FALSE(f.tile(3).bLayerOn());
 
     f.select({0, 1, 2});
     f.commands.CmdSelectView_Click();
     EXPECT_TRUE(host.layerOn("L1"));
     EXPECT_TRUE(host.layerOn("L3"));
     EXPECT_EQ(regens, 2);
-    EXPECT_EQ(f.grid.stateUpdates, 2);
+    EXPECT_TRUE(f.tile(1).bLayerOn());
 }
 
 TEST_F(BulkSwitching, HideAllSwitchesOffTheCurrentLayerAndLayersWithoutTiles)
@@ -293,7 +275,7 @@ TEST_F(BulkSwitching, HideAllSwitchesOffTheCurrentLayerAndLayersWithoutTiles)
     for (const QString& name : names(5))
         EXPECT_FALSE(host.layerOn(name)) << name.toStdString();
     EXPECT_EQ(regens, 1);
-    EXPECT_EQ(f.grid.stateUpdates, 1);
+    EXPECT_FALSE(f.tile(1).bLayerOn());
 
     f.commands.CmdAllView_Click();
     for (const QString& name : names(5))
@@ -308,7 +290,6 @@ TEST_F(BulkSwitching, BeforeTheFirstRefreshNothingChanges)
     f.commands.CmdSelectHide_Click();
     EXPECT_TRUE(host.layerOn("L1"));
     EXPECT_EQ(regens, 0);
-    EXPECT_EQ(f.grid.stateUpdates, 0);
 }
 
 TEST_F(BulkSwitching, CountsCoverBothListsAndEveryObject)

@@ -32,11 +32,11 @@ protected:
         openDrawing(kFiveLayers);
         toolbar()->Toolbar1_ButtonClick(7);
         ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
-        ASSERT_EQ(window->tileCount(), 5);
+        ASSERT_EQ(window->tiles().tileCount(), 5);
     }
     viewer::Toolbar1* toolbar() { return window->findChild<viewer::Toolbar1*>(QStringLiteral("Toolbar1")); }
     QListWidget* list() { return window->LstLayers(); }
-    tile::clsDWF& tileAt(int index) { return *window->oDWF(index); }
+    tile::clsDWF& tileAt(int index) { return *window->tiles().oDWF(index); }
     const cad::LayerRecord& layer(const QString& name)
     {
         return document().layer(document().layerIndex(name));
@@ -99,7 +99,7 @@ TEST_F(MainWindowCommands, RemovingTheFirstEntryMovesTheOthersBackOnePlace)
     list()->item(0)->setSelected(true);
     toolbar()->Toolbar1_ButtonClick(13);
 
-    ASSERT_EQ(window->tileCount(), 4);
+    ASSERT_EQ(window->tiles().tileCount(), 4);
     ASSERT_EQ(list()->count(), 4);
     EXPECT_FALSE(firstFrame->isVisible());
     for (int i = 1; i <= 4; ++i) {

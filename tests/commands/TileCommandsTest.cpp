@@ -3,10 +3,11 @@
 #include "TestDrawing.h"
 
 #include "tile/StatePictures.h"
-#include "tile/TileCommands.h"
-#include "tile/TileHost.h"
 #include "tile/WmfImage.h"
 #include "tile/clsDWF.h"
+#include "viewer/HostSession.h"
+#include "viewer/TileCommands.h"
+#include "viewer/TileGrid.h"
 
 #include "acad/AcadError.h"
 #include "app/RecordingUserInterface.h"
@@ -15,6 +16,8 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -22,84 +25,46 @@
 using namespace testing_support;
 using tile::clsDWF;
 using tile::StatePicture;
-using tile::TileCommands;
+using viewer::TileCommands;
 
 namespace {
 
-/// Stands for the main window: holds one tile per layer (built as the refresh
-/// builds them), the layer list, the ready flag and the double-click options.
-class TileWindow : public tile::TileHost {
+/// The tile area of the main window: a real tile grid over one tile per
+/// layer (built as the refresh builds them, with their commands), the layer
+/// list, the double-click options and a session with three linetypes.
+class TileWindow {
 public:
-    TileWindow(const acad::DocumentPtr& document, const QStringList& names) : m_document(document)
+    TileWindow(const acad::DocumentPtr& document, const QStringList& names)
     {
-        m_lineTypes = acad::emptyNameList();
-        m_lineTypes << QStringLiteral("CONTINUOUS") << QStringLiteral("DASHED") << QStringLiteral("CENTER");
+        session.sLineTypeList = acad::emptyNameList();
+        session.sLineTypeList << QStringLiteral("CONTINUOUS") << QStringLiteral("DASHED") << QStringLiteral("CENTER");
+        session.lnAcadHwnd = 4711;
         area.resize(9000, 7000);
-        for (int i = 0; i < names.size(); ++i) {
-            list.addItem(names[i]);
-            auto* frame = new QFrame(&area);
-            auto* bar = new QFrame(frame);
-            auto* tileObject = new clsDWF(*this, &area);
-            tileObject->InitialSettingAutoCAD(names[i], document);
-            tileObject->InitialSetting(i + 1, frame, bar, new tile::WmfImage(frame), new tile::ImageButton(bar),
-                                       new tile::ImageButton(bar), new tile::ImageButton(bar),
-                                       new tile::ImageButton(bar), new QComboBox(bar), new QLineEdit(frame),
-                                       8000);
-            tileObject->SetLayerState();
-            TileCommands::attach(tileObject);
-            tiles.push_back(tileObject);
-        }
+        makeCurrent.setChecked(true);
+        list.addItems(names);
+        grid.setSession(&session);
+        grid.setDocument(document);
+        grid.setAreaWidth(8000);
+        QObject::connect(&grid, &viewer::TileGrid::tileCreated,
+                         [this](clsDWF* created) { TileCommands::attach(created, grid); });
+        grid.pr_subCreateTiles(acad::emptyNameList() + names, {});
+        grid.pr_subReadTileStates({});
+        grid.setTileReady(true);
+        grid.setRefreshDone(true);
     }
 
-    clsDWF& tileAt(int index) { return *tiles.at(size_t(index - 1)); }
-
-    const acad::NameList& sLineTypeList() const override { return m_lineTypes; }
-    void ReadLinetypeList() override {}
-    const tile::WmfImage& overviewImage() const override { return overview; }
-    bool bRefreshDone() const override { return refreshDone; }
-    qint64 lnAcadHwnd() const override { return hostWindow; }
-    void pu_subResetSelect(qint32 iIndex) override
-    {
-        resetSelectCalls.append(iIndex);
-        for (clsDWF* t : tiles)
-            if (t->iIndex() != iIndex)
-                t->ResetSelect();
-    }
-    void pu_subActiveLayerUpdate() override
-    {
-        ++activeLayerUpdates;
-        for (clsDWF* t : tiles)
-            t->pu_subActiveLayerCheck();
-    }
-    void pu_subCtrlViewUpdate() override
-    {
-        ++ctrlViewUpdates;
-        for (clsDWF* t : tiles) {
-            t->SetEnableEvent(false);
-            t->SetLayerState();
-            t->SetEnableEvent(true);
-        }
-    }
-    QListWidget* LstLayers() override { return &list; }
-    bool OptDblClickActive() const override { return makeCurrent; }
-    bool OptDblClickExclusiveView() const override { return !makeCurrent; }
-    void recordLayerChange(undo::LayerChangeStep step) override { steps.push_back(std::move(step)); }
+    clsDWF& tileAt(int index) { return *grid.oDWF(index); }
+    void chooseExclusiveView() { exclusiveView.setChecked(true); }
+    int recordedSteps() { return grid.layerUndoHistory().size(); }
 
     QWidget area;
+    QScrollBar scrollBar;
     QListWidget list;
-    tile::WmfImage overview;
-    std::vector<clsDWF*> tiles;
-    bool refreshDone = true;
-    bool makeCurrent = true;
-    std::vector<undo::LayerChangeStep> steps;
-    qint64 hostWindow = 4711;
-    QList<qint32> resetSelectCalls;
-    int activeLayerUpdates = 0;
-    int ctrlViewUpdates = 0;
-
-private:
-    acad::DocumentPtr m_document;
-    acad::NameList m_lineTypes;
+    QWidget options;
+    QRadioButton makeCurrent{&options};
+    QRadioButton exclusiveView{&options};
+    viewer::HostSession session{nullptr};
+    viewer::TileGrid grid{{&area, &scrollBar, &list, &makeCurrent, &exclusiveView}};
 };
 
 /// Windows of another process, as the window helpers reach them.
@@ -168,6 +133,8 @@ TEST_F(TileCommandsTest, OnOffButtonSwitchesTheLayerAndASecondClickRestoresIt)
 TEST_F(TileCommandsTest, FreezeAndLockTouchOnlyTheirOwnTile)
 {
     clsDWF& t = window->tileAt(2);
+    // Switched off behind the tiles' back: no tile re-reads its layer.
+    host.drawing().setLayerOn(host.drawing().layerIndex("L1"), false);
     QTest::mouseClick(t.CmdFreeze(), Qt::LeftButton);
     QTest::mouseClick(t.CmdLock(), Qt::LeftButton);
     EXPECT_TRUE(layer("L2").frozen);
@@ -175,18 +142,18 @@ TEST_F(TileCommandsTest, FreezeAndLockTouchOnlyTheirOwnTile)
     EXPECT_EQ(picture(t.CmdFreeze()), tile::statePictureName(StatePicture::FreezeOn));
     EXPECT_EQ(picture(t.CmdLock()), tile::statePictureName(StatePicture::LockOn));
     EXPECT_EQ(regens, 2);
-    EXPECT_EQ(window->ctrlViewUpdates, 0);
+    EXPECT_TRUE(window->tileAt(1).bLayerOn());
     EXPECT_EQ(picture(window->tileAt(1).CmdLock()), tile::statePictureName(StatePicture::LockOff));
 }
 
 TEST_F(TileCommandsTest, ButtonsDoNothingDuringARefreshOrWhileTheTileIsRewritten)
 {
     clsDWF& t = window->tileAt(1);
-    window->refreshDone = false;
+    window->grid.setRefreshDone(false);
     emit t.pr_oCmdView_Click();
     emit t.pr_oCmdFreeze_Click();
     emit t.pr_oCmdLock_Click();
-    window->refreshDone = true;
+    window->grid.setRefreshDone(true);
     t.SetEnableEvent(false);
     emit t.pr_oCmdView_Click();
     t.CboLineType()->setCurrentText(QStringLiteral("DASHED"));
@@ -243,7 +210,7 @@ TEST_F(TileCommandsTest, ARefusedChangeIsReportedAndTheNextClickTriesItAgain)
     EXPECT_EQ(recorder.messages().size(), 2);
     EXPECT_FALSE(layer("L1").frozen);
     // A refused change is nothing to take back.
-    EXPECT_TRUE(window->steps.empty());
+    EXPECT_EQ(window->recordedSteps(), 0);
 }
 
 TEST_F(TileCommandsTest, LinetypeChoiceGoesToTheDrawingAndTheBoxKeepsIt)
@@ -281,7 +248,6 @@ TEST_F(TileCommandsTest, DoubleClickMakesAThawedLayerCurrentAndBringsTheHostForw
     clsDWF& t = window->tileAt(2);
     emit t.pr_oImgOne_DblClick();
     EXPECT_EQ(currentLayer(), QStringLiteral("L2"));
-    EXPECT_EQ(window->activeLayerUpdates, 1);
     EXPECT_EQ(windows->raised, QList<qint64>{4711});
     EXPECT_EQ(regens, 0);
     // The red bar moved to this tile.
@@ -301,14 +267,13 @@ TEST_F(TileCommandsTest, DoubleClickOnAFrozenLayerRefusesAndKeepsTheCurrentLayer
 
 TEST_F(TileCommandsTest, ExclusiveViewLeavesOnlyThisLayerOnAndEveryBulbUpdated)
 {
-    window->makeCurrent = false;
+    window->chooseExclusiveView();
     emit window->tileAt(4).pr_oImgOne_DblClick();
     for (const QString& name : {"L1", "L2", "L3"})
         EXPECT_FALSE(layer(name).on) << name.toStdString();
     EXPECT_TRUE(layer("L4").on);
     EXPECT_TRUE(layer("L3").frozen); // freeze states stay
     EXPECT_EQ(regens, 1);
-    EXPECT_EQ(window->ctrlViewUpdates, 1);
     for (int i = 1; i <= 4; ++i)
         EXPECT_EQ(picture(window->tileAt(i).CmdView()),
                   tile::statePictureName(i == 4 ? StatePicture::ViewOn : StatePicture::ViewOff))
@@ -318,7 +283,7 @@ TEST_F(TileCommandsTest, ExclusiveViewLeavesOnlyThisLayerOnAndEveryBulbUpdated)
 
 TEST_F(TileCommandsTest, ExclusiveViewOfAStaleTilePutsTheLayersBack)
 {
-    window->makeCurrent = false;
+    window->chooseExclusiveView();
     host.drawing().setLayerName(host.drawing().layerIndex("L2"), QStringLiteral("renamed"));
     emit window->tileAt(2).pr_oImgOne_DblClick();
     ASSERT_EQ(recorder.messages().size(), 1);
@@ -343,7 +308,6 @@ TEST_F(TileCommandsTest, PressWithShiftAloneKeepsTheOtherSelectionsAndCtrlDoesNo
     QTest::mousePress(second.ImgOne(), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_TRUE(second.bSelect());
     EXPECT_TRUE(first.bSelect());
-    EXPECT_EQ(window->resetSelectCalls, QList<qint32>{1});
     QTest::mouseRelease(second.ImgOne(), Qt::LeftButton, Qt::ShiftModifier);
 
     // The click that follows a press selects the list entry alone, which
@@ -351,13 +315,13 @@ TEST_F(TileCommandsTest, PressWithShiftAloneKeepsTheOtherSelectionsAndCtrlDoesNo
     // here only the press's own effect is looked at.
     emit second.pr_oImgOne_MouseDown(Qt::LeftButton, 2, QPointF());
     EXPECT_FALSE(second.bSelect()); // the press toggles the look
-    EXPECT_EQ(window->resetSelectCalls, (QList<qint32>{1, 2}));
     EXPECT_FALSE(first.bSelect());
     EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(first.TxtOne()->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
 
+    first.SelectView();
     emit second.pr_oImgOne_MouseDown(Qt::LeftButton, 1 | 2, QPointF()); // Shift with Ctrl is not Shift alone
-    EXPECT_EQ(window->resetSelectCalls.size(), 3);
+    EXPECT_FALSE(first.bSelect());
 }
 
 TEST_F(TileCommandsTest, ClickSelectsTheTilesListEntryAloneAndRaisesTheListHandling)
@@ -393,7 +357,7 @@ TEST_F(TileCommandsTest, EachCommandWritesItsOwnChangeThenRegeneratesEveryViewpo
     t.CboLineType()->setCurrentText(QStringLiteral("DASHED"));
     emit t.pr_oCboLineType_Click();
     emit t.pr_oImgOne_DblClick(); // make current: no regeneration
-    onHost.makeCurrent = false;
+    onHost.chooseExclusiveView();
     emit t.pr_oImgOne_DblClick(); // exclusive view: every layer off in table order, then this one on
     EXPECT_TRUE(recorder.messages().isEmpty());
     EXPECT_EQ(recording->writes(),

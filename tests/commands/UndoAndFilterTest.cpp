@@ -7,7 +7,7 @@
 #include "acad/LayerWildcard.h"
 #include "cad/CadDocument.h"
 #include "tile/StatePictures.h"
-#include "tile/TileCommands.h"
+#include "viewer/TileCommands.h"
 #include "tile/clsDWF.h"
 #include "viewer/LayerFilterBox.h"
 #include "viewer/Toolbar1.h"
@@ -71,7 +71,7 @@ protected:
         openDrawing(QStringLiteral("generated/gen_50L_5k_R2000.dxf"));
         toolbar().Toolbar1_ButtonClick(7);
         ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
-        ASSERT_EQ(window->tileCount(), 51);
+        ASSERT_EQ(window->tiles().tileCount(), 51);
         ui.clearRecord();
     }
 
@@ -81,9 +81,9 @@ protected:
     QListWidget& list() { return *window->LstLayers(); }
     tile::clsDWF& tileOf(const QString& name)
     {
-        for (int i = 1; i <= window->tileCount(); ++i)
-            if (window->oDWF(i)->sLayerName() == name)
-                return *window->oDWF(i);
+        for (int i = 1; i <= window->tiles().tileCount(); ++i)
+            if (window->tiles().oDWF(i)->sLayerName() == name)
+                return *window->tiles().oDWF(i);
         throw std::runtime_error("no tile " + name.toStdString());
     }
     DrawingState state()
@@ -106,8 +106,8 @@ protected:
     /// Every tile shows what the drawing holds.
     void expectTilesShowTheDrawing()
     {
-        for (int i = 1; i <= window->tileCount(); ++i) {
-            tile::clsDWF& t = *window->oDWF(i);
+        for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+            tile::clsDWF& t = *window->tiles().oDWF(i);
             const cad::LayerRecord& l = document().layer(document().layerIndex(t.sLayerName()));
             EXPECT_EQ(t.bLayerOn(), l.on) << t.sLayerName().toStdString();
             EXPECT_EQ(t.bAllViewportFreaze(), l.frozen) << t.sLayerName().toStdString();
@@ -149,8 +149,8 @@ TEST_F(UndoAndFilter, TypedPatternsSelectExactlyWhatTheHostsWildcardMatches)
         // The list's own handling ran: the current entry is the first match,
         // and exactly the matching tiles have the selected look.
         EXPECT_EQ(list().currentItem()->text(), expected.first()) << typed;
-        for (int i = 1; i <= window->tileCount(); ++i)
-            EXPECT_EQ(window->oDWF(i)->bSelect(), expected.contains(window->oDWF(i)->sLayerName()))
+        for (int i = 1; i <= window->tiles().tileCount(); ++i)
+            EXPECT_EQ(window->tiles().oDWF(i)->bSelect(), expected.contains(window->tiles().oDWF(i)->sLayerName()))
                 << typed << " tile " << i;
     }
     EXPECT_EQ(window->StatusMain()->currentMessage(), statusBefore);
@@ -195,8 +195,8 @@ TEST_F(UndoAndFilter, EnterGoesToTheListEscapeClearsAndAnEmptyPatternChangesNoth
     QTest::keyClick(&filter(), Qt::Key_Escape);
     EXPECT_TRUE(filter().text().isEmpty());
     EXPECT_TRUE(selectedNames().isEmpty());
-    for (int i = 1; i <= window->tileCount(); ++i)
-        EXPECT_FALSE(window->oDWF(i)->bSelect()) << i;
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        EXPECT_FALSE(window->tiles().oDWF(i)->bSelect()) << i;
 }
 
 TEST_F(UndoAndFilter, UndoAfterTheExclusiveViewGivesBackEveryLayersState)
@@ -297,11 +297,11 @@ TEST_F(UndoAndFilter, ALayerDeletedInTheHostIsReportedOnceAndTheRestGoesBack)
 
     undo();
     ASSERT_GE(ui.messages().size(), 1);
-    EXPECT_EQ(ui.messages()[0].text, tile::TileCommands::staleTileMessage());
+    EXPECT_EQ(ui.messages()[0].text, viewer::TileCommands::staleTileMessage());
     EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
     int staleMessages = 0;
     for (const auto& message : ui.messages())
-        staleMessages += message.text == tile::TileCommands::staleTileMessage() ? 1 : 0;
+        staleMessages += message.text == viewer::TileCommands::staleTileMessage() ? 1 : 0;
     EXPECT_EQ(staleMessages, 1);
     // Every other layer has its on/off state back; the renamed one stays off.
     const DrawingState after = state();

@@ -90,7 +90,7 @@ protected:
             return acad::dbus::busCallCount() - before;
         };
         costs.refresh = callsOf(7);
-        costs.tiles = window.tileCount();
+        costs.tiles = window.tiles().tileCount();
         costs.hideAll = callsOf(15);
         costs.showAll = callsOf(14);
         window.LstLayers()->item(1)->setSelected(true);

@@ -48,7 +48,7 @@ protected:
         window->resize(1000, 700);
         window->show();
         window->findChild<viewer::Toolbar1*>()->Toolbar1_ButtonClick(7);
-        ASSERT_GT(window->tileCount(), 5);
+        ASSERT_GT(window->tiles().tileCount(), 5);
         ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().first().text.toStdString();
     }
     void TearDown() override
@@ -61,9 +61,9 @@ protected:
 
     tile::clsDWF& tileOf(const QString& layerName)
     {
-        for (int i = 1; i <= window->tileCount(); ++i)
-            if (window->oDWF(i)->sLayerName() == layerName)
-                return *window->oDWF(i);
+        for (int i = 1; i <= window->tiles().tileCount(); ++i)
+            if (window->tiles().oDWF(i)->sLayerName() == layerName)
+                return *window->tiles().oDWF(i);
         throw std::runtime_error("no tile for " + layerName.toStdString());
     }
     bool onInHost(const QString& name) { return other->layers()->item(name)->layerOn(); }
@@ -128,8 +128,8 @@ TEST_F(TileCommandsOverTheBus, ExclusiveViewLeavesExactlyOneLayerOnAndEveryBulbU
         on += layers->item(i)->layerOn() ? 1 : 0;
     EXPECT_EQ(on, 1);
     EXPECT_TRUE(onInHost(QStringLiteral("LAYER_LOCK")));
-    for (int i = 1; i <= window->tileCount(); ++i) {
-        tile::clsDWF& t = *window->oDWF(i);
+    for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+        tile::clsDWF& t = *window->tiles().oDWF(i);
         const bool shouldBeOn = t.sLayerName() == QStringLiteral("LAYER_LOCK");
         EXPECT_EQ(t.CmdView()->pictureName(),
                   tile::statePictureName(shouldBeOn ? tile::StatePicture::ViewOn : tile::StatePicture::ViewOff))
@@ -148,8 +148,8 @@ TEST_F(TileCommandsOverTheBus, HideAllThenShowAllReachesEveryLayerOfTheHost)
     toolbar->Toolbar1_ButtonClick(14);
     for (int i = 0; i < layers->count(); ++i)
         EXPECT_TRUE(layers->item(i)->layerOn()) << i;
-    for (int i = 1; i <= window->tileCount(); ++i)
-        EXPECT_TRUE(window->oDWF(i)->bLayerOn()) << i;
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        EXPECT_TRUE(window->tiles().oDWF(i)->bLayerOn()) << i;
 }
 
 namespace {
@@ -196,8 +196,8 @@ TEST_F(TileCommandsOverTheBus, FilterSelectsSelectedOffActsAndUndoTakesEachStepB
     undo->trigger(); // "selected off"
     EXPECT_EQ(onStatesInHost(other), start);
     EXPECT_FALSE(undo->isEnabled());
-    for (int i = 1; i <= window->tileCount(); ++i)
-        EXPECT_EQ(window->oDWF(i)->bLayerOn(), onInHost(window->oDWF(i)->sLayerName())) << i;
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        EXPECT_EQ(window->tiles().oDWF(i)->bLayerOn(), onInHost(window->tiles().oDWF(i)->sLayerName())) << i;
     EXPECT_TRUE(ui.messages().isEmpty());
 }
 

@@ -36,8 +36,8 @@ protected:
         window->CmdRefresh_Click();
         ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
     }
-    double topOf(int tile) const { return tile::twipsGeometryOf(*window->oDWF(tile)->FraOne()).top(); }
-    double leftOf(int tile) const { return tile::twipsGeometryOf(*window->oDWF(tile)->FraOne()).left(); }
+    double topOf(int tile) const { return tile::twipsGeometryOf(*window->tiles().oDWF(tile)->FraOne()).top(); }
+    double leftOf(int tile) const { return tile::twipsGeometryOf(*window->tiles().oDWF(tile)->FraOne()).left(); }
 };
 
 TEST_F(GridAndOverview, BeforeTheFirstRefreshTheCaptionKeepsItsDesignText)
@@ -50,7 +50,7 @@ TEST_F(GridAndOverview, BeforeTheFirstRefreshTheCaptionKeepsItsDesignText)
 TEST_F(GridAndOverview, TilesFlowByWidthAndScrollByWholeRows)
 {
     refreshAt(kGenerated, 5820);
-    const int n = window->tileCount();
+    const int n = window->tiles().tileCount();
     const int rows = (n + 1) / 2;
     EXPECT_EQ(window->windowTitle(), QStringLiteral("画層ビューワ (%1×2)").arg(rows));
     EXPECT_EQ(window->ScrBarV()->minimum(), 1);
@@ -62,7 +62,7 @@ TEST_F(GridAndOverview, TilesFlowByWidthAndScrollByWholeRows)
     window->ScrBarV()->setValue(3);
     EXPECT_EQ(topOf(5), 30);
     EXPECT_EQ(topOf(1), -6200);
-    EXPECT_EQ(window->oDWF(5)->iRow(), 3);
+    EXPECT_EQ(window->tiles().oDWF(5)->iRow(), 3);
 
     // Wider: four columns; the scroll value stays within the new range.
     resizeOuter(4 * 2665 + 200, 9000);
@@ -92,46 +92,46 @@ TEST_F(GridAndOverview, TooSmallWindowSnapsBackToTheSmallestSize)
 TEST_F(GridAndOverview, TileSelectionAndCurrentLayerLook)
 {
     refreshAt(kFiveLayers, 16000);
-    for (int i = 1; i <= window->tileCount(); ++i)
-        window->oDWF(i)->SelectView();
-    window->pu_subResetSelect(2);
-    EXPECT_TRUE(window->oDWF(2)->bSelect());
-    EXPECT_FALSE(window->oDWF(1)->bSelect());
-    window->pu_subResetSelect(999);  // no such tile: every tile deselected
-    for (int i = 1; i <= window->tileCount(); ++i)
-        EXPECT_FALSE(window->oDWF(i)->bSelect());
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        window->tiles().oDWF(i)->SelectView();
+    window->tiles().pu_subResetSelect(2);
+    EXPECT_TRUE(window->tiles().oDWF(2)->bSelect());
+    EXPECT_FALSE(window->tiles().oDWF(1)->bSelect());
+    window->tiles().pu_subResetSelect(999);  // no such tile: every tile deselected
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        EXPECT_FALSE(window->tiles().oDWF(i)->bSelect());
 
     // The current layer's bar is red; after the current layer changes it moves.
     const QString current = document().layer(document().currentLayer()).name;
     int currentTile = 0, otherTile = 0;
-    for (int i = 1; i <= window->tileCount(); ++i) {
-        if (window->oDWF(i)->sLayerName() == current)
+    for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+        if (window->tiles().oDWF(i)->sLayerName() == current)
             currentTile = i;
-        else if (!document().layer(document().layerIndex(window->oDWF(i)->sLayerName())).frozen)
+        else if (!document().layer(document().layerIndex(window->tiles().oDWF(i)->sLayerName())).frozen)
             otherTile = i;
     }
     ASSERT_GT(currentTile, 0);
     ASSERT_GT(otherTile, 0);
-    EXPECT_EQ(window->oDWF(currentTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_NE(window->oDWF(otherTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(window->tiles().oDWF(currentTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_NE(window->tiles().oDWF(otherTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
 
-    document().setCurrentLayer(document().layerIndex(window->oDWF(otherTile)->sLayerName()));
-    window->pu_subActiveLayerUpdate();
-    EXPECT_EQ(window->oDWF(otherTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
-    EXPECT_NE(window->oDWF(currentTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    document().setCurrentLayer(document().layerIndex(window->tiles().oDWF(otherTile)->sLayerName()));
+    window->tiles().pu_subActiveLayerUpdate();
+    EXPECT_EQ(window->tiles().oDWF(otherTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_NE(window->tiles().oDWF(currentTile)->FraBar()->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
 
 TEST_F(GridAndOverview, TileShowsItsLayersStateAndReReadsIt)
 {
     refreshAt(kFiveLayers, 16000);
-    tile::clsDWF& first = *window->oDWF(1);
+    tile::clsDWF& first = *window->tiles().oDWF(1);
     const int index = document().layerIndex(first.sLayerName());
     EXPECT_EQ(first.CmdView()->pictureName(), document().layer(index).on ? "CmdViewOn" : "CmdViewOff");
     EXPECT_EQ(first.TxtOne()->text(), first.sLayerName());
     EXPECT_EQ(first.TxtOne()->toolTip(), QStringLiteral("No.1"));
 
     document().setLayerLocked(index, true);
-    window->pu_subCtrlViewUpdate();
+    window->tiles().pu_subCtrlViewUpdate();
     EXPECT_TRUE(first.bLock());
     EXPECT_EQ(first.CmdLock()->pictureName(), QStringLiteral("CmdLockOn"));
     EXPECT_TRUE(first.bEnableEvent());
@@ -149,13 +149,13 @@ TEST_F(GridAndOverview, TileAreaNarrowerThanOnePitchIsReportedNotDividedByZero)
     refreshAt(kFiveLayers, 16000);
     ui.clearRecord();
     const double before = topOf(2);
-    window->oDWF(2)->pu_subUpdateLocation(2664, 0);
+    window->tiles().oDWF(2)->pu_subUpdateLocation(2664, 0);
     ASSERT_EQ(reports().size(), 1);
     EXPECT_TRUE(reports().first().startsWith(QStringLiteral("予期せぬエラーが pu_subUpdateLocation で発生しました。")));
     EXPECT_EQ(topOf(2), before);
-    window->oDWF(2)->pu_subUpdateLocation(2665, 0);
-    EXPECT_EQ(window->oDWF(2)->iCol(), 1);
-    EXPECT_EQ(window->oDWF(2)->iRow(), 2);
+    window->tiles().oDWF(2)->pu_subUpdateLocation(2665, 0);
+    EXPECT_EQ(window->tiles().oDWF(2)->iCol(), 1);
+    EXPECT_EQ(window->tiles().oDWF(2)->iRow(), 2);
 }
 
 TEST_F(GridAndOverview, ZoomIsRefusedBeforeTheFirstRefresh)
@@ -186,8 +186,8 @@ TEST_F(GridAndOverview, ZoomAndPanCarryThePartPaneAndEveryTileAlong)
     EXPECT_NEAR(zoomed.width(), fitted.width() * 1.4, halfPixel);
     EXPECT_NEAR(zoomed.height(), fitted.height() * 1.4, halfPixel);
     EXPECT_EQ(window->ImgPart()->twipsGeometry(), zoomed);
-    for (int i = 1; i <= window->tileCount(); ++i) {
-        const QRectF picture = window->oDWF(i)->ImgOne()->twipsGeometry();
+    for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+        const QRectF picture = window->tiles().oDWF(i)->ImgOne()->twipsGeometry();
         EXPECT_EQ(picture.size(), zoomed.size());
         EXPECT_EQ(picture.top(), zoomed.top() + 255);
         EXPECT_EQ(picture.left(), zoomed.left());
@@ -201,7 +201,7 @@ TEST_F(GridAndOverview, ZoomAndPanCarryThePartPaneAndEveryTileAlong)
     EXPECT_EQ(window->ImgPart()->twipsGeometry(), zoomed) << "the second pane follows only on release";
     emit overview.mouseReleased(Qt::LeftButton, {}, QPointF(5095, -2900));
     EXPECT_EQ(window->ImgPart()->twipsGeometry(), overview.twipsGeometry());
-    EXPECT_EQ(window->oDWF(1)->ImgOne()->twipsGeometry().left(), overview.twipsGeometry().left());
+    EXPECT_EQ(window->tiles().oDWF(1)->ImgOne()->twipsGeometry().left(), overview.twipsGeometry().left());
 
     // Fit brings it back.
     window->pr_subZoomFit();

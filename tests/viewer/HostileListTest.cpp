@@ -49,7 +49,7 @@ protected:
         EXPECT_TRUE(message.text.contains(QDir::toNativeSeparators(listPath))) << message.text.toStdString();
         EXPECT_EQ(layerStates(document()), before);
         EXPECT_TRUE(QFile::exists(marker)) << "the work folder was rebuilt";
-        EXPECT_LE(window->tileCount(), 1);
+        EXPECT_LE(window->tiles().tileCount(), 1);
         EXPECT_FALSE(window->bRefreshDone());
         // The list is not tried again: the next refresh shows every layer.
         EXPECT_TRUE(window->sCommandCSV().isEmpty());
@@ -98,7 +98,7 @@ TEST_F(HostileList, ThreeUnknownNamesGiveThreeTilesAndOneReport)
     const QString path = writeList((known + QStringLiteral("\r\n,,,\r\n\r\nなし1\r\nなし2,x\r\nなし3\r\n")).toUtf8());
     window->Form_Load(path);
     // The known layer and the three unknown ones; the empty records give none.
-    EXPECT_EQ(window->tileCount(), 4);
+    EXPECT_EQ(window->tiles().tileCount(), 4);
     ASSERT_EQ(reports().size(), 1) << reports().join('\n').toStdString();
     EXPECT_TRUE(reports()[0].contains(QStringLiteral("SetLayerState")));
     EXPECT_TRUE(window->bRefreshDone());
@@ -117,7 +117,7 @@ TEST_F(HostileList, ClosingTheWindowDuringARefreshEndsItAndThenCloses)
             window->close(); // the close button, while tiles are being made
     });
     window->CmdRefresh_Click();
-    EXPECT_LT(window->tileCount(), document().layerCount());
+    EXPECT_LT(window->tiles().tileCount(), document().layerCount());
     EXPECT_FALSE(window->bRefreshDone());
     EXPECT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
     EXPECT_EQ(layerStates(document()), before);

@@ -34,8 +34,8 @@ void switchOff(cad::CadDocument& document, const QStringList& names)
 QStringList tileNames(frmWMF& window)
 {
     QStringList names;
-    for (int i = 1; i <= window.tileCount(); ++i)
-        names << window.oDWF(i)->sLayerName();
+    for (int i = 1; i <= window.tiles().tileCount(); ++i)
+        names << window.tiles().oDWF(i)->sLayerName();
     return names;
 }
 
@@ -90,8 +90,8 @@ TEST_F(RefreshPipeline, AllLayersGetSortedTilesAndTheDrawingKeepsItsStates)
     // The pictures came from the work folder beside the program.
     EXPECT_TRUE(QFileInfo::exists(home.filePath(QStringLiteral("LAYER/SYS/all.wmf"))));
     int withPicture = 0;
-    for (int i = 1; i <= window->tileCount(); ++i)
-        withPicture += window->oDWF(i)->ImgOne()->hasPicture() ? 1 : 0;
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        withPicture += window->tiles().oDWF(i)->ImgOne()->hasPicture() ? 1 : 0;
     EXPECT_GT(withPicture, names.size() / 2);
 }
 
@@ -108,15 +108,15 @@ TEST_F(RefreshPipeline, VisibleLayersOnlyShowsTheSecondPaneAndPutsStatesBack)
 
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
     EXPECT_EQ(layerStates(document()), before);
-    EXPECT_EQ(window->tileCount(), on);
+    EXPECT_EQ(window->tiles().tileCount(), on);
     EXPECT_TRUE(window->FraPart()->isVisibleTo(window.get()));
     EXPECT_EQ(tile::twipsGeometryOf(*window->LstLayers()).left(), 5760);
     EXPECT_EQ(tile::twipsGeometryOf(*window->FraViewDblClick()).left(), 8610);
     EXPECT_EQ(tile::twipsGeometryOf(*window->ChkViewOnly()).left(), 8610);
     EXPECT_TRUE(window->ImgPart()->hasPicture());
     EXPECT_TRUE(window->TxtPart()->text().contains(QStringLiteral("画層数:") + QString::number(on) + QLatin1Char(' ')));
-    for (int i = 1; i <= window->tileCount(); ++i)
-        EXPECT_TRUE(window->oDWF(i)->bLayerOn()) << window->oDWF(i)->sLayerName().toStdString();
+    for (int i = 1; i <= window->tiles().tileCount(); ++i)
+        EXPECT_TRUE(window->tiles().oDWF(i)->bLayerOn()) << window->tiles().oDWF(i)->sLayerName().toStdString();
 }
 
 TEST_F(RefreshPipeline, ListFileGivesItsNamesSortedOnceAndDuplicatesTwice)
@@ -146,7 +146,7 @@ TEST_F(RefreshPipeline, ListFileGivesItsNamesSortedOnceAndDuplicatesTwice)
 
     // The next refresh follows the check box again: every layer.
     window->CmdRefresh_Click();
-    EXPECT_EQ(window->tileCount(), document().layerCount());
+    EXPECT_EQ(window->tiles().tileCount(), document().layerCount());
 }
 
 TEST_F(RefreshPipeline, UnsavedDrawingIsRefusedAndNothingChanges)
@@ -164,7 +164,7 @@ TEST_F(RefreshPipeline, UnsavedDrawingIsRefusedAndNothingChanges)
     EXPECT_EQ(message.caption, QStringLiteral("Kasanemi Ver4.00"));
     EXPECT_EQ(layerStates(document()), before);
     EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("LAYER"))));
-    EXPECT_EQ(window->tileCount(), 0);
+    EXPECT_EQ(window->tiles().tileCount(), 0);
     EXPECT_FALSE(window->bRefreshDone());
 }
 
@@ -233,7 +233,7 @@ TEST_F(RefreshPipeline, EmptyListOfLayersEndsInTheReportWithTheDrawingUnchanged)
         << reports().first().toStdString();
     EXPECT_EQ(layerStates(document()), before);
     EXPECT_FALSE(ui.pleaseWaitShown());
-    EXPECT_EQ(window->tileCount(), 0);
+    EXPECT_EQ(window->tiles().tileCount(), 0);
 }
 
 TEST_F(RefreshPipeline, FiveTilesThenThreeRemovesTheSurplusControls)
@@ -241,7 +241,7 @@ TEST_F(RefreshPipeline, FiveTilesThenThreeRemovesTheSurplusControls)
     openDrawing(kFiveLayers);
     ASSERT_EQ(document().layerCount(), 5);
     window->CmdRefresh_Click();
-    ASSERT_EQ(window->tileCount(), 5);
+    ASSERT_EQ(window->tiles().tileCount(), 5);
     QPointer<QFrame> oldSecond = window->findChild<QFrame*>(QStringLiteral("FraOne2"));
     ASSERT_TRUE(oldSecond);
 
@@ -256,7 +256,7 @@ TEST_F(RefreshPipeline, FiveTilesThenThreeRemovesTheSurplusControls)
     window->CmdRefresh_Click();
 
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
-    EXPECT_EQ(window->tileCount(), 3);
+    EXPECT_EQ(window->tiles().tileCount(), 3);
     EXPECT_EQ(window->PicMain()->property("Tag").toString(), QStringLiteral("3"));
     EXPECT_FALSE(oldSecond) << "the previous refresh's tile 2 is removed, not reused";
     EXPECT_TRUE(window->findChild<QFrame*>(QStringLiteral("FraOne1")));
@@ -265,7 +265,7 @@ TEST_F(RefreshPipeline, FiveTilesThenThreeRemovesTheSurplusControls)
     EXPECT_FALSE(window->findChild<QFrame*>(QStringLiteral("FraOne4")));
     EXPECT_FALSE(window->findChild<QFrame*>(QStringLiteral("FraOne5")));
     EXPECT_FALSE(window->findChild<QWidget*>(QStringLiteral("TxtOne5")));
-    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("TxtOne3"))->text(), window->oDWF(3)->sLayerName());
+    EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("TxtOne3"))->text(), window->tiles().oDWF(3)->sLayerName());
 }
 
 namespace {
@@ -340,7 +340,7 @@ TEST_F(RefreshCallOrder, AllLayersSwitchThawFirstAndPutBackAfterTheLayerPictures
 {
     window->CmdRefresh_Click();
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
-    ASSERT_EQ(window->tileCount(), 4);
+    ASSERT_EQ(window->tiles().tileCount(), 4);
 
     const QStringList expected = kSwitchOnAndThaw
                                + QStringList{"Document.Regen(1)",
@@ -355,7 +355,7 @@ TEST_F(RefreshCallOrder, VisibleLayersPutBackBeforeTheUsersViewAndTheLayerPictur
     window->ChkViewOnly()->setChecked(true);
     window->CmdRefresh_Click();
     ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
-    ASSERT_EQ(window->tileCount(), 2); // 0 and B
+    ASSERT_EQ(window->tiles().tileCount(), 2); // 0 and B
 
     const QStringList expected = kSwitchOnAndThaw
                                + QStringList{"Document.Regen(1)",

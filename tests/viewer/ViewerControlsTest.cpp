@@ -76,8 +76,8 @@ TEST_F(ViewerControls, AZoomedOrPannedTilePictureLeavesTheButtonsAndNameBoxTheir
     emit overview.mouseMoved(Qt::LeftButton, {}, QPointF(150, 90));
     emit overview.mouseReleased(Qt::LeftButton, {}, QPointF(150, 90));
 
-    for (int i = 1; i <= window->tileCount(); ++i) {
-        tile::clsDWF& tile = *window->oDWF(i);
+    for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+        tile::clsDWF& tile = *window->tiles().oDWF(i);
         QFrame& frame = *tile.FraOne();
         // The zoomed picture covers the whole frame, the bar and name box included.
         ASSERT_TRUE(tile.ImgOne()->geometry().contains(frame.rect())) << i;
@@ -87,7 +87,7 @@ TEST_F(ViewerControls, AZoomedOrPannedTilePictureLeavesTheButtonsAndNameBoxTheir
         EXPECT_EQ(frame.childAt(QPoint(frame.width() / 2, app::twipsToPixels(1500))), tile.ImgOne()) << i;
     }
 
-    tile::clsDWF& first = *window->oDWF(1);
+    tile::clsDWF& first = *window->tiles().oDWF(1);
     const int layer = document().layerIndex(first.sLayerName());
     const bool wasOn = document().layer(layer).on;
     EXPECT_EQ(clickInFrame(*first.FraOne(), centreIn(*first.CmdView(), *first.FraOne())), first.CmdView());
@@ -99,7 +99,7 @@ TEST_F(ViewerControls, AZoomedOrPannedTilePictureLeavesTheButtonsAndNameBoxTheir
 TEST_F(ViewerControls, AFittedSquarePictureStaysOutOfTheButtonBar)
 {
     refresh(kFiveLayers);
-    tile::clsDWF& tile = *window->oDWF(1);
+    tile::clsDWF& tile = *window->tiles().oDWF(1);
     // Where the fit puts a square picture: full width, below the name box,
     // 120 twips (8 pixels) deeper than the bar's top.
     tile.ImgOne()->setTwipsGeometry(QRectF(0, 255, 2565, 2565));
@@ -115,18 +115,18 @@ TEST_F(ViewerControls, NameBoxesHaveTheNormalLookFromTheirCreation)
     const QColor background = QApplication::palette().color(QPalette::Base);
     const QColor text = QApplication::palette().color(QPalette::Text);
     const auto expectNormal = [&](const char* when) {
-        for (int i = 1; i <= window->tileCount(); ++i) {
-            const QPalette look = window->oDWF(i)->TxtOne()->palette();
+        for (int i = 1; i <= window->tiles().tileCount(); ++i) {
+            const QPalette look = window->tiles().oDWF(i)->TxtOne()->palette();
             EXPECT_EQ(look.color(QPalette::Base), background) << when << " tile " << i;
             EXPECT_EQ(look.color(QPalette::Text), text) << when << " tile " << i;
-            EXPECT_FALSE(window->oDWF(i)->bSelect()) << when << " tile " << i;
+            EXPECT_FALSE(window->tiles().oDWF(i)->bSelect()) << when << " tile " << i;
         }
     };
-    ASSERT_GT(window->tileCount(), 2);
+    ASSERT_GT(window->tiles().tileCount(), 2);
     expectNormal("after the first refresh");
 
-    window->oDWF(1)->SelectView();
-    window->oDWF(3)->SelectView();
+    window->tiles().oDWF(1)->SelectView();
+    window->tiles().oDWF(3)->SelectView();
     window->CmdRefresh_Click();
     expectNormal("after the next refresh");
 }
@@ -217,7 +217,7 @@ QStringList sampleLinetypeNames()
 TEST_F(ViewerControls, EveryLinetypeNameOfTheSamplesShowsWholeInTheTilesBox)
 {
     refresh(kFiveLayers);
-    auto* box = qobject_cast<tile::LineTypeBox*>(window->oDWF(1)->CboLineType());
+    auto* box = qobject_cast<tile::LineTypeBox*>(window->tiles().oDWF(1)->CboLineType());
     ASSERT_NE(box, nullptr);
     const QStringList names = sampleLinetypeNames();
     ASSERT_TRUE(names.contains(QStringLiteral("HOT_WATER_SUPPLY")) && names.size() > 20) << names.size();
@@ -267,7 +267,7 @@ TEST_F(ViewerControls, ZoomOutIsRefusedWhileTheOverviewIsStillThere)
     EXPECT_EQ(ui.messages().first().text, QStringLiteral("これ以上小さくすることが出来ません。"));
     EXPECT_EQ(steps, expectedSteps);
     EXPECT_LT(steps, 12) << "refused where the display distorts the picture, not after it vanished";
-    EXPECT_EQ(window->oDWF(1)->ImgOne()->width(), window->ImgALL()->width());
+    EXPECT_EQ(window->tiles().oDWF(1)->ImgOne()->width(), window->ImgALL()->width());
 }
 
 } // namespace

@@ -9,26 +9,31 @@ class AcadError;
 }
 
 namespace tile {
-
 class clsDWF;
+}
+
+namespace viewer {
+
+class TileGrid;
 
 /// The commands of one tile: what its picture, buttons and linetype box do
-/// when the user works them. Created for every tile the main window makes
-/// (attach), parented to the tile and connected to its signals, so it lives
-/// exactly as long as the tile.
+/// when the user works them. Created for every tile the grid makes (attach),
+/// parented to the tile and connected to its signals, so it lives exactly as
+/// long as the tile.
 ///
-/// The buttons and the linetype box write to the drawing and regenerate it;
-/// they do nothing while a refresh runs or while the program itself rewrites
-/// the tile. A layer deleted or renamed in the host since the refresh gives
-/// the stale-tile message; every other failure the unexpected-error report
-/// naming the handler.
+/// The buttons, the linetype box and the double-click change the drawing's
+/// layers through the grid's layer door (so each change can be taken back)
+/// and regenerate it; they do nothing while a refresh runs or while the
+/// program itself rewrites the tile. A layer deleted or renamed in the host
+/// since the refresh gives the stale-tile message; every other failure the
+/// unexpected-error report naming the handler.
 class TileCommands : public QObject {
     Q_OBJECT
 public:
-    explicit TileCommands(clsDWF& tile);
+    TileCommands(tile::clsDWF& tile, TileGrid& grid);
 
-    /// Gives `tile` its commands.
-    static TileCommands* attach(clsDWF* tile);
+    /// Gives `tile` of `grid` its commands.
+    static TileCommands* attach(tile::clsDWF* tile, TileGrid& grid);
 
     /// Toggles the tile's selected look; unless `shift` is Shift alone (1),
     /// every other tile gets the normal look.
@@ -60,7 +65,8 @@ private:
     void reportFailure(const char* procedure, const acad::AcadError& failure);
     void reportFailure(const char* procedure, const std::exception& failure);
 
-    clsDWF& m_tile;
+    tile::clsDWF& m_tile;
+    TileGrid& m_grid;
 };
 
-} // namespace tile
+} // namespace viewer

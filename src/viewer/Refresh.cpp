@@ -1,18 +1,14 @@
-// The refresh: the one operation that turns the active drawing into the
-// viewer's content. CmdRefresh_Click connects and chooses the layers;
-// pu_subFormShow rebuilds the work folder, has the host's picture macros
-// draw the whole drawing, the user's view and every layer (switching layers
-// on and thawing them while it does), shows the pictures and builds the
-// tiles. Whatever happens, the drawing's layers end as the user left them.
-
-#include "FrmWMF.h"
+#include "Refresh.h"
 
 #include "BulkCommands.h"
 #include "CaptionBox.h"
+#include "HostSession.h"
 #include "LayerListFile.h"
 #include "LayerStateSwitch.h"
 #include "OverviewZoom.h"
+#include "PictureFit.h"
 #include "SortedNames.h"
+#include "TileGrid.h"
 #include "acad/AcadError.h"
 #include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
@@ -23,6 +19,7 @@
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
 #include "tile/TwipsPlacement.h"
+#include "tile/WmfImage.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -49,24 +46,28 @@ QString gettingLayersText(const QString& drawingName)
 
 } // namespace
 
-void frmWMF::CmdRefresh_Click()
+namespace viewer {
+
+Refresh::Refresh(HostSession& session, TileGrid& grid, const RefreshPanes& panes, RefreshProgress progress)
+    : m_session(session), m_grid(grid), m_panes(panes), m_progress(std::move(progress))
+{
+    // The tiles' linetype boxes and the double-click read the session.
+    m_grid.setSession(&m_session);
+}
+
+void Refresh::showStatus(const QString& text)
+{
+    if (m_progress.status)
+        m_progress.status->showMessage(text);
+}
+
+void Refresh::CmdRefresh_Click(QString& layerListPath)
 {
     // The same failure in many tiles (names the drawing lacks) is reported
-    // once a refresh; a close asked for meanwhile ends the refresh at the next
-    // tile step and then closes the window.
+    // once a refresh.
     const app::OneReportPerCause oneReportEach;
-    m_refreshRunning = true;
-    struct Finished {
-        frmWMF& window;
-        ~Finished()
-        {
-            window.m_refreshRunning = false;
-            if (window.m_closeWanted)
-                QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
-        }
-    } finished{*this};
     try {
-        viewer::HostSession& acad = bridge();
+        HostSession& acad = m_session;
         acad::VbBool bCancel = acad::vbFalse;
         QString sErrMsg;
         const bool connected = acad.ConnectAutoCAD(bCancel, sErrMsg);
@@ -87,7 +88,7 @@ void frmWMF::CmdRefresh_Click()
 
         acad.lnAcadHwnd = app::GetWindowHandle(QString(), acad.oAcadApp->caption());
         app::SetForeground(qint32(acad.lnAcadHwnd));
-        app::SetForeground(app::windowHandle(this));
+        app::SetForeground(app::windowHandle(m_panes.lstLayers->window()));
 
         acad::DocumentPtr doc = acad.oAcadApp->activeDocument();
         if (!QFileInfo(doc->fullName()).isFile()) {
@@ -100,12 +101,12 @@ void frmWMF::CmdRefresh_Click()
         acad::NameList sAllLayerArray = acad::emptyNameList();
         acad::NameList sOnLayerArray = acad::emptyNameList();
         acad::VbBool bAll = acad::vbFalse;
-        if (!pr_funBuildLayerLists(doc, sAllLayerArray, sOnLayerArray, bAll))
+        if (!pr_funBuildLayerLists(doc, layerListPath, sAllLayerArray, sOnLayerArray, bAll))
             return;
         acad.ReadLinetypeList();
 
         pu_subFormShow(doc, sAllLayerArray, sOnLayerArray, bAll);
-    } catch (const RefreshAbandoned&) {
+    } catch (const Abandoned&) {
         app::ui().closePleaseWait();  // the layers are back as the user left them
     } catch (const acad::AcadError& e) {
         app::ui().closePleaseWait();
@@ -116,8 +117,9 @@ void frmWMF::CmdRefresh_Click()
     }
 }
 
-bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList& sAllLayerArray,
-                                   acad::NameList& sOnLayerArray, acad::VbBool& bAll)
+bool Refresh::pr_funBuildLayerLists(const acad::DocumentPtr& doc, QString& layerListPath,
+                                    acad::NameList& sAllLayerArray, acad::NameList& sOnLayerArray,
+                                    acad::VbBool& bAll)
 {
     // The layer names (and on/off states) are read in one step each.
     const auto tableOrder = [&] {
@@ -126,33 +128,33 @@ bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList&
         return names;
     };
 
-    if (!sCommandCSV().isEmpty()) {
+    if (!layerListPath.isEmpty()) {
         sAllLayerArray = tableOrder();
         acad::NameList listed = acad::emptyNameList();
-        const viewer::LayerListRead read = viewer::readLayerListFile(sCommandCSV(), sAllLayerArray, listed);
-        if (read == viewer::LayerListRead::Reported)
+        const LayerListRead read = readLayerListFile(layerListPath, sAllLayerArray, listed);
+        if (read == LayerListRead::Reported)
             return false;  // the reader has said what was wrong
         // A list that cannot be one of this drawing's layers (a foreign or
         // damaged file) ends the refresh before anything is changed or built;
         // it is not tried again.
         QString refusal;
-        if (read == viewer::LayerListRead::Unreadable) {
-            refusal = viewer::layerListUnreadable(sCommandCSV());
+        if (read == LayerListRead::Unreadable) {
+            refusal = layerListUnreadable(layerListPath);
         } else {
-            const viewer::LayerListProblem problem = viewer::checkLayerList(listed, sAllLayerArray);
-            if (problem != viewer::LayerListProblem::None)
-                refusal = viewer::layerListRefusal(sCommandCSV(), problem, acad::nameCount(listed),
+            const LayerListProblem problem = checkLayerList(listed, sAllLayerArray);
+            if (problem != LayerListProblem::None)
+                refusal = layerListRefusal(layerListPath, problem, acad::nameCount(listed),
                                                    acad::nameCount(sAllLayerArray));
         }
         if (!refusal.isEmpty()) {
-            clearCommandCSV();
+            layerListPath.clear();
             app::ui().message(refusal, app::MsgButtons::Ok, app::MsgIcon::Exclamation, appTitle());
             return false;
         }
-        sOnLayerArray = viewer::sortThroughList(*m_lstLayersSort, listed);
+        sOnLayerArray = sortThroughList(*m_panes.lstLayersSort, listed);
         bAll = acad::vbFalse;
-        clearCommandCSV();
-    } else if (m_chkViewOnly->isChecked()) {
+        layerListPath.clear();
+    } else if (m_panes.chkViewOnly->isChecked()) {
         sAllLayerArray = acad::emptyNameList();
         acad::NameList visible = acad::emptyNameList();
         for (const acad::LayerOnState& layer : doc->layerOnStates()) {
@@ -160,45 +162,41 @@ bool frmWMF::pr_funBuildLayerLists(const acad::DocumentPtr& doc, acad::NameList&
             if (layer.on)
                 visible.append(layer.name);
         }
-        sOnLayerArray = viewer::sortThroughList(*m_lstLayersSort, visible);
+        sOnLayerArray = sortThroughList(*m_panes.lstLayersSort, visible);
         bAll = acad::vbFalse;
     } else {
-        sAllLayerArray = viewer::sortThroughList(*m_lstLayersSort, tableOrder());
+        sAllLayerArray = sortThroughList(*m_panes.lstLayersSort, tableOrder());
         sOnLayerArray = sAllLayerArray;
         bAll = acad::vbTrue;
     }
     return true;
 }
 
-void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLayerArray,
-                            acad::NameList& sOnLayerArray, acad::VbBool& bAll)
+void Refresh::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLayerArray,
+                             acad::NameList& sOnLayerArray, acad::VbBool& bAll)
 {
     const qint32 n = acad::nameCount(sOnLayerArray);
-    viewer::HostSession& acad = bridge();
+    HostSession& acad = m_session;
 
     app::ui().showPleaseWait(QStringLiteral("現在の図面から画層を取得中．．．"));
-    m_bTileReady = false;
-    m_bRefreshDone = false;
     // The refresh itself switches layers, and what came before it is not
     // taken back across it.
-    m_undoHistory.clear();
+    m_grid.beginRefresh();
 
     acad.ReadLayerSnapshot();
     // From the moment layers are switched until they are put back, a
     // failure puts every layer back as the snapshot recorded it.
-    viewer::LayerStateGuard restoreOnFailure(oAcadDoc, acad.aLayerSnapshot);
+    LayerStateGuard restoreOnFailure(oAcadDoc, acad.aLayerSnapshot);
 
     pr_subRebuildWorkFolder();
 
-    m_oAcadDoc = oAcadDoc;
+    m_grid.setDocument(oAcadDoc);
     // Read once: every progress step shows it.
     m_sDocumentName = oAcadDoc->name();
-    StatusMain()->showMessage(gettingLayersText(m_sDocumentName));
-    m_sAllLayerArray = sAllLayerArray;
-    m_sOnLayerArray = sOnLayerArray;
+    showStatus(gettingLayersText(m_sDocumentName));
 
-    m_lstLayers->clear();
-    m_lstLayers->addItems(sOnLayerArray.mid(1));
+    m_panes.lstLayers->clear();
+    m_panes.lstLayers->addItems(sOnLayerArray.mid(1));
 
     const bool everyLayerShown = acad::nameCount(sAllLayerArray) == n;
     pr_subPlaceUpperBand(everyLayerShown);
@@ -211,43 +209,46 @@ void frmWMF::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLay
 
     if (bAll == acad::vbFalse) {
         // The user's own view: their states back, then its picture.
-        viewer::restoreLayerStates(*oAcadDoc, acad.aLayerSnapshot);
+        restoreLayerStates(*oAcadDoc, acad.aLayerSnapshot);
         restoreOnFailure.disarm();
         oAcadDoc->regen(kAllViewports);
         acad.oAcadApp->runMacro(acad::macro::kMakePart);
     }
 
-    pr_subLoadOverview(*m_imgALL, *m_fraALL, *m_txtALL, acad::kAllPictureName);
+    pr_subLoadOverview(*m_panes.imgALL, *m_panes.fraALL, *m_panes.txtALL, acad::kAllPictureName);
     if (bAll == acad::vbFalse)
-        pr_subLoadOverview(*m_imgPart, *m_fraPart, *m_txtPart, acad::kPartPictureName);
-    m_sngImgALLRatio = viewer::proportionOf(m_imgALL->twipsGeometry());
+        pr_subLoadOverview(*m_panes.imgPart, *m_panes.fraPart, *m_panes.txtPart, acad::kPartPictureName);
+    m_overviewRatio = proportionOf(m_panes.imgALL->twipsGeometry());
 
-    pr_subCreateTiles(sOnLayerArray);
+    // Three tile steps a layer: create, picture, state.
+    m_progressTotal = 3 * n;
+    m_progressCount = 0;
+    const TileGrid::TileStep step = [this] { tileStep(); };
+    m_grid.pr_subCreateTiles(sOnLayerArray, step);
     acad.oAcadApp->runMacro(bAll != acad::vbFalse ? acad::macro::kMakeAllLayer : acad::macro::kMakeViewLayer);
-    pr_subLoadTilePictures();
+    m_grid.pr_subLoadTilePictures(sOnLayerArray, acad::workFolderIn(app::programFolder()) + QLatin1Char('/'), step);
 
     if (bAll != acad::vbFalse && everyLayerShown) {
-        viewer::restoreLayerStates(*oAcadDoc, acad.aLayerSnapshot);
+        restoreLayerStates(*oAcadDoc, acad.aLayerSnapshot);
         restoreOnFailure.disarm();
         oAcadDoc->regen(kAllViewports);
     }
 
-    pr_subReadTileStates();
+    m_grid.pr_subReadTileStates(step);
 
-    m_bTileReady = true;
-    Form_Resize();
-    const viewer::LayerCountTexts counts =
-        viewer::pr_subLayerCountText(m_oAcadDoc, m_sAllLayerArray, m_sOnLayerArray);
-    m_txtALL->setText(counts.all);
-    m_txtPart->setText(counts.part);
-    StatusMain()->showMessage(oAcadDoc->name() + QStringLiteral(" [") + m_clock().toString(QStringLiteral("hh:mm"))
-                              + QStringLiteral("] 更新"));
-    m_bRefreshDone = true;
+    m_grid.setTileReady(true);
+    m_grid.relayout();
+    const LayerCountTexts counts = pr_subLayerCountText(oAcadDoc, sAllLayerArray, sOnLayerArray);
+    m_panes.txtALL->setText(counts.all);
+    m_panes.txtPart->setText(counts.part);
+    showStatus(oAcadDoc->name() + QStringLiteral(" [") + m_progress.clock().toString(QStringLiteral("hh:mm"))
+               + QStringLiteral("] 更新"));
+    m_grid.setRefreshDone(true);
     app::ui().closePleaseWait();
-    emit refreshFinished();
+    m_finished = true;
 }
 
-void frmWMF::pr_subRebuildWorkFolder()
+void Refresh::pr_subRebuildWorkFolder()
 {
     const QString work = acad::workFolderIn(app::programFolder());
     const QFileInfo info(work);
@@ -257,18 +258,18 @@ void frmWMF::pr_subRebuildWorkFolder()
         throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + work);
 }
 
-void frmWMF::pr_subPlaceUpperBand(bool everyLayerShown)
+void Refresh::pr_subPlaceUpperBand(bool everyLayerShown)
 {
     const double listLeft = everyLayerShown ? 2970 : 5760;
     const double optionsLeft = everyLayerShown ? 5820 : 8610;
-    m_fraPart->setVisible(!everyLayerShown);
-    tile::moveInTwips(*m_lstLayers, listLeft, tile::twipsGeometryOf(*m_lstLayers).top());
-    tile::moveInTwips(*m_fraViewDblClick, optionsLeft, tile::twipsGeometryOf(*m_fraViewDblClick).top());
-    tile::moveInTwips(*m_chkViewOnly, optionsLeft, tile::twipsGeometryOf(*m_chkViewOnly).top());
+    m_panes.fraPart->setVisible(!everyLayerShown);
+    tile::moveInTwips(*m_panes.lstLayers, listLeft, tile::twipsGeometryOf(*m_panes.lstLayers).top());
+    tile::moveInTwips(*m_panes.fraViewDblClick, optionsLeft, tile::twipsGeometryOf(*m_panes.fraViewDblClick).top());
+    tile::moveInTwips(*m_panes.chkViewOnly, optionsLeft, tile::twipsGeometryOf(*m_panes.chkViewOnly).top());
 }
 
-void frmWMF::pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const viewer::CaptionBox& caption,
-                                const QString& fileName)
+void Refresh::pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const CaptionBox& caption,
+                                 const QString& fileName)
 {
     // A missing picture is no error: the pane keeps what it showed.
     const QString path = acad::systemFolderIn(acad::workFolderIn(app::programFolder())) + u'/' + fileName;
@@ -280,17 +281,15 @@ void frmWMF::pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const view
     pu_subFitImage(image, frame, qint32(std::nearbyint(tile::twipsGeometryOf(caption).height())), 0);
 }
 
-void frmWMF::pr_subLetEventsRun()
-{
-    app::ui().processEvents();
-    if (m_closeWanted)
-        throw RefreshAbandoned();
-}
-
-void frmWMF::ProgressStep()
+void Refresh::tileStep()
 {
     ++m_progressCount;
     const double share = m_progressTotal > 0 ? double(m_progressCount) / m_progressTotal : 0;
     const QString percent = QString::number(qint64(std::floor(share * 100 + 0.5))) + QLatin1Char('%');
-    StatusMain()->showMessage(gettingLayersText(m_sDocumentName) + percent);
+    showStatus(gettingLayersText(m_sDocumentName) + percent);
+    app::ui().processEvents();
+    if (m_progress.closeWanted())
+        throw Abandoned();
 }
+
+} // namespace viewer

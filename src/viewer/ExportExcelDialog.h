@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExportExcel.h"
+#include "export/ExportExcel.h"
 
 #include "acad/AcadSurface.h"
 #include "acad/LayerSnapshot.h"

@@ -193,14 +193,11 @@ void frmExportExcel::Form_Activate()
     LstLayer->clear();
     if (!m_oAcadDoc)
         return;
-    // The list follows the drawing's layer table, in table order; names passed
-    // in that the drawing does not hold simply match nothing.
+    // The list follows the drawing's layer table, in table order, read in one
+    // call; names passed in that the drawing does not hold simply match nothing.
     const QStringList wanted = m_sLayerArray.mid(1);
     try {
-        const acad::LayersPtr layers = m_oAcadDoc->layers();
-        const qint32 count = layers->count();
-        for (qint32 i = 0; i < count; ++i) {
-            const QString name = layers->item(i)->name();
+        for (const QString& name : m_oAcadDoc->layerNames()) {
             auto* item = new QListWidgetItem(name, LstLayer);
             item->setSelected(wanted.contains(name));
         }

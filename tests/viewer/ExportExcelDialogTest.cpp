@@ -2,7 +2,7 @@
 
 #include "app/RecordingUserInterface.h"
 #include "excel/XlsxConnector.h"
-#include "export/ExportExcelDialog.h"
+#include "viewer/ExportExcelDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
