@@ -75,6 +75,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
 {
     try {
         dxf::LoadedDrawing loaded = dxf::loadDxfFile(path);
+        loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
             warning = QStringLiteral("%1 ends at line %2 before its EOF marker (a cut or half-copied file); "

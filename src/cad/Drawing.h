@@ -6,6 +6,7 @@
 // and the live document with its selection sets is CadDocument.
 
 #include "Entity.h"
+#include "OmissionNotes.h"
 
 #include <QHash>
 #include <QRectF>
@@ -118,6 +119,9 @@ public:
     /// Model-space and paper-space entities, in file order.
     std::vector<Entity> entities;
     NamePool names;
+    /// What the reader left out (entities it has no reader for and that
+    /// carry no proxy graphics, ...).
+    OmissionNotes readNotes;
 
     /// Index of the layer whose name matches case-insensitively, or -1.
     int findLayer(const QString& name) const;

@@ -4,7 +4,10 @@
 // backend made of them.
 
 #include "cad/Drawing.h"
+#include "cad/dxf/DxfLoader.h"
 #include "cad/render/RecordingBackend.h"
+
+#include <QStringList>
 
 #include <vector>
 
@@ -19,6 +22,29 @@ std::vector<S> shapes(const std::vector<cad::render::RecordingBackend::Primitive
         if (const auto* s = std::get_if<S>(&p.shape))
             out.push_back(*s);
     return out;
+}
+
+/// The LAYER entries of layers 0 (colour 7), A (red) and B (blue).
+inline QStringList standardLayers()
+{
+    QStringList out;
+    for (const auto& [name, colour] : {std::pair{"0", "7"}, {"A", "1"}, {"B", "5"}})
+        out << "0" << "LAYER" << "2" << name << "70" << "0" << "62" << colour << "6" << "Continuous";
+    return out;
+}
+
+/// A drawing read from DXF groups (code and value lines): an R2013 header,
+/// the given LAYER entries, blocks, entities and objects.
+inline cad::Drawing dxfDrawing(const QStringList& entities, const QStringList& blocks = {},
+                               const QStringList& objects = {}, const QStringList& layers = standardLayers())
+{
+    QStringList all{"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1027", "0", "ENDSEC"};
+    all << "0" << "SECTION" << "2" << "TABLES" << "0" << "TABLE" << "2" << "LAYER" << layers;
+    all << "0" << "ENDTAB" << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "BLOCKS" << blocks << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "ENTITIES" << entities << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "OBJECTS" << objects << "0" << "ENDSEC" << "0" << "EOF";
+    return cad::dxf::loadDxf(all.join('\n').toUtf8() + '\n').drawing;
 }
 
 class DrawingBuilder {

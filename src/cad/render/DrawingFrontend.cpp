@@ -43,6 +43,7 @@ void DrawingFrontend::drawModelSpace(RenderBackend& backend)
     m_backend = m_budget = &budget;
     m_skipped = 0;
     m_outlined = 0;
+    m_notes.clear();
     const QTransform identity;
     const BlockContext top;
     for (const Entity& entity : m_drawing.entities)
@@ -340,6 +341,10 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
                 drawInfiniteLine(entity, g, transform, style);
             } else {
                 ++m_skipped; // viewports and entities without geometry
+                // An attribute definition inside a block is never drawn with its insert.
+                if (entity.type != EntityType::Viewport && entity.type != EntityType::AttributeDefinition)
+                    m_notes.note(QStringLiteral("entity without geometry"),
+                                 QStringLiteral("nothing readable to draw (the reader's notes name its kind)"));
             }
         },
         entity.geometry);
@@ -368,6 +373,10 @@ void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert,
                 for (const Entity& child : block->entities)
                     drawEntity(child, t, inner, depth + 1);
             }
+    } else if (!m_drawing.block(insert.block)) {
+        m_notes.note(QStringLiteral("INSERT"), QStringLiteral("block \"%1\" is not defined").arg(m_drawing.names.name(insert.block)));
+    } else {
+        m_notes.note(QStringLiteral("INSERT"), QStringLiteral("blocks nested more than %1 deep").arg(maximumBlockDepth));
     }
     if (entity.attributes)
         for (const Entity& attribute : *entity.attributes)
@@ -378,6 +387,8 @@ void DrawingFrontend::drawOutline(const InsertGeom& insert, const BlockDefinitio
                                   const ResolvedProperties& resolved)
 {
     ++m_outlined;
+    m_notes.note(QStringLiteral("block contents"),
+                 QStringLiteral("the picture's primitive budget was spent: inserts drawn as outline boxes"));
     if (!resolved.visible)
         return;
     const std::vector<QPointF> box = insertOutline(insert, block.basePoint, m_extents.blockBox(block));

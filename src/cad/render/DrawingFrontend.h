@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cad/Drawing.h"
+#include "cad/OmissionNotes.h"
 #include "cad/Extents.h"
 #include "cad/render/PrimitiveBudget.h"
 #include "cad/render/LinetypeDashes.h"
@@ -23,7 +24,7 @@ namespace cad::render {
 /// MESH, MLINE, MULTILEADER, ACAD_TABLE (its block), WIPEOUT and IMAGE
 /// (frames), XLINE and RAY (clipped to the frame), and the proxy graphics of
 /// any other entity that has them. Entities with nothing to draw are counted
-/// in `skippedEntities`. Layers that are off or frozen draw
+/// in `skippedEntities`; what is left out, and why, goes into `notes`. Layers that are off or frozen draw
 /// nothing; entities go out in file order. Once a picture has drawn
 /// `primitiveBudget` primitives, every further insert is drawn as its outline
 /// box instead of its block.
@@ -50,6 +51,8 @@ public:
 
     void drawModelSpace(RenderBackend& backend);
     std::size_t skippedEntities() const { return m_skipped; }
+    /// What the last drawModelSpace left out, by kind, with the first reason.
+    const OmissionNotes& notes() const { return m_notes; }
     /// Inserts drawn as their outline box because the budget was spent.
     std::size_t outlinedInserts() const { return m_outlined; }
 
@@ -103,6 +106,7 @@ private:
     double m_lineweightScale = 0;
     RenderBackend* m_backend = nullptr;
     std::size_t m_skipped = 0;
+    OmissionNotes m_notes;
     std::optional<QRectF> m_frame;
     std::size_t m_budgetLimit;
     PrimitiveBudget* m_budget = nullptr;

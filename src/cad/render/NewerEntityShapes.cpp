@@ -160,6 +160,8 @@ void DrawingFrontend::drawImageFrame(const Entity& entity, const ImageFrameGeom&
         Style paper = style;
         paper.colour = white;
         m_backend->fillPolygons({outline}, paper);
+    } else {
+        m_notes.note(QStringLiteral("IMAGE"), QStringLiteral("the raster image itself is not drawn, only its frame"));
     }
     emitPolyline(frame.outline, true, transform, style);
 }
