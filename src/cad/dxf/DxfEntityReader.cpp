@@ -130,6 +130,11 @@ void DxfEntityReader::readCommon(const Group& g, Entity& e)
     case 420:
         e.trueColor = std::int32_t(g.toInt() & 0xFFFFFF);
         break;
+    case 5: {
+        const std::uint64_t handle = handleValue(g.value);
+        e.handle = handle <= UINT32_MAX ? std::uint32_t(handle) : 0;
+        break;
+    }
     case 48: {
         const double scale = g.toDouble();
         if (scale > 0 && std::isfinite(scale))

@@ -25,6 +25,59 @@ void appendPoints(std::vector<PolyVertex>& out, const std::vector<QPointF>& poin
         out.push_back({p});
 }
 
+/// A circular arc edge from its start to its end, as a vertex with the bulge
+/// and the end point. Clockwise arcs store their angles mirrored; angles past
+/// 360 degrees (start 348.7, end 472.9) are the same directions.
+std::vector<PolyVertex> arcEdge(QPointF centre, double radius, double a50, double a51, bool ccw)
+{
+    const double s = ccw ? a50 : -a50, e = ccw ? a51 : -a51;
+    double sweep = std::fmod(ccw ? e - s : s - e, 360.0);
+    if (sweep <= 0) sweep += 360;
+    const double rs = s * kPi / 180, re = e * kPi / 180;
+    PolyVertex from{centre + QPointF(std::cos(rs), std::sin(rs)) * radius};
+    from.bulge = std::tan(sweep * kPi / 180 / 4) * (ccw ? 1 : -1);
+    return {from, {centre + QPointF(std::cos(re), std::sin(re)) * radius}};
+}
+
+/// The same path run the other way: the bulge of a segment moves to its new
+/// start vertex and changes sign.
+void reverseEdge(std::vector<PolyVertex>& piece)
+{
+    std::reverse(piece.begin(), piece.end());
+    for (size_t k = 0; k + 1 < piece.size(); ++k)
+        piece[k].bulge = -piece[k + 1].bulge;
+    if (!piece.empty())
+        piece.back().bulge = 0;
+}
+
+double distance(QPointF a, QPointF b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
+
+/// Appends an edge (start to end) to a loop: an edge written the other way
+/// round (its end meets the loop's last point) is turned first, and the
+/// point two edges share is kept once.
+void joinEdge(std::vector<PolyVertex>& loop, std::vector<PolyVertex> piece)
+{
+    if (piece.empty())
+        return;
+    if (!loop.empty()) {
+        const QPointF last = loop.back().pos;
+        if (distance(piece.back().pos, last) < distance(piece.front().pos, last))
+            reverseEdge(piece);
+        if (loop.back().bulge == 0 && distance(piece.front().pos, last) <= 1e-9 * (1 + std::abs(last.x()) + std::abs(last.y())))
+            loop.pop_back();
+    }
+    loop.insert(loop.end(), piece.begin(), piece.end());
+}
+
+/// A closed loop does not repeat its first point at the end.
+void closeJoinedLoop(std::vector<PolyVertex>& loop)
+{
+    if (loop.size() > 2 && loop.back().bulge == 0
+        && distance(loop.back().pos, loop.front().pos)
+               <= 1e-9 * (1 + std::abs(loop.front().pos.x()) + std::abs(loop.front().pos.y())))
+        loop.pop_back();
+}
+
 /// Reads the boundary loops of a HATCH starting at groups[i] (its group 91).
 /// Counts in the file are trusted only as far as the groups go.
 void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, bool polylinesOnly)
@@ -86,31 +139,23 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, b
                     }
                     ++i;
                 }
+                std::vector<PolyVertex> piece;
                 if (type == 1) {
-                    loop.vertices.push_back({p10});
-                    // the end point is the next edge's start; keep it for the last edge
-                    if (k == edges - 1) loop.vertices.push_back({p11});
+                    piece = {{p10}, {p11}};
                 } else if (type == 2) {
-                    // Clockwise arcs store their angles mirrored.
-                    double s = ccw ? a50 : -a50, e = ccw ? a51 : -a51;
-                    double sweep = ccw ? e - s : s - e;
-                    while (sweep <= 0) sweep += 360;
-                    while (sweep > 360) sweep -= 360;
-                    const double rad = s * kPi / 180;
-                    PolyVertex pv{p10 + QPointF(std::cos(rad), std::sin(rad)) * r40};
-                    pv.bulge = std::tan(sweep * kPi / 180 / 4) * (ccw ? 1 : -1);
-                    loop.vertices.push_back(pv);
-                    if (k == edges - 1) {
-                        const double er = e * kPi / 180;
-                        loop.vertices.push_back({p10 + QPointF(std::cos(er), std::sin(er)) * r40});
-                    }
+                    piece = arcEdge(p10, r40, a50, a51, ccw);
                 } else if (type == 3) {
+                    // Clockwise edges store their parameters mirrored, as
+                    // arcs do; the points run from the edge's start.
                     double t0 = a50 * kPi / 180, t1 = a51 * kPi / 180;
+                    // (flattenEllipse takes the sweep modulo a turn: no loop
+                    // that a hostile 1e300 could keep going.)
                     if (!ccw) { t0 = -t0; t1 = -t1; std::swap(t0, t1); }
-                    while (t1 <= t0) t1 += 2 * kPi;
                     EllipseGeom ellipse{p10, p11, r40 == 0 ? 1 : r40, t0, t1};
                     const double size = std::hypot(p11.x(), p11.y());
-                    appendPoints(loop.vertices, cad::flattenEllipse(ellipse, size * kEdgeTolerance));
+                    appendPoints(piece, cad::flattenEllipse(ellipse, size * kEdgeTolerance));
+                    if (!ccw)
+                        std::reverse(piece.begin(), piece.end());
                 } else if (type == 4) {
                     SplineGeom spline;
                     spline.degree = degree;
@@ -122,9 +167,11 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, b
                     for (const QPointF& p : spline.controlPoints)
                         box |= QRectF(p, QSizeF(1e-12, 1e-12));
                     const double size = std::max(box.width(), box.height());
-                    appendPoints(loop.vertices, cad::flattenSpline(spline, size * kEdgeTolerance));
+                    appendPoints(piece, cad::flattenSpline(spline, size * kEdgeTolerance));
                 }
+                joinEdge(loop.vertices, std::move(piece));
             }
+            closeJoinedLoop(loop.vertices);
         }
         if (!loop.vertices.empty())
             hatch.loops.push_back(std::move(loop));
@@ -133,10 +180,13 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, b
 
 /// Reads what follows the boundary loops of a HATCH or MPOLYGON: the island
 /// style, the pattern lines and the fill's own colour (a gradient's first).
+/// CAD programs write every solid hatch with a gradient record; while its
+/// group 450 is 0 that record is unused, and so are its colours.
 void readHatchFill(const std::vector<Group>& gs, size_t i, size_t end, HatchGeom& hatch)
 {
     HatchPatternLine* line = nullptr;
     bool firstGradientColour = true;
+    bool unusedGradient = false;
     for (; i < end; ++i) {
         const Group& g = gs[i];
         switch (g.code) {
@@ -152,14 +202,30 @@ void readHatchFill(const std::vector<Group>& gs, size_t i, size_t end, HatchGeom
         case 46: if (line) line->offset.setY(g.toDouble()); break;
         case 49: if (line) line->dashes.push_back(g.toDouble()); break;
         case 47: case 98: line = nullptr; break; // pattern data ends: pixel size, seed points
-        case 450: hatch.gradient = g.toInt() != 0; break;
-        case 63: if (firstGradientColour) hatch.fillColourIndex = std::int16_t(clampInt(g.toInt(), 0, 256)); break;
+        case 450:
+            hatch.gradient = g.toInt() != 0;
+            unusedGradient = !hatch.gradient;
+            break;
+        case 63:
+            if (firstGradientColour && !unusedGradient)
+                hatch.fillColourIndex = std::int16_t(clampInt(g.toInt(), 0, 256));
+            break;
         case 421:
-            if (firstGradientColour) {
+            if (firstGradientColour && !unusedGradient) {
                 hatch.fillColour = std::int32_t(g.toInt() & 0xFFFFFF);
                 firstGradientColour = false;
+            } else if (hatch.gradient) {
+                hatch.secondColour = std::int32_t(g.toInt() & 0xFFFFFF);
             }
             break;
+        case 452: hatch.oneColourGradient = g.toInt() != 0; break;
+        case 460: hatch.gradientAngle = float(std::isfinite(g.toDouble()) ? g.toDouble() : 0); break;
+        case 462: {
+            const double tint = g.toDouble();
+            hatch.tint = float(std::isfinite(tint) ? std::clamp(tint, 0.0, 1.0) : 0);
+            break;
+        }
+        case 470: hatch.gradientName = QString::fromLatin1(trimmedName(g.value).data(), qsizetype(trimmedName(g.value).size())); break;
         default: break;
         }
     }

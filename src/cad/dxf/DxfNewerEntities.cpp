@@ -261,6 +261,7 @@ Geometry DxfEntityReader::readMultiLeader(EntityGroups& in)
             case 42: content->text.rotation = g.toDouble() * 180 / kPi; break;
             case 43: content->text.width = g.toDouble(); break;
             case 45: content->text.lineSpacing = g.toDouble() > 0 ? g.toDouble() : 1; break;
+            case 145: content->frameGap = g.toDouble(); break;
             case 171: content->text.attachment = std::int8_t(std::clamp<std::int64_t>(g.toInt(), 1, 9)); break;
             case 341: {
                 auto it = m_blockRecords.find(upperHandle(v));
@@ -279,6 +280,7 @@ Geometry DxfEntityReader::readMultiLeader(EntityGroups& in)
             switch (g.code) {
             case 170: leadersVisible = g.toInt() != 0; break;
             case 291: doglegEnabled = g.toInt() != 0; break;
+            case 292: content->textFrame = g.toInt() != 0; break;
             case 42: entityArrow = g.toDouble(); break;
             case 172: contentType = g.toInt(); break;
             }

@@ -8,11 +8,34 @@
 
 namespace cad::dxf {
 
+namespace {
+
+/// Group codes belong to the subclass they appear in: an attribute of R2018
+/// carries an AcDbXrecord whose own groups (70 among them) say nothing about
+/// the text.
+class SubclassFilter {
+public:
+    bool textGroup(const Group& g)
+    {
+        if (g.code == 100)
+            m_inXrecord = trimmedName(g.value) == "AcDbXrecord";
+        return !m_inXrecord;
+    }
+
+private:
+    bool m_inXrecord = false;
+};
+
+} // namespace
+
 TextGeom DxfEntityReader::readTextGeom(const EntityGroups& in, bool attribute)
 {
     TextGeom t;
+    SubclassFilter filter;
     for (size_t i = 1; i < in.end; ++i) {
         const Group& g = in.all[i];
+        if (!filter.textGroup(g))
+            continue;
         switch (g.code) {
         case 10: setX(t.insert, g); break;
         case 20: setY(t.insert, g); break;
@@ -54,8 +77,9 @@ Geometry DxfEntityReader::readAttributeDefinition(EntityGroups& in)
 
 void DxfEntityReader::appendAttribute(Entity& insert, const std::vector<Group>& gs)
 {
+    SubclassFilter filter;
     for (size_t i = 1; i < gs.size(); ++i)
-        if (gs[i].code == 70 && (gs[i].toInt() & 1))
+        if (filter.textGroup(gs[i]) && gs[i].code == 70 && (gs[i].toInt() & 1))
             return; // invisible attribute
     if (!insert.attributes)
         insert.attributes = std::make_shared<AttributeList>();
@@ -80,10 +104,17 @@ Geometry DxfEntityReader::readMText(EntityGroups& in)
         case 50: m.rotation = g.toDouble(); break;
         case 71: m.attachment = std::int8_t(clampInt(g.toInt(), 1, 9)); break;
         case 1: case 3: raw.append(g.value.data(), qsizetype(g.value.size())); break;
+        case 230: m.mirrored = g.toDouble() < 0; break;
         }
     }
-    if (hasDirection && (direction.x() != 0 || direction.y() != 0))
-        m.rotation = std::atan2(direction.y(), direction.x()) * 180 / kPi;
+    // The insertion point and the direction are in world coordinates; the
+    // rotation is in the object coordinate system, whose x runs along -X
+    // when it is seen from below. Either way a text seen from below is
+    // mirrored, and its frame is built mirrored (mtextFrame).
+    if (hasDirection && (direction.x() != 0 || direction.y() != 0)) {
+        const double degrees = std::atan2(direction.y(), direction.x()) * 180 / kPi;
+        m.rotation = m.mirrored ? 180 - degrees : degrees;
+    }
     m.text = m_text.decode(std::string_view(raw.constData(), size_t(raw.size())));
     return m;
 }

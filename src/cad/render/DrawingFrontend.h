@@ -18,7 +18,7 @@ namespace cad::render {
 /// Turns the model-space entities of a drawing into backend calls: LINE,
 /// LWPOLYLINE and POLYLINE (bulges; widths as filled bands), CIRCLE, ARC,
 /// ELLIPSE, SPLINE, POINT, SOLID, TRACE, 3DFACE, HATCH and MPOLYGON (solid,
-/// gradient as its first colour, pattern lines clipped to the boundary by the
+/// gradient as bands of colour, pattern lines clipped to the boundary by the
 /// island style), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
 /// attributes), DIMENSION (its block), LEADER, polyface and polygon meshes,
 /// MESH, MLINE, MULTILEADER, ACAD_TABLE (its block), WIPEOUT and IMAGE
@@ -84,6 +84,8 @@ private:
                       double localTolerance);
     void drawHatch(const Entity& entity, const HatchGeom& hatch, const QTransform& transform, Style style,
                    double localTolerance);
+    /// A gradient as bands of solid colour over `area` (drawing units), from `first`'s colour.
+    void drawGradient(const HatchGeom& hatch, const std::vector<std::vector<QPointF>>& area, const Style& first);
 
     // Entities made of others (NewerEntityShapes.cpp).
     void drawMesh(const MeshGeom& mesh, const QTransform& transform, const Style& style);
