@@ -5,8 +5,12 @@
 
 #include "cad/Drawing.h"
 #include "cad/dxf/DxfLoader.h"
+#include "cad/render/DrawingFrontend.h"
 #include "cad/render/RecordingBackend.h"
+#include "metafile/WmfPicture.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QStringList>
 
 #include <vector>
@@ -45,6 +49,29 @@ inline cad::Drawing dxfDrawing(const QStringList& entities, const QStringList& b
     all << "0" << "SECTION" << "2" << "ENTITIES" << entities << "0" << "ENDSEC";
     all << "0" << "SECTION" << "2" << "OBJECTS" << objects << "0" << "ENDSEC" << "0" << "EOF";
     return cad::dxf::loadDxf(all.join('\n').toUtf8() + '\n').drawing;
+}
+
+/// What the frontend draws of a drawing's model space, within `frame`.
+inline cad::render::RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100, 200, 200))
+{
+    cad::render::RecordingBackend recording;
+    cad::render::DrawingFrontend frontend(d, 0.001);
+    frontend.setFrame(frame);
+    frontend.drawModelSpace(recording);
+    return recording;
+}
+
+/// A metafile played onto white at `size` (an empty image when it cannot be read).
+inline QImage playedOnWhite(const QByteArray& wmf, QSize size)
+{
+    metafile::WmfPicture picture;
+    if (!picture.loadData(wmf))
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
 }
 
 class DrawingBuilder {

@@ -25,20 +25,12 @@ using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
 using testing_render::DrawingBuilder;
 using testing_render::dxfDrawing;
+using testing_render::record;
 using testing_render::shapes;
 
 namespace {
 
 constexpr QRgb red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF;
-
-RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100, 200, 200))
-{
-    RecordingBackend recording;
-    DrawingFrontend frontend(d, 0.001);
-    frontend.setFrame(frame);
-    frontend.drawModelSpace(recording);
-    return recording;
-}
 
 /// A square HATCH 0..10 on layer A (red), ByLayer, with the given groups
 /// after its boundary (fill and gradient groups).
@@ -260,14 +252,8 @@ TEST(DrawingsAsWritten, SymbolsNoCodePageHoldsAreDrawnAndEachScriptGetsItsCharac
     // The diameter sign is no character of any set: its glyph's outline
     // fills the first character's place (x -40 to -37, y 0 to 5: the frame
     // has a margin of 2% a side, 9.6 pixels a unit).
-    metafile::WmfPicture picture;
-    ASSERT_TRUE(picture.loadData(bytes));
-    QImage image(1000, 400, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        picture.draw(painter, QRectF(0, 0, 1000, 400));
-    }
+    const QImage image = testing_render::playedOnWhite(bytes, QSize(1000, 400));
+    ASSERT_FALSE(image.isNull());
     int ink = 0;
     for (int y = 152; y < 200; ++y)
         for (int x = 115; x < 144; ++x)

@@ -18,6 +18,7 @@
 
 using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
+using testing_render::record;
 using testing_render::shapes;
 
 namespace {
@@ -28,15 +29,6 @@ constexpr QRgb red = 0xFFFF0000, blue = 0xFF0000FF, white = 0xFFFFFFFF;
 cad::Drawing drawing(const QStringList& entities, const QStringList& blocks = {}, const QStringList& objects = {})
 {
     return testing_render::dxfDrawing(entities, blocks, objects);
-}
-
-RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100, 200, 200))
-{
-    RecordingBackend recording;
-    DrawingFrontend frontend(d, 0.001);
-    frontend.setFrame(frame);
-    frontend.drawModelSpace(recording);
-    return recording;
 }
 
 /// The segments of two-point polylines, as unordered point pairs.

@@ -69,15 +69,6 @@ void joinEdge(std::vector<PolyVertex>& loop, std::vector<PolyVertex> piece)
     loop.insert(loop.end(), piece.begin(), piece.end());
 }
 
-/// A closed loop does not repeat its first point at the end.
-void closeJoinedLoop(std::vector<PolyVertex>& loop)
-{
-    if (loop.size() > 2 && loop.back().bulge == 0
-        && distance(loop.back().pos, loop.front().pos)
-               <= 1e-9 * (1 + std::abs(loop.front().pos.x()) + std::abs(loop.front().pos.y())))
-        loop.pop_back();
-}
-
 /// Reads the boundary loops of a HATCH starting at groups[i] (its group 91).
 /// Counts in the file are trusted only as far as the groups go.
 void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, bool polylinesOnly)
@@ -171,7 +162,6 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, b
                 }
                 joinEdge(loop.vertices, std::move(piece));
             }
-            closeJoinedLoop(loop.vertices);
         }
         if (!loop.vertices.empty())
             hatch.loops.push_back(std::move(loop));
