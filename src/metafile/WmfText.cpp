@@ -43,8 +43,16 @@ constexpr std::array kCandidates{charset::ShiftJis, charset::Hangeul, charset::G
 /// learnt once a character per thread.
 std::uint32_t setsHolding(char32_t code)
 {
-    if (code < 0x80)
-        return ~0u; // ASCII: every set
+    if (code < 0x80) {
+        // ASCII is in every set; but a right-to-left set's piece is laid out
+        // right to left, so Latin letters and digits beside Hebrew or Arabic
+        // go into a piece of their own (a space may join either).
+        std::uint32_t rightToLeft = 0;
+        for (size_t i = 0; i < kCandidates.size(); ++i)
+            if (kCandidates[i] == charset::Hebrew || kCandidates[i] == charset::Arabic)
+                rightToLeft |= 1u << i;
+        return code == ' ' ? ~0u : ~rightToLeft;
+    }
     thread_local std::unordered_map<char32_t, std::uint32_t> known;
     if (const auto it = known.find(code); it != known.end())
         return it->second;

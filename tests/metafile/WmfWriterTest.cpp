@@ -146,7 +146,11 @@ TEST(WmfText, MixedScriptsAreCutWhereTheCharacterSetMustChange)
     // The diameter sign is in no set; Hebrew and the Vietnamese letter each
     // need their own, spaces and digits go with what they follow.
     EXPECT_EQ(texts(splitMetafileText(QString::fromUtf8("∅80 שלום Ơ"))),
-              (QStringList{QString::fromUtf8("[∅]"), QString::fromUtf8("80 שלום "), QString::fromUtf8("Ơ")}));
+              (QStringList{QString::fromUtf8("[∅]"), QString::fromUtf8("80 "), QString::fromUtf8("שלום "),
+                           QString::fromUtf8("Ơ")}));
+    // Right-to-left text keeps its words together; Latin beside it goes apart.
+    EXPECT_EQ(texts(splitMetafileText(QString::fromUtf8("שלום עולם A1"))),
+              (QStringList{QString::fromUtf8("שלום עולם "), QString::fromUtf8("A1")}));
     for (const char* sample : {"שלום", "مرحبا", "Rīga", "Ơn", "สวัสดี"}) {
         const QString text = QString::fromUtf8(sample);
         const EncodedText encoded = encodeMetafileText(text);
