@@ -118,6 +118,18 @@ TEST(DrawingsAsWritten, HatchEdgesPast360DegreesAndClockwiseJoinInTheirOwnDirect
     EXPECT_NEAR(shoelace(fills[0].loops[1]), 25.0 / 2 * (sweep - std::sin(sweep)), 0.05);
 }
 
+TEST(DrawingsAsWritten, HatchEdgeAnglesOfAHostileFileEndTheirLoop)
+{
+    // An elliptic edge from 1e300 degrees: adding a turn at a time to its
+    // end would never reach it (the reader once hung on this).
+    const QStringList h{"0", "HATCH", "8", "A", "2", "SOLID", "70", "1", "91", "1", "92", "1", "93", "1",
+                        "72", "3", "10", "0", "20", "0", "11", "5", "21", "0", "40", "0.5", "50", "1e300",
+                        "51", "0", "73", "1", "97", "0", "75", "0", "76", "1", "98", "0"};
+    const cad::Drawing d = dxfDrawing(h);
+    ASSERT_EQ(d.entities.size(), 1u);
+    EXPECT_FALSE(std::get<cad::HatchGeom>(d.entities[0].geometry).loops.empty());
+}
+
 TEST(DrawingsAsWritten, MTextSeenFromBelowIsMirroredAboutItsInsertionPoint)
 {
     QStringList m{"0", "MTEXT", "8", "A", "100", "AcDbMText", "10", "10", "20", "0", "30", "0", "40", "2",
