@@ -17,13 +17,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
-srcs="Drawing.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
-srcs="$srcs dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
-srcs="$srcs dxf/DxfLoader.cpp dxf/DxfLayerWriter.cpp"
+srcs="Drawing.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
+srcs="$srcs dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
+srcs="$srcs dxf/DxfHatchReader.cpp dxf/DxfBlockReferenceReaders.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
+srcs="$srcs dxf/DxfLoader.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
 srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/PropertyResolver.cpp render/TextShapes.cpp"
-srcs="$srcs render/HatchPattern.cpp render/LinetypeDashes.cpp render/WidePolyline.cpp render/LineClip.cpp"
+srcs="$srcs render/HatchPattern.cpp render/GradientFill.cpp render/LinetypeDashes.cpp render/WidePolyline.cpp render/LineClip.cpp"
 srcs="$srcs text/MTextParser.cpp text/TextLayout.cpp"
-files="$root/src/acad/AciColors.cpp"
+files="$root/src/acad/AciColors.cpp $root/src/metafile/WmfText.cpp"
 for s in $srcs; do files="$files $root/src/cad/$s"; done
 flags="-std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined"
 # shellcheck disable=SC2086

@@ -1,7 +1,8 @@
 // libFuzzer target for the DXF reader: any bytes must either load or be
 // refused with DxfFormatError; the loaded drawing is measured, drawn (every
-// entity kind, proxy graphics included), counted and saved back to exercise
-// the code that walks it.
+// entity kind, proxy graphics, gradients and stored draw order included, each
+// text cut into the pieces a metafile's character sets hold), counted and
+// saved back to exercise the code that walks it.
 
 #include "cad/CadDocument.h"
 #include "cad/Extents.h"
@@ -9,6 +10,7 @@
 #include "cad/dxf/DxfLoader.h"
 #include "cad/dxf/DxfTokenizer.h"
 #include "cad/render/DrawingFrontend.h"
+#include "metafile/WmfText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +29,11 @@ public:
             add(loop);
     }
     void drawCircle(QPointF centre, double radius, const cad::render::Style&) override { sum += centre.x() + radius; }
-    void drawText(const cad::render::TextRun& text, const cad::render::Style&) override { sum += text.text.size(); }
+    void drawText(const cad::render::TextRun& text, const cad::render::Style&) override
+    {
+        for (const metafile::TextPiece& piece : metafile::splitMetafileText(text.text))
+            sum += piece.text.size() + (piece.held ? 1 : 0);
+    }
     void drawPoint(QPointF position, const cad::render::Style&) override { sum += position.y(); }
 
 private:

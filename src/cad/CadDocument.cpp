@@ -80,6 +80,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
         // A DWG is read as the DXF text the converter makes of it; the
         // document keeps the DWG's name and never writes to it.
         dxf::LoadedDrawing loaded = dwg ? dxf::loadDxf(dwg::convertToDxf(path)) : dxf::loadDxfFile(path);
+        loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
             warning = QStringLiteral("%1 ends at line %2 before its EOF marker (a cut or half-copied file); "

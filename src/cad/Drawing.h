@@ -6,6 +6,7 @@
 // and the live document with its selection sets is CadDocument.
 
 #include "Entity.h"
+#include "OmissionNotes.h"
 
 #include <QHash>
 #include <QRectF>
@@ -38,6 +39,9 @@ struct LayerRecord {
     bool frozenInNewViewports = false; // group 70 bit 2
     bool locked = false;          // group 70 bit 4
     std::int16_t color = 7;       // |group 62|, 1..255
+    /// Group 420: the layer's own true colour, 0xRRGGBB, which its ByLayer
+    /// entities are drawn in rather than the palette's `color`; -1 for none.
+    std::int32_t trueColor = -1;
     QString linetype = QStringLiteral("Continuous"); // group 6
     std::int32_t lineweight = -3; // group 370; -3 = default
     bool plottable = true;        // group 290
@@ -75,6 +79,9 @@ struct BlockDefinition {
     /// Group 70 flags (1 anonymous, 4 external reference, ...).
     int flags = 0;
     std::vector<Entity> entities;
+    /// The order the entities are drawn in (indices into `entities`) where
+    /// the drawing stores one (SORTENTSTABLE); empty: file order.
+    std::vector<std::uint32_t> drawOrder;
 };
 
 /// An MLINESTYLE object: what each element of an MLINE looks like, and its caps.
@@ -117,7 +124,13 @@ public:
     std::vector<MLineStyle> mlineStyles; // OBJECTS order
     /// Model-space and paper-space entities, in file order.
     std::vector<Entity> entities;
+    /// The order model space is drawn in (indices into `entities`) where the
+    /// drawing stores one (SORTENTSTABLE); empty: file order.
+    std::vector<std::uint32_t> drawOrder;
     NamePool names;
+    /// What the reader left out (entities it has no reader for and that
+    /// carry no proxy graphics, ...).
+    OmissionNotes readNotes;
 
     /// Index of the layer whose name matches case-insensitively, or -1.
     int findLayer(const QString& name) const;

@@ -173,8 +173,16 @@ struct HatchGeom {
     std::vector<HatchLoop> loops;
     /// Group 75: 0 normal (odd parity), 1 outermost, 2 ignore islands.
     std::int8_t style = 0;
-    /// Group 450 set: a gradient, drawn as a solid fill of its first colour.
+    /// Group 450 set: a gradient from the first colour (`fillColour`) to
+    /// `secondColour`, of the shape group 470 names, across group 460's angle.
     bool gradient = false;
+    /// Group 452: a one-colour gradient, whose second colour is grey of
+    /// `tint` (group 462, 0 black .. 1 white).
+    bool oneColourGradient = false;
+    float tint = 0;
+    float gradientAngle = 0; ///< radians
+    std::int32_t secondColour = -1; ///< 0xRRGGBB, -1 when the file gives none
+    QString gradientName;
     /// The fill's own colour where it has one (a gradient's first colour,
     /// MPOLYGON's fill colour): 0xRRGGBB from group 421, else a colour index
     /// from group 63; -1 when absent (the entity's colour fills).
@@ -214,6 +222,9 @@ struct MTextGeom {
     std::int8_t attachment = 1;
     /// Group 44: line spacing factor (1 = the CAD's default of 5/3 text heights).
     double lineSpacing = 1;
+    /// Seen from below (extrusion 0,0,-1): the text runs mirrored left to
+    /// right, `rotation` then measured in the mirrored frame.
+    bool mirrored = false;
     QString text;
 };
 
@@ -275,6 +286,10 @@ struct MultiLeaderContent {
     double arrowSize = 0;         ///< 0 = no arrowheads
     bool hasText = false;
     MTextGeom text;
+    /// The text is framed (entity group 292), the frame this far clear of
+    /// the text (the landing gap, context group 145).
+    bool textFrame = false;
+    double frameGap = 0;
     NameId block = kNoName;       ///< content block, kNoName for none
     QPointF blockPosition;
     double blockScaleX = 1, blockScaleY = 1, blockRotation = 0;
@@ -345,6 +360,9 @@ struct Entity {
     /// Group 370 in hundredths of a millimetre, or lineweight::kByLayer,
     /// kByBlock, kDefault.
     std::int16_t lineweight = -1;
+    /// Group 5, by which the drawing's sort tables name the entity; 0 when
+    /// it has none or one beyond 32 bits (it then keeps its place in the file).
+    std::uint32_t handle = 0;
     Geometry geometry;
     /// INSERT only: its ATTRIBs (type Text).
     std::shared_ptr<AttributeList> attributes;

@@ -146,10 +146,7 @@ void addMText(PointSink& b, const QTransform& t, const MTextGeom& g)
         text::layoutMText(text::parseMText(g.text, h), h, g.width, g.lineSpacing, g.attachment);
     const double x0 = layout.left, x1 = layout.left + layout.width;
     const double top = layout.top, bottom = layout.top - layout.height - kDescent * h;
-    QTransform local;
-    local.translate(g.insert.x(), g.insert.y());
-    local.rotate(g.rotation);
-    const QTransform m = local * t;
+    const QTransform m = text::mtextFrame(g) * t;
     b.add(m.map(QPointF(x0, top)));
     b.add(m.map(QPointF(x1, bottom)));
     b.add(m.map(QPointF(x1, top)));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 namespace metafile {
 
@@ -19,6 +20,11 @@ constexpr std::uint8_t Gb2312 = 134;
 constexpr std::uint8_t ChineseBig5 = 136;
 constexpr std::uint8_t Greek = 161;
 constexpr std::uint8_t Turkish = 162;
+constexpr std::uint8_t Vietnamese = 163;
+constexpr std::uint8_t Hebrew = 177;
+constexpr std::uint8_t Arabic = 178;
+constexpr std::uint8_t Baltic = 186;
+constexpr std::uint8_t Thai = 222;
 constexpr std::uint8_t Russian = 204;
 constexpr std::uint8_t EastEurope = 238;
 } // namespace charset
@@ -35,5 +41,22 @@ struct EncodedText {
     QByteArray bytes;
 };
 EncodedText encodeMetafileText(const QString& text);
+
+/// The face a font of this character set is written with: Arial for Western
+/// text and the scripts that have no face of their own here (Hebrew, Arabic,
+/// Baltic, Vietnamese, Thai), MS Gothic for the rest.
+const char* metafileFace(std::uint8_t fontCharset);
+
+/// A stretch of text that one character set holds (`held`), or that none
+/// holds (a symbol such as the diameter sign, which is then drawn another way).
+struct TextPiece {
+    QString text;
+    bool held = true;
+};
+
+/// The text cut where the character set must change: one piece when one set
+/// holds it all; else the longest stretches one set holds, in order, and the
+/// characters no set holds as pieces of their own.
+std::vector<TextPiece> splitMetafileText(const QString& text);
 
 } // namespace metafile

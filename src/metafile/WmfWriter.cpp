@@ -261,8 +261,12 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
 {
     if (text.isEmpty() || style.height <= 0)
         return;
-    EncodedText encoded = encodeMetafileText(text);
-    if (encoded.bytes.isEmpty())
+    this->text(anchor, encodeMetafileText(text), style);
+}
+
+void WmfWriter::text(QPoint anchor, EncodedText encoded, const WmfTextStyle& style)
+{
+    if (encoded.bytes.isEmpty() || style.height <= 0)
         return;
     encoded.bytes.replace('\0', '?');
 
@@ -270,8 +274,8 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
     const int height = std::min(style.height, 32767);
     // The average character width of the faces we name, in ems: GDI scales
     // a font to the average width it is asked for (0 keeps its own).
-    const bool latin = encoded.charset == charset::Ansi;
-    const double averageWidth = latin ? 0.441 : 0.5;
+    const bool proportional = QByteArray(metafileFace(encoded.charset)) == "Arial";
+    const double averageWidth = proportional ? 0.441 : 0.5;
     int width = 0;
     if (std::isfinite(style.widthFactor) && std::abs(style.widthFactor - 1) > 0.005)
         width = std::clamp(int(std::lround(height * averageWidth * style.widthFactor)), 1, 32767);
@@ -284,7 +288,7 @@ void WmfWriter::text(QPoint anchor, const QString& text, const WmfTextStyle& sty
         anchor.setX(-anchor.x());
     }
     select(m_track->fonts, {height, std::uint32_t(tenths), fontKey}, [&](std::uint32_t* handle) {
-        QByteArray face = latin ? QByteArrayLiteral("Arial") : QByteArrayLiteral("MS Gothic");
+        QByteArray face(metafileFace(encoded.charset));
         U_FONT* font = U_FONT_set(std::int16_t(-height), std::int16_t(width), std::int16_t(tenths),
                                   std::int16_t(tenths), 400, style.italic ? 1 : 0, 0, 0, encoded.charset, 0, 0, 0, 0,
                                   face.data());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "metafile/WmfText.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QPoint>
@@ -65,6 +67,8 @@ public:
     /// Text from `anchor`; Japanese and other non-Latin text is written in the
     /// code page of the font's character set.
     void text(QPoint anchor, const QString& text, const WmfTextStyle& style);
+    /// Text already in one character set (see splitMetafileText).
+    void text(QPoint anchor, EncodedText encoded, const WmfTextStyle& style);
 
     /// The complete file. The writer can take no more records afterwards.
     QByteArray finish();

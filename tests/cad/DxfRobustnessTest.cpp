@@ -12,6 +12,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QFile>
 #include <QRandomGenerator>
@@ -233,9 +235,20 @@ TEST(DxfRobustness, InspectRefusesABadDrawingWithExitCodeTwo)
     const auto ok = cadtest::run(bin, {"--inspect", QStringLiteral(KASANEMI_CAD_TESTDATA "/layers_r2000.dxf")});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     const QJsonObject report = QJsonDocument::fromJson(ok.out).object();
-    const QStringList keys{"clayer", "codepage", "counts", "extents", "layers", "linetypes", "total", "version"};
+    const QStringList keys{"clayer",    "codepage",  "counts", "extents", "layers",
+                           "left_out", "linetypes", "total",  "version"};
     EXPECT_EQ(report.keys(), keys);
     EXPECT_EQ(report.value("total").toInt(), 5);
+    EXPECT_TRUE(report.value("left_out").toArray().isEmpty());
+
+    // What the reader leaves out is listed once a kind, with the reason.
+    const auto solid = cadtest::run(bin, {"--inspect", QStringLiteral(KASANEMI_CAD_TESTDATA "/../corpus/pictures-as-written.dxf")});
+    ASSERT_EQ(solid.exitCode, 0) << solid.err.toStdString();
+    const QJsonArray leftOut = QJsonDocument::fromJson(solid.out).object().value("left_out").toArray();
+    ASSERT_EQ(leftOut.size(), 1);
+    EXPECT_EQ(leftOut[0].toObject().value("kind").toString(), "3DSOLID");
+    EXPECT_EQ(leftOut[0].toObject().value("count").toInt(), 1);
+    EXPECT_FALSE(leftOut[0].toObject().value("reason").toString().isEmpty());
 }
 
 TEST(DxfRobustness, KeptFuzzInputsLoadOrAreRefused)

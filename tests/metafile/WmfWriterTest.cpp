@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QStringEncoder>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -127,6 +128,33 @@ TEST(WmfText, EveryScriptFindsACharacterSetThatHoldsIt)
     for (const char* sample : {"Ä ß é", "配管 ①～ｱｲｳ", "도면", "Привет", "钢筋"}) {
         const QString text = QString::fromUtf8(sample);
         const EncodedText encoded = encodeMetafileText(text);
+        EXPECT_EQ(decodeMetafileText(encoded.bytes, encoded.charset), text) << sample;
+    }
+}
+
+TEST(WmfText, MixedScriptsAreCutWhereTheCharacterSetMustChange)
+{
+    using namespace metafile;
+    auto texts = [](const std::vector<TextPiece>& pieces) {
+        QStringList out;
+        for (const TextPiece& p : pieces)
+            out << (p.held ? p.text : "[" + p.text + "]");
+        return out;
+    };
+    // One set for all: one piece, as before.
+    EXPECT_EQ(texts(splitMetafileText(QString::fromUtf8("配管 A-1"))), QStringList{QString::fromUtf8("配管 A-1")});
+    // The diameter sign is in no set; Hebrew and the Vietnamese letter each
+    // need their own, spaces and digits go with what they follow.
+    EXPECT_EQ(texts(splitMetafileText(QString::fromUtf8("∅80 שלום Ơ"))),
+              (QStringList{QString::fromUtf8("[∅]"), QString::fromUtf8("80 "), QString::fromUtf8("שלום "),
+                           QString::fromUtf8("Ơ")}));
+    // Right-to-left text keeps its words together; Latin beside it goes apart.
+    EXPECT_EQ(texts(splitMetafileText(QString::fromUtf8("שלום עולם A1"))),
+              (QStringList{QString::fromUtf8("שלום עולם "), QString::fromUtf8("A1")}));
+    for (const char* sample : {"שלום", "مرحبا", "Rīga", "Ơn", "สวัสดี"}) {
+        const QString text = QString::fromUtf8(sample);
+        const EncodedText encoded = encodeMetafileText(text);
+        EXPECT_NE(encoded.charset, charset::ShiftJis) << sample;
         EXPECT_EQ(decodeMetafileText(encoded.bytes, encoded.charset), text) << sample;
     }
 }

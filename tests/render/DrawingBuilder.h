@@ -4,7 +4,14 @@
 // backend made of them.
 
 #include "cad/Drawing.h"
+#include "cad/dxf/DxfLoader.h"
+#include "cad/render/DrawingFrontend.h"
 #include "cad/render/RecordingBackend.h"
+#include "metafile/WmfPicture.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QStringList>
 
 #include <vector>
 
@@ -19,6 +26,52 @@ std::vector<S> shapes(const std::vector<cad::render::RecordingBackend::Primitive
         if (const auto* s = std::get_if<S>(&p.shape))
             out.push_back(*s);
     return out;
+}
+
+/// The LAYER entries of layers 0 (colour 7), A (red) and B (blue).
+inline QStringList standardLayers()
+{
+    QStringList out;
+    for (const auto& [name, colour] : {std::pair{"0", "7"}, {"A", "1"}, {"B", "5"}})
+        out << "0" << "LAYER" << "2" << name << "70" << "0" << "62" << colour << "6" << "Continuous";
+    return out;
+}
+
+/// A drawing read from DXF groups (code and value lines): an R2013 header,
+/// the given LAYER entries, blocks, entities and objects.
+inline cad::Drawing dxfDrawing(const QStringList& entities, const QStringList& blocks = {},
+                               const QStringList& objects = {}, const QStringList& layers = standardLayers())
+{
+    QStringList all{"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1027", "0", "ENDSEC"};
+    all << "0" << "SECTION" << "2" << "TABLES" << "0" << "TABLE" << "2" << "LAYER" << layers;
+    all << "0" << "ENDTAB" << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "BLOCKS" << blocks << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "ENTITIES" << entities << "0" << "ENDSEC";
+    all << "0" << "SECTION" << "2" << "OBJECTS" << objects << "0" << "ENDSEC" << "0" << "EOF";
+    return cad::dxf::loadDxf(all.join('\n').toUtf8() + '\n').drawing;
+}
+
+/// What the frontend draws of a drawing's model space, within `frame`.
+inline cad::render::RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100, 200, 200))
+{
+    cad::render::RecordingBackend recording;
+    cad::render::DrawingFrontend frontend(d, 0.001);
+    frontend.setFrame(frame);
+    frontend.drawModelSpace(recording);
+    return recording;
+}
+
+/// A metafile played onto white at `size` (an empty image when it cannot be read).
+inline QImage playedOnWhite(const QByteArray& wmf, QSize size)
+{
+    metafile::WmfPicture picture;
+    if (!picture.loadData(wmf))
+        return {};
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.draw(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
 }
 
 class DrawingBuilder {

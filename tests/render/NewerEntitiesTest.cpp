@@ -18,6 +18,7 @@
 
 using cad::render::DrawingFrontend;
 using cad::render::RecordingBackend;
+using testing_render::record;
 using testing_render::shapes;
 
 namespace {
@@ -27,25 +28,7 @@ constexpr QRgb red = 0xFFFF0000, blue = 0xFF0000FF, white = 0xFFFFFFFF;
 /// A drawing with layers 0, A (red) and B (blue), the given entities, blocks and objects.
 cad::Drawing drawing(const QStringList& entities, const QStringList& blocks = {}, const QStringList& objects = {})
 {
-    QStringList all{"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1027", "0", "ENDSEC"};
-    all << "0" << "SECTION" << "2" << "TABLES" << "0" << "TABLE" << "2" << "LAYER";
-    for (const auto& [name, colour] : {std::pair{"0", "7"}, {"A", "1"}, {"B", "5"}})
-        all << "0" << "LAYER" << "2" << name << "70" << "0" << "62" << colour << "6" << "Continuous";
-    all << "0" << "ENDTAB" << "0" << "ENDSEC";
-    all << "0" << "SECTION" << "2" << "BLOCKS" << blocks << "0" << "ENDSEC";
-    all << "0" << "SECTION" << "2" << "ENTITIES" << entities << "0" << "ENDSEC";
-    all << "0" << "SECTION" << "2" << "OBJECTS" << objects << "0" << "ENDSEC" << "0" << "EOF";
-    cad::Drawing d = cad::dxf::loadDxf(all.join('\n').toUtf8() + '\n').drawing;
-    return d;
-}
-
-RecordingBackend record(const cad::Drawing& d, QRectF frame = QRectF(-100, -100, 200, 200))
-{
-    RecordingBackend recording;
-    DrawingFrontend frontend(d, 0.001);
-    frontend.setFrame(frame);
-    frontend.drawModelSpace(recording);
-    return recording;
+    return testing_render::dxfDrawing(entities, blocks, objects);
 }
 
 /// The segments of two-point polylines, as unordered point pairs.

@@ -187,14 +187,8 @@ TEST(TextShapes, BackwardsTextReachesTheMetafileAsMirroredGlyphOutlines)
     // drawn readable by GDI players.
     EXPECT_EQ(bytes.count("Kasanemi"), 1);
 
-    metafile::WmfPicture picture;
-    ASSERT_TRUE(picture.loadData(bytes));
-    QImage image(800, 400, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        picture.draw(painter, QRectF(0, 0, 800, 400));
-    }
+    const QImage image = testing_render::playedOnWhite(bytes, QSize(800, 400));
+    ASSERT_FALSE(image.isNull());
     // Ink a column in the upper and the lower half; the lower read from the
     // right is the upper read from the left.
     std::vector<double> upper(800), lower(800);

@@ -65,6 +65,13 @@ QJsonObject drawingReport(const CadDocument& document)
     } else {
         report.insert(QStringLiteral("extents"), QJsonValue(QJsonValue::Null));
     }
+
+    QJsonArray leftOut;
+    for (const OmissionNotes::Entry& e : d.readNotes.entries())
+        leftOut.append(QJsonObject{{QStringLiteral("kind"), e.kind},
+                                   {QStringLiteral("count"), qint64(e.count)},
+                                   {QStringLiteral("reason"), e.reason}});
+    report.insert(QStringLiteral("left_out"), leftOut);
     return report;
 }
 

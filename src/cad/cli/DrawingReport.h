@@ -2,7 +2,8 @@
 
 // The drawing report that `kasanemi-cad --inspect` prints: version, code
 // page, current layer, layer table, linetypes, per-layer entity counts (what
-// Select mode 5 with that exact name finds), total and model-space extents.
+// Select mode 5 with that exact name finds), total, model-space extents, and
+// what the reader left out (`left_out`: kind, count, first reason).
 
 #include "cad/CadDocument.h"
 

@@ -1,5 +1,6 @@
 #include "DxfLoader.h"
 
+#include "DxfDrawOrder.h"
 #include "DxfEntityReader.h"
 #include "DxfText.h"
 #include "DxfTokenizer.h"
@@ -63,6 +64,7 @@ private:
     void readEntityList(std::vector<Entity>& target, int layout);
     int paperLayout(const QString& blockName);
     void resolvePlotStyles();
+    void applyDrawOrders();
     void addStandardTableEntries();
 
     QByteArray m_bytes;
@@ -76,6 +78,8 @@ private:
     bool m_recordPending = false;
     bool m_sawSection = false;
     QByteArray m_clayerRaw;
+    std::unordered_map<std::string, QString> m_blockRecordNames; ///< upper-case handle -> name
+    std::vector<SortTable> m_sortTables;
     // A layer's group 390 is the handle of a placeholder object that the
     // plot-style dictionary names.
     std::vector<std::pair<size_t, std::string>> m_layerPlotStyleHandles;
@@ -162,6 +166,7 @@ LoadedDrawing Loader::run()
     m_out.truncated = !sawEof;
     m_out.lastLine = m_tok.lineNumber();
     resolvePlotStyles();
+    applyDrawOrders();
     addStandardTableEntries();
     // Text read before the header named the code page (none in a sane file)
     // stays as decoded; the table, block and entity names follow the header.
@@ -245,8 +250,10 @@ void Loader::readTables()
                 if (g.code == 5 && handle.empty()) handle = g.value;
                 else if (g.code == 2 && name.isEmpty()) name = m_text.decode(trimmed(g.value));
             }
-            if (!handle.empty() && !name.isEmpty())
+            if (!handle.empty() && !name.isEmpty()) {
                 m_reader->addBlockRecord(handle, name);
+                m_blockRecordNames[upperHandle(handle)] = name;
+            }
         }
     }
 }
@@ -285,6 +292,9 @@ void Loader::readLayer()
                 layer.color = std::int16_t(std::min<std::int64_t>(c < 0 ? -c : c, 32767));
                 hasColor = true;
             }
+            break;
+        case 420:
+            layer.trueColor = std::int32_t(g.toInt() & 0xFFFFFF);
             break;
         case 6:
             if (!hasLinetype) { layer.linetype = m_text.decode(g.value); hasLinetype = true; }
@@ -465,6 +475,8 @@ void Loader::readObjects()
         const std::string_view k = kind();
         if (k == "MLINESTYLE") {
             readMLineStyle();
+        } else if (k == "SORTENTSTABLE") {
+            m_sortTables.push_back(readSortTable(m_groups));
         } else if (k == "ACDBPLACEHOLDER") {
             for (const Group& g : m_groups)
                 if (g.code == 5) { placeholders.insert(upperHandle(g.value)); break; }
@@ -519,6 +531,23 @@ void Loader::resolvePlotStyles()
         auto it = m_dictionaryNames.find(handle);
         if (it != m_dictionaryNames.end() && layer < m_out.drawing.layers.size())
             m_out.drawing.layers[layer].plotStyleName = m_text.decode(it->second);
+    }
+}
+
+void Loader::applyDrawOrders()
+{
+    Drawing& d = m_out.drawing;
+    for (const SortTable& table : m_sortTables) {
+        const auto record = m_blockRecordNames.find(table.blockRecordHandle);
+        if (record == m_blockRecordNames.end())
+            continue;
+        if (record->second.compare(QLatin1String("*Model_Space"), Qt::CaseInsensitive) == 0) {
+            d.drawOrder = sortedDrawOrder(d.entities, table);
+            continue;
+        }
+        for (BlockDefinition& block : d.blocks)
+            if (block.name == record->second)
+                block.drawOrder = sortedDrawOrder(block.entities, table);
     }
 }
 

@@ -3,6 +3,7 @@
 // proxy graphics any entity may carry.
 
 #include "DxfEntityReader.h"
+#include "DxfGroupValues.h"
 #include "ProxyGraphics.h"
 
 #include <algorithm>
@@ -13,12 +14,8 @@ namespace cad::dxf {
 
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 /// No MESH, MLINE or MULTILEADER is read with more items than this.
 constexpr std::int64_t kMaxItems = 1000000;
-
-void setX(QPointF& p, const Group& g) { p.setX(g.toDouble()); }
-void setY(QPointF& p, const Group& g) { p.setY(g.toDouble()); }
 
 void addEdge(MeshGeom& mesh, std::int64_t a, std::int64_t b)
 {
@@ -45,9 +42,8 @@ void dropRepeatedEdges(MeshGeom& mesh)
 
 } // namespace
 
-void DxfEntityReader::startMeshPolyline(Entity& e, std::int64_t flags, std::int64_t m, std::int64_t n)
+Geometry DxfEntityReader::startMeshPolyline(std::int64_t flags, std::int64_t m, std::int64_t n)
 {
-    e.geometry = MeshGeom{};
     m_mesh = {};
     m_mesh.polyface = flags & 64;
     m_mesh.columns = std::clamp<std::int64_t>(n, 0, kMaxItems);
@@ -55,6 +51,7 @@ void DxfEntityReader::startMeshPolyline(Entity& e, std::int64_t flags, std::int6
     m_mesh.closedRows = flags & 1;    // closed in the M direction
     m_mesh.closedColumns = flags & 32; // closed in the N direction
     m_mesh.smoothed = flags & 4;
+    return MeshGeom{};
 }
 
 void DxfEntityReader::appendMeshVertex(MeshGeom& mesh, const std::vector<Group>& gs)
@@ -105,8 +102,10 @@ void DxfEntityReader::appendMeshVertex(MeshGeom& mesh, const std::vector<Group>&
         addEdge(mesh, column, k);
 }
 
-Geometry DxfEntityReader::readMesh(const std::vector<Group>& gs, size_t end)
+Geometry DxfEntityReader::readMesh(EntityGroups& in)
 {
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     MeshGeom mesh;
     size_t i = 1;
     auto count = [&](const Group& g) { return std::clamp<std::int64_t>(g.toInt(), 0, kMaxItems); };
@@ -147,8 +146,10 @@ Geometry DxfEntityReader::readMesh(const std::vector<Group>& gs, size_t end)
     return mesh;
 }
 
-Geometry DxfEntityReader::readMLine(const std::vector<Group>& gs, size_t end)
+Geometry DxfEntityReader::readMLine(EntityGroups& in)
 {
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     MLineGeom mline;
     std::int64_t elementCount = 0;
     QPointF vertex, miter;
@@ -189,8 +190,10 @@ Geometry DxfEntityReader::readMLine(const std::vector<Group>& gs, size_t end)
     return mline;
 }
 
-Geometry DxfEntityReader::readMultiLeader(const std::vector<Group>& gs, size_t end)
+Geometry DxfEntityReader::readMultiLeader(EntityGroups& in)
 {
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     auto content = std::make_shared<MultiLeaderContent>();
     enum class Part { Entity, Context, Leader, LeaderLine } part = Part::Entity;
     std::vector<QPointF> line;          // the leader line being read
@@ -258,6 +261,7 @@ Geometry DxfEntityReader::readMultiLeader(const std::vector<Group>& gs, size_t e
             case 42: content->text.rotation = g.toDouble() * 180 / kPi; break;
             case 43: content->text.width = g.toDouble(); break;
             case 45: content->text.lineSpacing = g.toDouble() > 0 ? g.toDouble() : 1; break;
+            case 145: content->frameGap = g.toDouble(); break;
             case 171: content->text.attachment = std::int8_t(std::clamp<std::int64_t>(g.toInt(), 1, 9)); break;
             case 341: {
                 auto it = m_blockRecords.find(upperHandle(v));
@@ -276,6 +280,7 @@ Geometry DxfEntityReader::readMultiLeader(const std::vector<Group>& gs, size_t e
             switch (g.code) {
             case 170: leadersVisible = g.toInt() != 0; break;
             case 291: doglegEnabled = g.toInt() != 0; break;
+            case 292: content->textFrame = g.toInt() != 0; break;
             case 42: entityArrow = g.toDouble(); break;
             case 172: contentType = g.toInt(); break;
             }
@@ -296,8 +301,20 @@ Geometry DxfEntityReader::readMultiLeader(const std::vector<Group>& gs, size_t e
     return MultiLeaderGeom{std::move(content)};
 }
 
-Geometry DxfEntityReader::readImageFrame(const std::vector<Group>& gs, size_t end, bool wipeout)
+Geometry DxfEntityReader::readImage(EntityGroups& in)
 {
+    return readImageFrame(in, false);
+}
+
+Geometry DxfEntityReader::readWipeout(EntityGroups& in)
+{
+    return readImageFrame(in, true);
+}
+
+Geometry DxfEntityReader::readImageFrame(const EntityGroups& in, bool wipeout)
+{
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     QPointF insert, u, v, size(1, 1);
     std::vector<QPointF> clip;
     bool clipping = wipeout;
@@ -330,8 +347,10 @@ Geometry DxfEntityReader::readImageFrame(const std::vector<Group>& gs, size_t en
     return frame;
 }
 
-Geometry DxfEntityReader::readInfiniteLine(const std::vector<Group>& gs, size_t end)
+Geometry DxfEntityReader::readInfiniteLine(EntityGroups& in)
 {
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     InfiniteLineGeom line;
     for (size_t i = 1; i < end; ++i) {
         const Group& g = gs[i];
@@ -347,8 +366,10 @@ Geometry DxfEntityReader::readInfiniteLine(const std::vector<Group>& gs, size_t 
     return line;
 }
 
-Geometry DxfEntityReader::readProxyGraphics(const std::vector<Group>& gs, size_t end)
+Geometry DxfEntityReader::readProxyGraphics(const EntityGroups& in)
 {
+    const std::vector<Group>& gs = in.all;
+    const size_t end = in.end;
     for (size_t i = 1; i + 1 < end; ++i) {
         if ((gs[i].code != 92 && gs[i].code != 160) || gs[i + 1].code != 310)
             continue;

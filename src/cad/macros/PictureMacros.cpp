@@ -140,6 +140,7 @@ std::size_t drawPicture(const Drawing& drawing, const render::PictureFrame& fram
     frontend.setFrame(frame.world);
     frontend.setLineweightScale(frame.drawingUnitsPerMillimetre());
     frontend.drawModelSpace(backend);
+    frontend.notes().log("render");
     return frontend.outlinedInserts();
 }
 

@@ -1,4 +1,5 @@
 #include "cad/render/DrawingFrontend.h"
+#include "cad/render/GradientFill.h"
 
 #include "cad/Extents.h"
 #include "cad/Curves.h"
@@ -29,6 +30,20 @@ bool isSimilarity(const QTransform& t)
     return (std::abs(a - d) <= eps && std::abs(b + c) <= eps) || (std::abs(a + d) <= eps && std::abs(b - c) <= eps);
 }
 
+/// Calls `draw` for each entity in the order the drawing stores for them
+/// (file order when it stores none).
+template <typename Draw>
+void inDrawOrder(const std::vector<Entity>& entities, const std::vector<std::uint32_t>& order, Draw draw)
+{
+    if (order.size() != entities.size()) {
+        for (const Entity& entity : entities)
+            draw(entity);
+        return;
+    }
+    for (std::uint32_t index : order)
+        draw(entities[index]);
+}
+
 } // namespace
 
 DrawingFrontend::DrawingFrontend(const Drawing& drawing, double tolerance, std::size_t primitiveBudget)
@@ -43,11 +58,13 @@ void DrawingFrontend::drawModelSpace(RenderBackend& backend)
     m_backend = m_budget = &budget;
     m_skipped = 0;
     m_outlined = 0;
+    m_notes.clear();
     const QTransform identity;
     const BlockContext top;
-    for (const Entity& entity : m_drawing.entities)
+    inDrawOrder(m_drawing.entities, m_drawing.drawOrder, [&](const Entity& entity) {
         if (entity.layout == kModelSpace)
             drawEntity(entity, identity, top, 0);
+    });
     m_backend = m_budget = nullptr;
 }
 
@@ -208,7 +225,10 @@ void DrawingFrontend::drawHatch(const Entity& entity, const HatchGeom& g, const 
         fillStyle.colour = 0xFF000000u; // white is drawn black on the white picture
 
     bool filled = false;
-    if (g.solidFill || g.gradient) {
+    if (g.gradient && (g.secondColour >= 0 || g.oneColourGradient) && !area.empty()) {
+        drawGradient(g, mapped(area), fillStyle);
+        filled = true;
+    } else if (g.solidFill || g.gradient) {
         if (!area.empty())
             m_backend->fillPolygons(mapped(area), fillStyle);
         filled = true;
@@ -233,6 +253,20 @@ void DrawingFrontend::drawHatch(const Entity& entity, const HatchGeom& g, const 
     if (!filled || mpolygon)
         for (const auto& loop : mapped(loops))
             m_backend->drawPolyline(loop, true, style);
+}
+
+void DrawingFrontend::drawGradient(const HatchGeom& g, const std::vector<std::vector<QPointF>>& area,
+                                   const Style& first)
+{
+    // A one-colour gradient runs to grey of its tint, as the CAD shows it.
+    const int grey = int(std::lround(double(g.tint) * 255));
+    const QRgb second = g.oneColourGradient ? qRgb(grey, grey, grey) : 0xFF000000u | QRgb(g.secondColour & 0xFFFFFF);
+    for (const GradientBand& band :
+         gradientBands(area, gradientKindNamed(g.gradientName), g.gradientAngle, first.colour, second)) {
+        Style style = first;
+        style.colour = band.colour;
+        m_backend->fillPolygons(band.loops, style);
+    }
 }
 
 void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context,
@@ -340,6 +374,10 @@ void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transfo
                 drawInfiniteLine(entity, g, transform, style);
             } else {
                 ++m_skipped; // viewports and entities without geometry
+                // An attribute definition inside a block is never drawn with its insert.
+                if (entity.type != EntityType::Viewport && entity.type != EntityType::AttributeDefinition)
+                    m_notes.note(QStringLiteral("entity without geometry"),
+                                 QStringLiteral("nothing readable to draw (the reader's notes name its kind)"));
             }
         },
         entity.geometry);
@@ -365,9 +403,13 @@ void DrawingFrontend::drawInsert(const Entity& entity, const InsertGeom& insert,
                     return;
                 }
                 const QTransform t = insertTransform(insert, block->basePoint, column, row) * transform;
-                for (const Entity& child : block->entities)
-                    drawEntity(child, t, inner, depth + 1);
+                inDrawOrder(block->entities, block->drawOrder,
+                            [&](const Entity& child) { drawEntity(child, t, inner, depth + 1); });
             }
+    } else if (!m_drawing.block(insert.block)) {
+        m_notes.note(QStringLiteral("INSERT"), QStringLiteral("block \"%1\" is not defined").arg(m_drawing.names.name(insert.block)));
+    } else {
+        m_notes.note(QStringLiteral("INSERT"), QStringLiteral("blocks nested more than %1 deep").arg(maximumBlockDepth));
     }
     if (entity.attributes)
         for (const Entity& attribute : *entity.attributes)
@@ -378,6 +420,8 @@ void DrawingFrontend::drawOutline(const InsertGeom& insert, const BlockDefinitio
                                   const ResolvedProperties& resolved)
 {
     ++m_outlined;
+    m_notes.note(QStringLiteral("block contents"),
+                 QStringLiteral("the picture's primitive budget was spent: inserts drawn as outline boxes"));
     if (!resolved.visible)
         return;
     const std::vector<QPointF> box = insertOutline(insert, block.basePoint, m_extents.blockBox(block));
@@ -389,8 +433,8 @@ void DrawingFrontend::drawBlock(NameId blockId, const QTransform& transform, con
     const BlockDefinition* block = m_drawing.block(blockId);
     if (!block || depth >= maximumBlockDepth)
         return;
-    for (const Entity& child : block->entities)
-        drawEntity(child, transform, inner, depth + 1);
+    inDrawOrder(block->entities, block->drawOrder,
+                [&](const Entity& child) { drawEntity(child, transform, inner, depth + 1); });
 }
 
 } // namespace cad::render

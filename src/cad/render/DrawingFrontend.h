@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cad/Drawing.h"
+#include "cad/OmissionNotes.h"
 #include "cad/Extents.h"
 #include "cad/render/PrimitiveBudget.h"
 #include "cad/render/LinetypeDashes.h"
@@ -17,13 +18,13 @@ namespace cad::render {
 /// Turns the model-space entities of a drawing into backend calls: LINE,
 /// LWPOLYLINE and POLYLINE (bulges; widths as filled bands), CIRCLE, ARC,
 /// ELLIPSE, SPLINE, POINT, SOLID, TRACE, 3DFACE, HATCH and MPOLYGON (solid,
-/// gradient as its first colour, pattern lines clipped to the boundary by the
+/// gradient as bands of colour, pattern lines clipped to the boundary by the
 /// island style), TEXT and MTEXT, INSERT (nested, scaled, rotated, arrays,
 /// attributes), DIMENSION (its block), LEADER, polyface and polygon meshes,
 /// MESH, MLINE, MULTILEADER, ACAD_TABLE (its block), WIPEOUT and IMAGE
 /// (frames), XLINE and RAY (clipped to the frame), and the proxy graphics of
 /// any other entity that has them. Entities with nothing to draw are counted
-/// in `skippedEntities`. Layers that are off or frozen draw
+/// in `skippedEntities`; what is left out, and why, goes into `notes`. Layers that are off or frozen draw
 /// nothing; entities go out in file order. Once a picture has drawn
 /// `primitiveBudget` primitives, every further insert is drawn as its outline
 /// box instead of its block.
@@ -50,6 +51,8 @@ public:
 
     void drawModelSpace(RenderBackend& backend);
     std::size_t skippedEntities() const { return m_skipped; }
+    /// What the last drawModelSpace left out, by kind, with the first reason.
+    const OmissionNotes& notes() const { return m_notes; }
     /// Inserts drawn as their outline box because the budget was spent.
     std::size_t outlinedInserts() const { return m_outlined; }
 
@@ -81,6 +84,8 @@ private:
                       double localTolerance);
     void drawHatch(const Entity& entity, const HatchGeom& hatch, const QTransform& transform, Style style,
                    double localTolerance);
+    /// A gradient as bands of solid colour over `area` (drawing units), from `first`'s colour.
+    void drawGradient(const HatchGeom& hatch, const std::vector<std::vector<QPointF>>& area, const Style& first);
 
     // Entities made of others (NewerEntityShapes.cpp).
     void drawMesh(const MeshGeom& mesh, const QTransform& transform, const Style& style);
@@ -103,6 +108,7 @@ private:
     double m_lineweightScale = 0;
     RenderBackend* m_backend = nullptr;
     std::size_t m_skipped = 0;
+    OmissionNotes m_notes;
     std::optional<QRectF> m_frame;
     std::size_t m_budgetLimit;
     PrimitiveBudget* m_budget = nullptr;

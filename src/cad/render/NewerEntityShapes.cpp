@@ -7,6 +7,7 @@
 #include "cad/Extents.h"
 #include "cad/render/DrawingFrontend.h"
 #include "cad/render/LineClip.h"
+#include "cad/text/TextLayout.h"
 
 #include <cmath>
 
@@ -36,6 +37,25 @@ PolylineGeom polylineOf(const std::vector<QPointF>& points, bool closed)
     for (const QPointF& q : points)
         p.vertices.push_back({q});
     return p;
+}
+
+/// The frame round a multileader's text: the box the text is laid out in,
+/// the landing gap clear of it all round.
+PolylineGeom textFrameOf(const MultiLeaderContent& c)
+{
+    const MTextGeom& g = c.text;
+    const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
+    const text::MTextLayout layout =
+        text::layoutMText(text::parseMText(g.text, h), h, g.width, g.lineSpacing, g.attachment);
+    const double gap = std::isfinite(c.frameGap) ? std::abs(c.frameGap) : 0;
+    const double x0 = layout.left - gap, x1 = layout.left + layout.width + gap;
+    const double y0 = layout.top - layout.height - gap, y1 = layout.top + gap;
+    const QTransform frame = text::mtextFrame(g);
+    PolylineGeom box;
+    box.closed = true;
+    for (const QPointF& p : {QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)})
+        box.vertices.push_back({frame.map(p)});
+    return box;
 }
 
 } // namespace
@@ -134,8 +154,11 @@ void DrawingFrontend::drawMultiLeader(const Entity& entity, const MultiLeaderGeo
             drawArrowhead(transform.map(line[0]), transform.map(line[1]),
                           c.arrowSize * std::sqrt(std::abs(transform.determinant())), style);
     }
-    if (c.hasText)
+    if (c.hasText) {
         drawEntity(partOf(entity, c.text, EntityType::MText), transform, inner, depth + 1);
+        if (c.textFrame)
+            drawEntity(partOf(entity, textFrameOf(c), EntityType::LwPolyline), transform, inner, depth + 1);
+    }
     if (c.block != kNoName) {
         InsertGeom insert;
         insert.block = c.block;
@@ -160,6 +183,8 @@ void DrawingFrontend::drawImageFrame(const Entity& entity, const ImageFrameGeom&
         Style paper = style;
         paper.colour = white;
         m_backend->fillPolygons({outline}, paper);
+    } else {
+        m_notes.note(QStringLiteral("IMAGE"), QStringLiteral("the raster image itself is not drawn, only its frame"));
     }
     emitPolyline(frame.outline, true, transform, style);
 }

@@ -75,10 +75,20 @@ bool PropertyResolver::layerFrozen(int layer) const
 
 QRgb PropertyResolver::colourOfIndex(int index) const
 {
-    // Colour 7 is white on a dark screen and black on paper; the pictures are paper.
+    // Colour 7 is white on a dark screen and black on paper; the pictures are
+    // paper. Colour 255, white too, would not be seen on it at all: white
+    // ink is drawn black, as a white true colour is.
     if (index == white)
         return black;
-    return acad::ColorIndexToRgb(index);
+    const QRgb rgb = acad::ColorIndexToRgb(index);
+    return rgb == 0xFFFFFFFFu ? black : rgb;
+}
+
+QRgb PropertyResolver::colourOfTrueColor(std::int32_t rgb) const
+{
+    // White ink, like colour 7, is black on the paper.
+    const QRgb colour = 0xFF000000u | QRgb(rgb & 0xFFFFFF);
+    return colour == 0xFFFFFFFFu ? black : colour;
 }
 
 ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockContext& context) const
@@ -91,13 +101,14 @@ ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockCo
     out.visible = layerVisible(layer);
 
     if (entity.trueColor >= 0) {
-        const QRgb rgb = 0xFF000000u | QRgb(entity.trueColor & 0xFFFFFF);
-        out.colour = rgb == 0xFFFFFFFFu ? black : rgb;
+        out.colour = colourOfTrueColor(entity.trueColor);
     } else if (entity.color == color::kByBlock) {
         out.colour = context.nested ? context.colour : black;
     } else if (entity.color == color::kByLayer || entity.color < 0 || entity.color > 255) {
         const bool known = layer >= 0 && std::size_t(layer) < m_drawing.layers.size();
-        out.colour = colourOfIndex(known ? std::abs(m_drawing.layers[std::size_t(layer)].color) : white);
+        const LayerRecord* record = known ? &m_drawing.layers[std::size_t(layer)] : nullptr;
+        out.colour = record && record->trueColor >= 0 ? colourOfTrueColor(record->trueColor)
+                                                      : colourOfIndex(record ? std::abs(record->color) : white);
     } else {
         out.colour = colourOfIndex(entity.color);
     }

@@ -48,6 +48,8 @@ public:
     int layerOf(NameId name) const;
     /// A colour index (1..255) as drawn on the white picture.
     QRgb colourOfIndex(int index) const;
+    /// A true colour (0xRRGGBB) as drawn on the white picture.
+    QRgb colourOfTrueColor(std::int32_t rgb) const;
 
 private:
     const Drawing& m_drawing;

@@ -118,10 +118,7 @@ void DrawingFrontend::drawMText(const MTextGeom& g, const QTransform& transform,
         return;
     const text::MTextLayout layout = text::layoutMText(text::parseMText(g.text, height), height, g.width,
                                                        g.lineSpacing, g.attachment);
-    QTransform local;
-    local.translate(g.insert.x(), g.insert.y());
-    local.rotate(g.rotation);
-    const QTransform frame = local * transform;
+    const QTransform frame = text::mtextFrame(g) * transform;
     auto styled = [&](const text::FragmentStyle& f) {
         Style s = style;
         if (f.trueColor >= 0)

@@ -1,7 +1,9 @@
 #include "cad/render/WmfBackend.h"
 
 #include "cad/render/LineClip.h"
+#include "cad/text/TextLayout.h"
 
+#include "metafile/WmfText.h"
 #include "metafile/WmfWriter.h"
 
 #include <QColor>
@@ -197,7 +199,7 @@ void WmfBackend::drawArc(QPointF centre, double radius, double startDegrees, dou
     m_writer.arc(boxAround(c, r), ray(startDegrees), ray(startDegrees + sweepDegrees));
 }
 
-bool WmfBackend::fillTextOutline(const TextRun& text, const Style& style)
+bool WmfBackend::fillTextOutline(const TextRun& text, const Style& style, bool upright)
 {
     // Fonts come with a GUI application; text a few units high is kept as a
     // text record, which stays there when zoomed where outlines would not.
@@ -217,7 +219,8 @@ bool WmfBackend::fillTextOutline(const TextRun& text, const Style& style)
     // Outline pixels (y down) to drawing units (y up) about the anchor,
     // squeezed by the width factor and mirrored along the text.
     const double k = text.height * capHeightToEm / referenceEm;
-    const QTransform toDrawing = QTransform::fromTranslate(start, 0) * QTransform::fromScale(-k * text.widthFactor, -k)
+    const double mirror = upright ? 1 : -1;
+    const QTransform toDrawing = QTransform::fromTranslate(start, 0) * QTransform::fromScale(mirror * k * text.widthFactor, -k)
                                  * QTransform().rotate(text.rotationDegrees)
                                  * QTransform::fromTranslate(text.position.x(), text.position.y());
     std::vector<std::vector<QPointF>> loops;
@@ -235,6 +238,67 @@ void WmfBackend::drawText(const TextRun& text, const Style& style)
         return;
     if (text.mirrored && fillTextOutline(text, style))
         return;
+    const std::vector<metafile::TextPiece> pieces = metafile::splitMetafileText(text.text);
+    if (pieces.size() > 1 || (pieces.size() == 1 && !pieces.front().held)) {
+        drawTextPieces(text, pieces, style);
+        return;
+    }
+    writeTextRecord(text, text.text, style);
+}
+
+double WmfBackend::pieceWidth(const metafile::TextPiece& piece, double capHeight)
+{
+    // Measured in the face a player shows the piece in (the one the text
+    // record names, or the outlines' face), where there are fonts; else
+    // estimated as the layout does.
+    if (!qGuiApp)
+        return text::textWidth(piece.text, capHeight);
+    const std::uint8_t set = piece.held ? metafile::encodeMetafileText(piece.text).charset : metafile::charset::Ansi;
+    constexpr int referenceEm = 256;
+    QFont font(QString::fromLatin1(metafile::metafileFace(set)));
+    font.setPixelSize(referenceEm);
+    return QFontMetricsF(font).horizontalAdvance(piece.text) * capHeight * capHeightToEm / referenceEm;
+}
+
+void WmfBackend::drawTextPieces(const TextRun& text, const std::vector<metafile::TextPiece>& pieces,
+                                const Style& style)
+{
+    // Each piece is placed where the estimated widths of the pieces before
+    // it end, left-aligned, along the text's direction.
+    std::vector<double> widths;
+    double total = 0;
+    for (const metafile::TextPiece& piece : pieces)
+        total += widths.emplace_back(pieceWidth(piece, text.height) * text.widthFactor);
+    double offset = text.align == TextRun::Align::Center  ? -total / 2
+                    : text.align == TextRun::Align::Right ? -total
+                                                          : 0.0;
+    const double radians = text.rotationDegrees * M_PI / 180;
+    // Mirrored text runs the other way from its anchor.
+    const QPointF along = QPointF(std::cos(radians), std::sin(radians)) * (text.mirrored ? -1.0 : 1.0);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        TextRun piece = text;
+        piece.text = pieces[i].text;
+        piece.align = TextRun::Align::Left;
+        piece.position = text.position + along * offset;
+        offset += widths[i];
+        if (pieces[i].held) {
+            writeTextRecord(piece, piece.text, style);
+        } else if (!fillTextOutline(piece, style, true)) {
+            // Too small for outlines (or no fonts): the nearest character a
+            // set holds, the diameter sign as the slashed O that %%c gives.
+            QString nearest = piece.text;
+            nearest.replace(QChar(0x2205), QChar(0xD8)).replace(QChar(0x2300), QChar(0xD8));
+            writeTextRecord(piece, nearest, style);
+        }
+    }
+}
+
+void WmfBackend::writeTextRecord(const TextRun& text, const QString& characters, const Style& style)
+{
+    const QPointF anchor = m_toLogical.map(text.position);
+    const double em = text.height * m_scale * capHeightToEm;
+    if (!inside(anchor) || !std::isfinite(em) || em > 32767)
+        return;
     metafile::WmfTextStyle wmfStyle;
     // Font sizes are whole logical units: smaller text is written one unit
     // high, so that it is there when the picture is zoomed.
@@ -248,7 +312,7 @@ void WmfBackend::drawText(const TextRun& text, const Style& style)
                                                             : metafile::WmfTextStyle::HAlign::Left;
     wmfStyle.vAlign = metafile::WmfTextStyle::VAlign::Baseline;
     wmfStyle.colour = QColor::fromRgb(style.colour);
-    m_writer.text(rounded(anchor), text.text, wmfStyle);
+    m_writer.text(rounded(anchor), characters, wmfStyle);
 }
 
 void WmfBackend::drawPoint(QPointF position, const Style& style)

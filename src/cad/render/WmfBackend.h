@@ -5,8 +5,11 @@
 
 #include <QPoint>
 
+#include <vector>
+
 namespace metafile {
 class WmfWriter;
+struct TextPiece;
 }
 
 namespace cad::render {
@@ -41,7 +44,15 @@ public:
 
 private:
     void setPen(const Style& style);
-    bool fillTextOutline(const TextRun& text, const Style& style);
+    /// The text as the filled outlines of its glyphs: mirrored along the
+    /// text (backwards text), or `upright` for characters no metafile font
+    /// can name. False when it is too small for outlines or there are no fonts.
+    bool fillTextOutline(const TextRun& text, const Style& style, bool upright = false);
+    /// Text that needs more than one character set, piece by piece.
+    void drawTextPieces(const TextRun& text, const std::vector<metafile::TextPiece>& pieces, const Style& style);
+    void writeTextRecord(const TextRun& text, const QString& characters, const Style& style);
+    /// How long a piece of text runs at this capital height, width factor 1.
+    static double pieceWidth(const metafile::TextPiece& piece, double capHeight);
     void writeRun(std::vector<QPoint>& run);
     /// Sets the pen; a circle of radius under half a unit is written as a dot.
     bool writeDotIfTiny(QPointF centre, double radius, const Style& style);

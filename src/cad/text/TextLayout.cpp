@@ -5,6 +5,16 @@
 
 namespace cad::text {
 
+QTransform mtextFrame(const MTextGeom& g)
+{
+    QTransform local;
+    local.translate(g.insert.x(), g.insert.y());
+    if (g.mirrored)
+        local.scale(-1, 1);
+    local.rotate(g.rotation);
+    return local;
+}
+
 namespace {
 
 /// Advances of the printable ASCII characters (space to tilde) in the sans-

@@ -6,14 +6,19 @@
 // full-width (CJK) characters one em wide. Heights are capital heights, as
 // DXF measures text.
 
+#include "cad/Entity.h"
 #include "cad/text/MTextParser.h"
 
 #include <QPointF>
 #include <QString>
+#include <QTransform>
 
 #include <vector>
 
 namespace cad::text {
+
+/// The frame an MTEXT is laid out in (x along the text, y up) in drawing units.
+QTransform mtextFrame(const MTextGeom& g);
 
 /// A font's em is about this many times its capital height.
 constexpr double kEmPerCapHeight = 1.4;
