@@ -30,6 +30,9 @@ constexpr qint32 kMacroProjectMissing = -2145259517;
 constexpr qint32 kIndexOutOfRange = -2145259516;
 /// A value the member does not accept (bad mode, bad filter, empty name) (0x8021F005).
 constexpr qint32 kInvalidArgument = -2145259515;
+/// More than the host holds for one caller: a selection set beyond the
+/// document's limit, a name or path longer than any the host takes (0x8021F006).
+constexpr qint32 kLimitReached = -2145259514;
 /// The host cannot be reached: no bus, no owner of the name, or it vanished (0x8021F010).
 constexpr qint32 kHostUnreachable = -2145259504;
 /// The host did not answer within the call time limit (0x8021F011).
