@@ -99,7 +99,9 @@ qsizetype longestText(const QVariant& value)
 qsizetype longestText(const QDBusArgument& argument)
 {
     qsizetype longest = 0;
-    QDBusArgument walk = argument;
+    // Const: on a non-const argument beginStructure() and the like are the
+    // writing overloads.
+    const QDBusArgument& walk = argument;
     const auto inner = [&](auto&& self) -> void {
         while (!walk.atEnd()) {
             switch (walk.currentType()) {
