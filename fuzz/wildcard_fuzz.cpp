@@ -7,6 +7,7 @@
 #include "acad/LayerWildcard.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <cstdint>
