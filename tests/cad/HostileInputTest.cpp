@@ -45,17 +45,6 @@ QByteArray manyLayers(int layers)
     return text;
 }
 
-template <typename F>
-qint32 errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const acad::AcadError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 } // namespace
 
 TEST(HostWork, SwitchingEveryLayerOnLooksEachUpByItsFoldedName)
@@ -73,12 +62,12 @@ TEST(HostWork, SwitchingEveryLayerOnLooksEachUpByItsFoldedName)
         ASSERT_TRUE(document->layer(i).on) << i;
     EXPECT_LE(document->drawing().layerIndexBuilds(), builtByLoading + 1);
     EXPECT_EQ(document->layerIndex(QStringLiteral("l19999")), 19999);  // case folded
-    EXPECT_EQ(errorOf([&] { document->layerIndex(QStringLiteral("L20000")); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { document->layerIndex(QStringLiteral("L20000")); }), error::kKeyNotFound);
 
     // A rename is seen by the next lookup.
     document->setLayerName(5, QStringLiteral("壁"));
     EXPECT_EQ(document->layerIndex(QStringLiteral("壁")), 5);
-    EXPECT_EQ(errorOf([&] { document->layerIndex(QStringLiteral("L5")); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { document->layerIndex(QStringLiteral("L5")); }), error::kKeyNotFound);
 }
 
 TEST(HostWork, ACountOfManyAllMatchingNamesAddsUpWithoutSelectingEachTime)
@@ -110,7 +99,7 @@ TEST(HostLimits, ADrawingHoldsAtMost128SelectionSets)
     auto document = std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(path));
     for (std::size_t i = 0; i < cad::CadDocument::kMaxSelectionSets; ++i)
         document->addSelectionSet(QStringLiteral("s%1").arg(i));
-    EXPECT_EQ(errorOf([&] { document->addSelectionSet(QStringLiteral("one more")); }), error::kLimitReached);
+    EXPECT_EQ(cadtest::errorOf([&] { document->addSelectionSet(QStringLiteral("one more")); }), error::kLimitReached);
     document->removeSelectionSet(document->selectionSet(0).get());
     EXPECT_NO_THROW(document->addSelectionSet(QStringLiteral("one more")));
 }
@@ -141,7 +130,7 @@ TEST(SaveThroughLinks, AnotherUsersLinkInAStickyFolderIsRefusedAndOursIsWrittenT
     EXPECT_EQ(testsupport::fileBytes(target), testsupport::fileBytes(path));
 
     // Save As onto the planted link fails with the host's number.
-    EXPECT_EQ(errorOf([&] { document->saveAs(tmp.filePath(QStringLiteral("plan.dxf"))); }), error::kHostFailure);
+    EXPECT_EQ(cadtest::errorOf([&] { document->saveAs(tmp.filePath(QStringLiteral("plan.dxf"))); }), error::kHostFailure);
     EXPECT_EQ(testsupport::fileBytes(victim), QByteArray("victim's drawing\n"));
 }
 
