@@ -4,12 +4,14 @@
 #   dxf_fuzz  the DXF reader (and drawing what it loads)
 #   csv_fuzz  the layer-list / CSV table reader and writer
 #   ini_fuzz  the settings-file reader
+#   wildcard_fuzz  the layer-name wildcards (pattern, then names, a line each)
 # An undefined-behaviour finding stops a run (-fno-sanitize-recover).
 # Run one, e.g. for a minute on the shared samples as seed corpus:
 #   mkdir -p /tmp/dxf-corpus && cp ../shared/samples/dxf/*.dxf /tmp/dxf-corpus/
 #   build-fuzz/dxf_fuzz -max_total_time=60 -max_len=65536 /tmp/dxf-corpus
 #   build-fuzz/csv_fuzz -max_total_time=60 tests/viewer/corpus
 #   build-fuzz/ini_fuzz -max_total_time=60 tests/app/corpus
+#   build-fuzz/wildcard_fuzz -max_total_time=60 -timeout=2 fuzz/wildcard_corpus
 # Keep every input that crashed under tests/cad/corpus/, tests/viewer/corpus/
 # or tests/app/corpus/; the test suite replays them.
 set -eu
@@ -38,7 +40,7 @@ echo "built $out/dxf_fuzz"
 clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
     "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/ClsCsvFunction2.cpp" \
     "$root/src/export/CsvTable.cpp" "$root/src/export/CsvText.cpp" "$root/src/app/TextEncoding.cpp" \
-    "$root/src/app/UserInterface.cpp" \
+    "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/csv_fuzz"
 echo "built $out/csv_fuzz"
 
@@ -47,3 +49,9 @@ clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
     "$here/ini_fuzz.cpp" "$root/src/app/PrivateProfile.cpp" "$root/src/app/TextEncoding.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/ini_fuzz"
 echo "built $out/ini_fuzz"
+
+# shellcheck disable=SC2086
+clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
+    "$here/wildcard_fuzz.cpp" "$root/src/acad/LayerWildcard.cpp" \
+    $(pkg-config --libs Qt6Core) -o "$out/wildcard_fuzz"
+echo "built $out/wildcard_fuzz"

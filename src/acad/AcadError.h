@@ -33,6 +33,9 @@ constexpr qint32 kInvalidArgument = -2145259515;
 /// Save on a drawing the host can read but not write (a DWG); Save As
 /// writes it as DXF (0x8021F006).
 constexpr qint32 kDrawingNotWritable = -2145259514;
+/// More than the host holds for one caller: a selection set beyond the
+/// document's limit, a name or path longer than any the host takes (0x8021F007).
+constexpr qint32 kLimitReached = -2145259513;
 /// The host cannot be reached: no bus, no owner of the name, or it vanished (0x8021F010).
 constexpr qint32 kHostUnreachable = -2145259504;
 /// The host did not answer within the call time limit (0x8021F011).

@@ -6,6 +6,9 @@
 #include "LayerReads.h"
 #include "LayerStates.h"
 
+#include <algorithm>
+#include <limits>
+
 
 namespace acad {
 namespace {
@@ -99,13 +102,18 @@ qint32 Document::countLayerObjects(const QStringList& layerNames)
 {
     deleteAllSelectionSets(*this);
     const SelectionSetPtr set = selectionSets()->add(kCountSetName);
-    qint32 total = 0;
+    qint64 total = 0;
     for (const QString& name : layerNames) {
         set->clear();
         set->select(kSelectAll, {kLayerNameGroupCode}, QVariantList{name});
         total += set->count();
     }
-    return total;
+    return saturatedCount(total);
+}
+
+qint32 saturatedCount(qint64 total)
+{
+    return qint32(std::clamp<qint64>(total, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 std::vector<qint32> Document::countLayerObjectsEach(const QStringList& layerNames)

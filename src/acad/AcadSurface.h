@@ -139,7 +139,9 @@ public:
     virtual QStringList linetypeList();
     /// The number of objects on these layers (every name counted): every
     /// selection set deleted (refusals ignored), "cSet" added, and per name
-    /// Clear, Select mode 5 with a layer filter, Count. "cSet" stays.
+    /// Clear, Select mode 5 with a layer filter, Count. "cSet" stays. The
+    /// total is added up wide: beyond 2,147,483,647 it answers
+    /// 2,147,483,647 (the member is 32-bit), never a wrapped number.
     virtual qint32 countLayerObjects(const QStringList& layerNames);
     /// For each name in turn, countLayerObjects of that name alone.
     virtual std::vector<qint32> countLayerObjectsEach(const QStringList& layerNames);
@@ -160,6 +162,10 @@ public:
     virtual void switchLayersOnAndThawed();
 };
 using DocumentPtr = std::shared_ptr<Document>;
+
+/// A count added up in 64 bits as a 32-bit member answers it: held at
+/// 2,147,483,647 (or -2,147,483,648) instead of wrapping.
+qint32 saturatedCount(qint64 total);
 
 class Application {
 public:

@@ -60,11 +60,30 @@ bool matchTokens(const std::vector<Token>& tokens, const std::u32string& name)
     return t == tokens.size();
 }
 
+/// For every position k, where a search for ']' that starts at k stops (a
+/// '`' skips the character after it), or npos; two slots past the end keep
+/// lookups in range. One pass from the back, so a pattern of many unclosed
+/// '[' costs no more than its length.
+std::vector<size_t> closingBrackets(const std::u32string& p, std::size_t& steps)
+{
+    std::vector<size_t> closeFrom(p.size() + 3, std::u32string::npos);
+    for (size_t k = p.size(); k-- > 0;) {
+        if (p[k] == U'`')
+            closeFrom[k] = closeFrom[k + 2];
+        else
+            closeFrom[k] = p[k] == U']' ? k : closeFrom[k + 1];
+    }
+    steps += p.size();
+    return closeFrom;
+}
+
 } // namespace
 
 LayerWildcard::LayerWildcard(const QString& pattern)
 {
     const std::u32string p = folded(pattern);
+    std::vector<size_t> closeFrom; // filled at the first '['
+    m_compileSteps = p.size();
     bool anyWild = false;
     Alternative alt;
     bool atStart = true;
@@ -95,21 +114,30 @@ LayerWildcard::LayerWildcard(const QString& pattern)
             tok.ch = i + 1 < p.size() ? p[++i] : c;
             anyWild = true;
             break;
-        case U'*': tok.kind = Token::AnySeq; anyWild = true; break;
+        case U'*':
+            anyWild = true;
+            // A run of stars matches what one star does.
+            if (!alt.tokens.empty() && alt.tokens.back().kind == Token::AnySeq) {
+                atStart = false;
+                continue;
+            }
+            tok.kind = Token::AnySeq;
+            break;
         case U'?': tok.kind = Token::AnyOne; anyWild = true; break;
         case U'#': tok.kind = Token::Digit; anyWild = true; break;
         case U'@': tok.kind = Token::Letter; anyWild = true; break;
         case U'.': tok.kind = Token::NonAlnum; anyWild = true; break;
         case U'[': {
-            // Find the closing bracket; a ']' right after '[' or '[~' is a member.
+            // The closing bracket; a ']' right after '[' or '[~' is a member.
             size_t j = i + 1;
             bool neg = false;
             if (j < p.size() && p[j] == U'~') { neg = true; ++j; }
             const size_t first = j;
             size_t close = std::u32string::npos;
-            for (size_t k = first; k < p.size(); ++k) {
-                if (p[k] == U'`') { ++k; continue; }
-                if (p[k] == U']' && k > first) { close = k; break; }
+            if (first < p.size()) {
+                if (closeFrom.empty())
+                    closeFrom = closingBrackets(p, m_compileSteps);
+                close = closeFrom[p[first] == U'`' ? first + 2 : first + 1];
             }
             if (close == std::u32string::npos) {
                 tok.ch = c; // an unclosed bracket is an ordinary character

@@ -23,6 +23,9 @@ public:
     /// match names equal to it (ignoring case); `literal()` is that name.
     bool isLiteral() const { return m_literal; }
     QString literal() const { return m_literalText; }
+    /// Pattern characters looked at while reading the pattern: at most a
+    /// small multiple of its length, whatever brackets it holds.
+    std::size_t compileSteps() const { return m_compileSteps; }
 
     struct Token {
         enum Kind { Char, AnySeq, AnyOne, Digit, Letter, NonAlnum, Set } kind = Char;
@@ -39,6 +42,7 @@ private:
     std::vector<Alternative> m_alternatives;
     bool m_literal = false;
     QString m_literalText;
+    std::size_t m_compileSteps = 0;
 };
 
 } // namespace acad

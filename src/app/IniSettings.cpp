@@ -3,6 +3,7 @@
 #include "DriveKind.h"
 #include "PrivateProfile.h"
 #include "ProgramFolder.h"
+#include "RegularFileRead.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,12 +34,15 @@ bool isReadOnly(const QString& path)
     return (st.st_mode & S_IWUSR) == 0 || ::access(native.constData(), W_OK) != 0;
 }
 
+// Far beyond any settings file of ours (a few lines); a larger one is not
+// ours to read whole into memory.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+
+/// The settings file's text; a link, a FIFO, a device or a huge file reads as
+/// no file at all, so the defaults apply.
 QByteArray readSettings(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return readRegularFile(path, kMaxSettingsBytes).value_or(QByteArray());
 }
 
 /// The variant as the original's text conversion gives it (whole numbers
@@ -95,6 +99,12 @@ qint32 SetINI(QString& sIniFileName)
         return 0;
     if (!isAbsoluteSettingsPath(sIniFileName)) {
         const ProgramFolders folders = programFolders();
+        // No folder for the settings: no file, the defaults, nothing written.
+        if (folders.settings.isEmpty()) {
+            sIniFileName.clear();
+            g_writePermitted = false;
+            return 0;
+        }
         sIniFileName = folders.settings + u'/' + sIniFileName;
         // The user's configuration folder may not be there yet; the folder of a
         // build, a portable copy or KASANEMI_HOME is never made here.
@@ -109,9 +119,13 @@ qint32 SetINI(QString& sIniFileName)
         return 0;
     }
 
-    const QFileInfo info(sIniFileName);
-    if (info.exists()) {
-        if (!info.isFile() || isReadOnly(sIniFileName)) {
+    const PathKind kind = pathKind(sIniFileName);
+    if (kind != PathKind::Missing) {
+        // Only a regular file of its own is ever written: never through a
+        // link (its target would be replaced by a file of ours), never a
+        // FIFO, device or huge file, which read as absent.
+        if (kind != PathKind::RegularFile || QFileInfo(sIniFileName).size() > kMaxSettingsBytes
+            || isReadOnly(sIniFileName)) {
             g_writePermitted = false;
             return 0;
         }
@@ -173,11 +187,10 @@ qint32 WriteINI(QString& sIniFileName, const QString& Section, const QString& Ke
     const QString text = variantText(WriteString);
     if (!g_writePermitted)
         return 0;
-    QFile current(sIniFileName);
-    if (!current.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> current = readRegularFile(sIniFileName, kMaxSettingsBytes);
+    if (!current)
         return 0;
-    PrivateProfile profile(current.readAll());
-    current.close();
+    PrivateProfile profile(*current);
     if (!profile.setValue(Section, Key, text))
         return 0;
     QSaveFile out(sIniFileName);
@@ -187,7 +200,13 @@ qint32 WriteINI(QString& sIniFileName, const QString& Section, const QString& Ke
     out.setDirectWriteFallback(true);
     if (!out.open(QIODevice::WriteOnly))
         return 0;
-    out.write(profile.content());
+    // A short write (a full disk) leaves the file as it was.
+    const QByteArray content = profile.content();
+    // The flush is checked here: the commit misses a failed flush.
+    if (out.write(content) != content.size() || !out.flush()) {
+        out.cancelWriting();
+        return 0;
+    }
     return out.commit() ? 1 : 0;
 }
 

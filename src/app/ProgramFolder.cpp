@@ -9,6 +9,9 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
+
 namespace app {
 namespace {
 
@@ -23,6 +26,17 @@ QByteArray readAll(const QString& path, bool* ok)
     QFile file(path);
     *ok = file.open(QIODevice::ReadOnly);
     return *ok ? file.readAll() : QByteArray();
+}
+
+/// The desktop's folder of that kind; empty when neither its variable nor
+/// HOME names one (Qt would then answer a folder under the root).
+QString userFolder(const char* variable, QStandardPaths::StandardLocation location)
+{
+    const QString own = qEnvironmentVariable(variable);
+    const QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(own) && !QDir::isAbsolutePath(home))
+        return QString();
+    return QStandardPaths::writableLocation(location);
 }
 
 } // namespace
@@ -40,6 +54,9 @@ ProgramFolders chooseProgramFolders(const FolderFacts& facts)
     folders.data = facts.installedDataFolder.isEmpty() ? facts.executableFolder : facts.installedDataFolder;
     if (!facts.home.isEmpty()) {
         folders.settings = folders.program = facts.home;
+    } else if (folders.installed && (facts.configHome.isEmpty() || facts.cacheHome.isEmpty())) {
+        folders.problem = QStringLiteral("環境変数 HOME が設定されていないため、設定とキャッシュのフォルダーが決まりません。"
+                                         "HOME（または XDG_CONFIG_HOME と XDG_CACHE_HOME）を設定してください。");
     } else if (folders.installed) {
         folders.settings = QDir::cleanPath(facts.configHome + u'/' + kUserFolderName);
         folders.program = QDir::cleanPath(facts.cacheHome + u'/' + kUserFolderName);
@@ -60,8 +77,8 @@ FolderFacts currentFolderFacts()
     const QString data = QDir::cleanPath(facts.executableFolder + u'/' + kDataFolderFromExecutables);
     if (QFileInfo(data).isDir())
         facts.installedDataFolder = data;
-    facts.configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    facts.cacheHome = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    facts.configHome = userFolder("XDG_CONFIG_HOME", QStandardPaths::GenericConfigLocation);
+    facts.cacheHome = userFolder("XDG_CACHE_HOME", QStandardPaths::GenericCacheLocation);
     return facts;
 }
 
@@ -92,6 +109,11 @@ QString shippedFileInProgramFolder(const QString& fileName, QString* error)
 
 QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString& fileName, QString* error)
 {
+    if (!folders.problem.isEmpty()) {
+        if (error)
+            *error = folders.problem;
+        return QString();
+    }
     const QString target = folders.program + u'/' + fileName;
     if (!folders.installed)
         return target;
@@ -102,8 +124,15 @@ QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString&
     bool copyRead = false;
     if (readAll(target, &copyRead) == shipped && copyRead)
         return target;
+    if (!QDir().mkpath(folders.program)) {
+        if (error)
+            *error = QDir::toNativeSeparators(target) + QStringLiteral(": ")
+                     + QString::fromLocal8Bit(std::strerror(errno));
+        return QString();
+    }
     QSaveFile copy(target);
-    if (!QDir().mkpath(folders.program) || !copy.open(QIODevice::WriteOnly) || copy.write(shipped) != shipped.size()
+    // Flushed before the commit, which misses a failed flush (a full disk).
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(shipped) != shipped.size() || !copy.flush()
         || !copy.commit()) {
         if (error)
             *error = QDir::toNativeSeparators(target) + QStringLiteral(": ") + copy.errorString();

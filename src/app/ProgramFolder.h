@@ -22,6 +22,9 @@ struct ProgramFolders {
     QString program;
     QString data;
     bool installed = false;  // the user's folders are in use
+    /// Why the user's folders cannot be named (no HOME and no XDG folder);
+    /// settings and program are then empty, and nothing is read or written.
+    QString problem;
 };
 
 /// What the choice depends on; currentFolderFacts() reads it from the system.
@@ -30,8 +33,8 @@ struct FolderFacts {
     QString executableFolder;
     bool executableFolderWritable = true; // by its permission bits, for root too
     QString installedDataFolder;          // the data folder beside an installed executable, empty when none
-    QString configHome;                   // XDG_CONFIG_HOME, else ~/.config
-    QString cacheHome;                    // XDG_CACHE_HOME, else ~/.cache
+    QString configHome;                   // XDG_CONFIG_HOME, else ~/.config; empty without either
+    QString cacheHome;                    // XDG_CACHE_HOME, else ~/.cache; empty without either
 };
 
 /// The program is installed when its executable's folder is not the user's

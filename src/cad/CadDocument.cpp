@@ -237,6 +237,11 @@ std::shared_ptr<SelectionSetData> CadDocument::addSelectionSet(const QString& na
 {
     if (name.trimmed().isEmpty())
         fail(error::kInvalidArgument, QStringLiteral("A selection set needs a name"));
+    // Each set may hold every entity of the drawing; the limit keeps what
+    // callers can make the host hold in proportion to the drawing.
+    if (m_selectionSets.size() >= kMaxSelectionSets)
+        fail(error::kLimitReached, QStringLiteral("A drawing holds at most %1 selection sets; delete one first")
+                                       .arg(kMaxSelectionSets));
     for (const auto& s : m_selectionSets)
         if (s->name().compare(name, Qt::CaseInsensitive) == 0)
             fail(error::kInvalidArgument, QStringLiteral("A selection set named \"%1\" already exists").arg(name));

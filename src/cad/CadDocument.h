@@ -66,7 +66,10 @@ public:
     // --- selection sets ------------------------------------------------------
     int selectionSetCount() const { return int(m_selectionSets.size()); }
     std::shared_ptr<SelectionSetData> selectionSet(int index) const;
-    /// Throws kInvalidArgument when the name is empty or already used.
+    /// The most selection sets one drawing holds, as in the CAD.
+    static constexpr std::size_t kMaxSelectionSets = 128;
+    /// Throws kInvalidArgument when the name is empty or already used,
+    /// kLimitReached when the drawing holds kMaxSelectionSets already.
     std::shared_ptr<SelectionSetData> addSelectionSet(const QString& name);
     void removeSelectionSet(const SelectionSetData* set);
     /// Number of model/paper-space entities on layers whose name matches the

@@ -29,10 +29,18 @@ std::optional<NameId> NamePool::find(const QString& name) const
 
 int Drawing::findLayer(const QString& name) const
 {
-    for (std::size_t i = 0; i < layers.size(); ++i)
-        if (layers[i].name.compare(name, Qt::CaseInsensitive) == 0)
-            return int(i);
-    return -1;
+    if (!m_layerIndexValid || m_layerIndexSize != layers.size()) {
+        m_layerByFolded.clear();
+        m_layerByFolded.reserve(qsizetype(layers.size()));
+        // The first of two spellings that fold alike wins, as a search in
+        // table order finds it.
+        for (std::size_t i = layers.size(); i-- > 0;)
+            m_layerByFolded.insert(layers[i].name.toCaseFolded(), int(i));
+        m_layerIndexSize = layers.size();
+        m_layerIndexValid = true;
+        ++m_layerIndexBuilds;
+    }
+    return m_layerByFolded.value(name.toCaseFolded(), -1);
 }
 
 int Drawing::findLinetype(const QString& name) const
@@ -62,6 +70,7 @@ const MLineStyle* Drawing::mlineStyle(NameId id) const
 
 void Drawing::rebuildIndex()
 {
+    m_layerIndexValid = false;
     m_counts.assign(names.size(), 0);
     for (const Entity& e : entities)
         if (e.layer < m_counts.size())

@@ -132,8 +132,12 @@ public:
     /// carry no proxy graphics, ...).
     OmissionNotes readNotes;
 
-    /// Index of the layer whose name matches case-insensitively, or -1.
+    /// Index of the first layer whose name matches case-insensitively, or -1;
+    /// looked up by the folded name, so switching every layer is linear.
     int findLayer(const QString& name) const;
+    /// How often the name index of the layers was built; a rename or a new
+    /// layer makes the next lookup build it again.
+    std::size_t layerIndexBuilds() const { return m_layerIndexBuilds; }
     /// Index of the linetype whose name matches case-insensitively, or -1.
     int findLinetype(const QString& name) const;
     /// The block definition named `id`, or nullptr.
@@ -150,6 +154,12 @@ public:
 private:
     std::vector<std::uint32_t> m_counts;
     QHash<NameId, int> m_blockIndex;
+    // Built on the first lookup after the layer table changed size or a
+    // layer was renamed (rebuildIndex); the table itself stays a plain vector.
+    mutable QHash<QString, int> m_layerByFolded;
+    mutable std::size_t m_layerIndexSize = 0;
+    mutable bool m_layerIndexValid = false;
+    mutable std::size_t m_layerIndexBuilds = 0;
 };
 
 } // namespace cad

@@ -1,5 +1,7 @@
 #include "FileReplacement.h"
 
+#include "app/PlantedLink.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace cad {
@@ -53,6 +56,31 @@ bool overwriteInPlace(const QByteArray& path, const QByteArray& bytes)
     return ok;
 }
 
+/// Copies the extended attributes of `from` (user notes, ACLs, a security
+/// label) to the open file `to`, as editors keep them when they save. An
+/// attribute this process may not set (another namespace) is left out.
+void copyExtendedAttributes(const QByteArray& from, int to)
+{
+    const ssize_t listSize = ::listxattr(from.constData(), nullptr, 0);
+    if (listSize <= 0)
+        return;
+    QByteArray names(listSize, '\0');
+    const ssize_t got = ::listxattr(from.constData(), names.data(), std::size_t(names.size()));
+    if (got <= 0)
+        return;
+    for (const QByteArray& attribute : names.left(got).split('\0')) {
+        if (attribute.isEmpty())
+            continue;
+        const ssize_t valueSize = ::getxattr(from.constData(), attribute.constData(), nullptr, 0);
+        if (valueSize < 0)
+            continue;
+        QByteArray value(valueSize, '\0');
+        const ssize_t read = ::getxattr(from.constData(), attribute.constData(), value.data(), std::size_t(value.size()));
+        if (read >= 0)
+            ::fsetxattr(to, attribute.constData(), value.constData(), std::size_t(read), 0);
+    }
+}
+
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -66,6 +94,10 @@ void syncFolder(const QString& folder)
 
 QString replaceFileContents(const QString& requested, const QByteArray& bytes)
 {
+    // Resolving the link ourselves would bypass the kernel's protection of
+    // /tmp and the like: another user's link there is refused.
+    if (const QString link = app::plantedLinkOnPath(requested); !link.isEmpty())
+        return app::plantedLinkMessage(requested, link);
     // A symbolic link stays a link: the file it points at gets the new text.
     const QFileInfo requestedInfo(requested);
     const QString path = requestedInfo.exists() ? requestedInfo.canonicalFilePath() : requestedInfo.absoluteFilePath();
@@ -115,9 +147,11 @@ QString replaceFileContents(const QString& requested, const QByteArray& bytes)
             }
             return QString();
         }
-        // chown clears set-id bits, so the mode goes on after it.
+        // chown clears set-id bits, so the mode goes on after it; an ACL among
+        // the attributes sets the mode again, consistently.
         if (::fchmod(fd, st.st_mode & 07777) != 0)
             return QStringLiteral("Cannot keep the mode of %1: %2; it was not overwritten").arg(name, systemError());
+        copyExtendedAttributes(native, fd);
     }
     temporary.close();
     if (::rename(QFile::encodeName(temporary.fileName()).constData(), native.constData()) != 0)

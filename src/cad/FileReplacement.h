@@ -1,7 +1,7 @@
 #pragma once
 
 // Putting a drawing's new text in place of its file without changing what
-// the file is: its mode, owner and group stay, every hard link keeps seeing
+// the file is: its mode, owner, group and extended attributes stay, every hard link keeps seeing
 // the new text, and a failure never leaves half a file behind.
 
 #include <QByteArray>
@@ -10,7 +10,8 @@
 namespace cad {
 
 /// Replaces the contents of `path` (symbolic links followed) with `bytes`,
-/// or creates the file (mode 0666 less the umask). Returns "" when written,
+/// or creates the file (mode 0666 less the umask); a link another user
+/// planted in a sticky folder anyone may write is refused, not followed. Returns "" when written,
 /// otherwise one line saying why nothing was changed. A file without write
 /// permission is refused even when this process could write it (as root).
 /// The new text goes to a temporary file beside the target first; it then

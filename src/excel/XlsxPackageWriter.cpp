@@ -3,6 +3,7 @@
 #include "ExcelError.h"
 #include "XlsxDrawingWriter.h"
 #include "ZipBuilder.h"
+#include "app/PlantedLink.h"
 
 #include <QHash>
 #include <QSaveFile>
@@ -452,12 +453,22 @@ QByteArray xlsxPackage(const WorkbookModel& book)
 
 void writeXlsxFile(const WorkbookModel& book, const QString& path)
 {
+    // QSaveFile resolves a link itself and replaces its target, out of the
+    // kernel's sight: another user's link in /tmp is refused here.
+    if (const QString link = app::plantedLinkOnPath(path); !link.isEmpty())
+        fail(app::plantedLinkMessage(path, link));
     const QByteArray bytes = xlsxPackage(book);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    // Flushed before the commit: a write that only filled the buffer
+    // succeeds, and QSaveFile's commit does not see the failed flush of
+    // its close (a full disk gave an empty workbook in place of the old).
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        fail(QStringLiteral("%1: %2").arg(path, why));
+    }
 }
 
 } // namespace excel

@@ -1,6 +1,7 @@
 #include "ClsCsvFunction2.h"
 
 #include "CsvText.h"
+#include "app/PlantedLink.h"
 #include "app/UserInterface.h"
 
 #include <QFile>
@@ -200,10 +201,14 @@ bool clsCSV_Function2::pu_fun_bOut_Array_CSV(const QString& sCSV_FilePath, const
                          + sCSV_FileName;
     // Written beside the target and renamed over it in one step: a failure
     // leaves the old contents or the new ones, never none.
+    // QSaveFile would replace the target of another user's link in /tmp.
+    if (!app::plantedLinkOnPath(target).isEmpty())
+        return false;
     QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    if (out.write(*bytes) != bytes->size()) {
+    // Flushed before the commit, which misses a failed flush (a full disk).
+    if (out.write(*bytes) != bytes->size() || !out.flush()) {
         out.cancelWriting();
         return false;
     }

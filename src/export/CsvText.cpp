@@ -22,10 +22,13 @@ QList<CsvField> splitLine(QStringView line, QStringView delimiter)
                 pos = close + quoteAndDelimiter.size();
                 continue;
             }
-            // The last field: drop the opening quote and the last character.
-            // A lone quote leaves an empty text.
-            const qsizetype length = line.size() - pos - 2;
-            fields.append({length > 0 ? line.mid(pos + 1, length).toString() : QString(""), true});
+            // The last field runs to the end of the line: its opening quote
+            // goes, and its last character when that is the closing quote. A
+            // quote left open ("dim) keeps every character it encloses.
+            const QStringView rest = line.mid(pos + 1);
+            const bool closed = !rest.isEmpty() && rest.back() == u'"';
+            const QString text = (closed ? rest.chopped(1) : rest).toString();
+            fields.append({text.isNull() ? QString("") : text, true}); // a lone quote: an empty text
             return fields;
         }
         const qsizetype next = line.indexOf(delimiter, pos);

@@ -61,7 +61,12 @@ QRectF drawnBounds(const WmfRecordList& list)
     QPainter painter(&recording);
     WmfPlayer(painter, list, QRectF(), QRectF()).play();
     painter.end();
-    return QRectF(recording.boundingRect());
+    // The recording clamps what it saw to the int range; QRect::width() of a
+    // box spanning all of it overflows, so the edges are taken one by one.
+    const QRect box = recording.boundingRect();
+    if (box.right() < box.left() || box.bottom() < box.top())
+        return {};
+    return QRectF(QPointF(box.left(), box.top()), QPointF(double(box.right()) + 1, double(box.bottom()) + 1));
 }
 
 } // namespace

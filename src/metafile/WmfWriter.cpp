@@ -348,7 +348,8 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
     };
     if (sync == FileSync::ToDisk) {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+        // Flushed before the commit, which misses a failed flush (a full disk).
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush() || !file.commit())
             return fail(file.errorString());
         return true;
     }

@@ -3,6 +3,8 @@
 // Helpers shared by the drawing host's tests: where the shared samples are,
 // a scratch folder, and running /usr/bin/python3 with ezdxf.
 
+#include "acad/AcadError.h"
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QProcess>
@@ -39,6 +41,18 @@ inline ProcessResult run(const QString& program, const QStringList& args, int ti
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+/// The host's error number `f` throws (acad::AcadError), or 0 when it does not throw.
+template <typename F>
+qint32 errorOf(F&& f)
+{
+    try {
+        f();
+    } catch (const acad::AcadError& e) {
+        return e.number();
+    }
+    return 0;
 }
 
 /// Debian's python with ezdxf; a plain `python3` may lack it.

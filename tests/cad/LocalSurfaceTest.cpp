@@ -53,17 +53,6 @@ protected:
     acad::DocumentPtr doc;
 };
 
-template <typename F>
-qint32 errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const acad::AcadError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST_F(LocalSurface, LayersReadWithAutoCADsMeaning)
 {
     auto layers = doc->layers();
@@ -81,8 +70,8 @@ TEST_F(LocalSurface, LayersReadWithAutoCADsMeaning)
     EXPECT_EQ(frozen->lineweight(), -3);
     EXPECT_TRUE(frozen->plottable());
     EXPECT_EQ(frozen->plotStyleName(), QString());
-    EXPECT_EQ(errorOf([&] { layers->item(QStringLiteral("nope")); }), error::kKeyNotFound);
-    EXPECT_EQ(errorOf([&] { layers->item(5); }), error::kIndexOutOfRange);
+    EXPECT_EQ(cadtest::errorOf([&] { layers->item(QStringLiteral("nope")); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { layers->item(5); }), error::kIndexOutOfRange);
     EXPECT_EQ(doc->activeLayer()->name(), QStringLiteral("0"));
     EXPECT_EQ(doc->linetypes()->count(), 4);
     EXPECT_EQ(doc->linetypes()->item(3)->name(), QStringLiteral("DASHED"));
@@ -97,13 +86,13 @@ TEST_F(LocalSurface, LayerChangesAndRefusals)
     EXPECT_EQ(layers->item(1)->color(), 1);
     wall->setLinetype(QStringLiteral("dashed"));
     EXPECT_EQ(wall->linetype(), QStringLiteral("DASHED")); // the table's spelling
-    EXPECT_EQ(errorOf([&] { wall->setLinetype(QStringLiteral("NOSUCH")); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { wall->setLinetype(QStringLiteral("NOSUCH")); }), error::kKeyNotFound);
 
     // A frozen layer cannot become current; the current one cannot be frozen.
-    EXPECT_EQ(errorOf([&] { doc->setActiveLayer(layers->item(4)); }), error::kFrozenLayerCurrent);
+    EXPECT_EQ(cadtest::errorOf([&] { doc->setActiveLayer(layers->item(4)); }), error::kFrozenLayerCurrent);
     doc->setActiveLayer(wall);
     EXPECT_EQ(doc->activeLayer()->name(), QStringLiteral("壁"));
-    EXPECT_EQ(errorOf([&] { wall->setFreeze(true); }), error::kCurrentLayerFrozen);
+    EXPECT_EQ(cadtest::errorOf([&] { wall->setFreeze(true); }), error::kCurrentLayerFrozen);
     EXPECT_FALSE(wall->freeze());
     layers->item(0)->setFreeze(true); // any other layer may be frozen
     EXPECT_TRUE(layers->item(0)->freeze());
@@ -118,11 +107,11 @@ TEST_F(LocalSurface, RenamedLayerKeepsItsEntitiesAndStaleProxiesFail)
     EXPECT_EQ(renamer->name(), QStringLiteral("Gate"));
     EXPECT_EQ(count(QStringLiteral("Gate")), 1);
     EXPECT_EQ(count(QStringLiteral("door2")), 0);
-    EXPECT_EQ(errorOf([&] { stale->layerOn(); }), error::kKeyNotFound);
-    EXPECT_EQ(errorOf([&] { renamer->setName(QStringLiteral("door1")); }), error::kInvalidArgument);
-    EXPECT_EQ(errorOf([&] { renamer->setName(QString()); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { stale->layerOn(); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { renamer->setName(QStringLiteral("door1")); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { renamer->setName(QString()); }), error::kInvalidArgument);
     // The file names layers in every entity; saving would orphan them.
-    EXPECT_EQ(errorOf([&] { document->save(); }), error::kHostFailure);
+    EXPECT_EQ(cadtest::errorOf([&] { document->save(); }), error::kHostFailure);
 }
 
 TEST_F(LocalSurface, SelectAllCountsModelAndPaperSpaceButNotBlockContents)
@@ -141,7 +130,7 @@ TEST_F(LocalSurface, SelectionSetsBehaveLikeTheHosts)
 {
     auto sets = doc->selectionSets();
     auto other = sets->add(QStringLiteral("other"));
-    EXPECT_EQ(errorOf([&] { sets->add(QStringLiteral("OTHER")); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { sets->add(QStringLiteral("OTHER")); }), error::kInvalidArgument);
     auto set = sets->add(QStringLiteral("cSet"));
     EXPECT_EQ(sets->count(), 2);
     EXPECT_EQ(sets->item(1)->name(), QStringLiteral("cSet"));
@@ -153,15 +142,15 @@ TEST_F(LocalSurface, SelectionSetsBehaveLikeTheHosts)
     set->clear();
     EXPECT_EQ(set->count(), 0);
 
-    EXPECT_EQ(errorOf([&] { set->select(1, {8}, {QStringLiteral("0")}); }), error::kInvalidArgument);
-    EXPECT_EQ(errorOf([&] { set->select(5, {8, 8}, {QStringLiteral("0")}); }), error::kInvalidArgument);
-    EXPECT_EQ(errorOf([&] { set->select(5, {62}, {1}); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { set->select(1, {8}, {QStringLiteral("0")}); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { set->select(5, {8, 8}, {QStringLiteral("0")}); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { set->select(5, {62}, {1}); }), error::kInvalidArgument);
 
     // Deleting position 0 repeatedly empties the document of sets.
     while (sets->count() > 0)
         sets->item(0)->erase();
-    EXPECT_EQ(errorOf([&] { other->count(); }), error::kKeyNotFound);
-    EXPECT_EQ(errorOf([&] { sets->item(0); }), error::kIndexOutOfRange);
+    EXPECT_EQ(cadtest::errorOf([&] { other->count(); }), error::kKeyNotFound);
+    EXPECT_EQ(cadtest::errorOf([&] { sets->item(0); }), error::kIndexOutOfRange);
 }
 
 TEST_F(LocalSurface, RegenNotifiesListeners)
@@ -169,7 +158,7 @@ TEST_F(LocalSurface, RegenNotifiesListeners)
     QSignalSpy spy(document.get(), &cad::CadDocument::regenerated);
     doc->regen(1);
     EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(errorOf([&] { doc->regen(7); }), error::kInvalidArgument);
+    EXPECT_EQ(cadtest::errorOf([&] { doc->regen(7); }), error::kInvalidArgument);
 }
 
 TEST(LocalApplicationTest, NewDrawingHasNeverBeenSaved)
@@ -183,7 +172,7 @@ TEST(LocalApplicationTest, NewDrawingHasNeverBeenSaved)
     EXPECT_EQ(doc->linetypes()->count(), 3);
     EXPECT_EQ(doc->activeLayer()->name(), QStringLiteral("0"));
     EXPECT_TRUE(app.caption().contains(QStringLiteral("Drawing1.dwg")));
-    EXPECT_EQ(errorOf([&] { app.document().save(); }), error::kHostFailure);
+    EXPECT_EQ(cadtest::errorOf([&] { app.document().save(); }), error::kHostFailure);
 }
 
 TEST(LocalApplicationTest, MacroProjectLoadingAndRunning)
@@ -191,8 +180,8 @@ TEST(LocalApplicationTest, MacroProjectLoadingAndRunning)
     QTemporaryDir dir;
     const QString project = dir.filePath(QStringLiteral("QEMTIN.dvb"));
     cad::LocalApplication app;
-    EXPECT_EQ(errorOf([&] { app.loadDVB(project); }), error::kMacroProjectMissing);
-    EXPECT_EQ(errorOf([&] { app.loadDVB(dir.path()); }), error::kMacroProjectMissing);
+    EXPECT_EQ(cadtest::errorOf([&] { app.loadDVB(project); }), error::kMacroProjectMissing);
+    EXPECT_EQ(cadtest::errorOf([&] { app.loadDVB(dir.path()); }), error::kMacroProjectMissing);
 
     QFile f(project);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -205,12 +194,12 @@ TEST(LocalApplicationTest, MacroProjectLoadingAndRunning)
     cad::MacroRegistry::global().registerMacro(QStringLiteral("TEST.mod.NotInProject"),
                                                [](cad::LocalApplication&, const QString&) {});
     // Not loaded yet.
-    EXPECT_EQ(errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.Registered")); }), error::kUnknownMacro);
+    EXPECT_EQ(cadtest::errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.Registered")); }), error::kUnknownMacro);
     app.loadDVB(project);
     app.runMacro(QStringLiteral("test.MOD.registered"));
     EXPECT_EQ(seenFolder, QFileInfo(dir.path()).absoluteFilePath());
-    EXPECT_EQ(errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.Unimplemented")); }), error::kUnknownMacro);
-    EXPECT_EQ(errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.NotInProject")); }), error::kUnknownMacro);
+    EXPECT_EQ(cadtest::errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.Unimplemented")); }), error::kUnknownMacro);
+    EXPECT_EQ(cadtest::errorOf([&] { app.runMacro(QStringLiteral("TEST.mod.NotInProject")); }), error::kUnknownMacro);
 }
 
 } // namespace

@@ -518,3 +518,42 @@ TEST_F(BusHostTest, SaveOfADwgIsRefusedWithTheHostsNumberAndSaveAsWritesDxf)
     EXPECT_FALSE(reread->layer(reread->layerIndex(QStringLiteral("Tavolo 2"))).on);
     EXPECT_EQ(document->name(), QStringLiteral("plan.dxf"));
 }
+
+TEST_F(BusHostTest, OneCallerCannotMakeTheHostHoldWithoutBound)
+{
+    e2e::HostProcess host({e2e::samplePath("qcad_example01.dxf")});
+    ASSERT_TRUE(host.waitReady());
+    const QString limitReached = QString::number(error::kLimitReached) + u'|';
+
+    // Selection sets: the CAD's 128, then the host's number and why.
+    for (int i = 0; i < 128; ++i)
+        ASSERT_NE(callHost(QStringLiteral("AddSelectionSet"), {QStringLiteral("s%1").arg(i)}).type(),
+                  QDBusMessage::ErrorMessage);
+    const QDBusMessage oneMore = callHost(QStringLiteral("AddSelectionSet"), {QStringLiteral("one more")});
+    ASSERT_EQ(oneMore.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(oneMore.errorMessage().startsWith(limitReached)) << oneMore.errorMessage().toStdString();
+
+    // A name of a million characters is refused before the host works on it,
+    // whether alone, in a list or inside a batch of writes.
+    const QString huge(1'000'000, u'壁');
+    const QDBusMessage alone = callHost(QStringLiteral("LayerOn"), {huge});
+    EXPECT_TRUE(alone.errorMessage().startsWith(limitReached)) << alone.errorMessage().left(200).toStdString();
+    const QDBusMessage listed = callHost(QStringLiteral("CountLayerObjects"), {QStringList{QStringLiteral("0"), huge}});
+    EXPECT_TRUE(listed.errorMessage().startsWith(limitReached));
+    const DocumentPtr document = dbus::makeBusApplication(QDBusConnection::sessionBus())->activeDocument();
+    try {
+        document->setLayerProperties({LayerWrite::on(huge, true)}, OnRefusal::Stop);
+        ADD_FAILURE() << "a write naming a million-character layer was taken";
+    } catch (const AcadError& refused) {
+        EXPECT_EQ(refused.number(), error::kLimitReached);
+    }
+
+    // Counts of many names matching everything add up without wrapping.
+    const qint32 all = document->countLayerObjects({QStringLiteral("*")});
+    EXPECT_EQ(document->countLayerObjects(QStringList(11000, QStringLiteral("*"))), 11000 * all);
+
+    // LoadDVB, like SaveAs, takes an absolute path only.
+    const QDBusMessage relative = callHost(QStringLiteral("LoadDVB"), {QStringLiteral("QEMTIN.dvb")});
+    ASSERT_EQ(relative.type(), QDBusMessage::ErrorMessage);
+    EXPECT_TRUE(relative.errorMessage().startsWith(QString::number(error::kInvalidArgument) + u'|'));
+}

@@ -253,3 +253,18 @@ TEST(WmfPlayer, InputsTheFuzzerFoundPlaySafely)
         }
     }
 }
+
+TEST(WmfPlayer, DrawingsBeyondTheIntegerRangeKeepTheirMeasuredFrame)
+{
+    // The fuzzer's find: a viewport scaled past what an int holds, with no
+    // window to give the frame, so the frame is what the records draw. Its
+    // width overflowed (undefined; a release build measured 0 and drew nothing).
+    WmfBytes w(false);
+    w.record(fn::SetViewportExt, {32767, 32767});
+    w.record(fn::ScaleViewportExt, {1, 32767, 1, 32767});
+    w.record(fn::Rectangle, {-100, -100, 100, 100});
+    const WmfPicture picture = loaded(w.finish());
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GT(picture.logicalBounds().width(), 4e9);
+    EXPECT_GT(picture.logicalBounds().height(), 4e9);
+}

@@ -8,10 +8,14 @@
 #include "cad/local/LocalApplication.h"
 #include "cad_adaptor.h"
 
+#include <QDBusArgument>
 #include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <vector>
 
 namespace cad {
@@ -65,6 +69,77 @@ acad::SelectionSetPtr selectionSetNamed(LocalApplication& application, const QSt
     throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("Key not found: selection set %1").arg(name));
 }
 
+// The longest text one argument may carry: far beyond any layer name (255 in
+// the CAD) or path, and small enough that folding and matching it cannot make
+// the host hold much more than the message itself.
+constexpr qsizetype kMaxArgumentText = 65536;
+
+qsizetype longestText(const QDBusArgument& argument);
+
+qsizetype longestText(const QVariant& value)
+{
+    if (value.metaType() == QMetaType::fromType<QString>())
+        return value.toString().size();
+    if (value.metaType() == QMetaType::fromType<QStringList>()) {
+        qsizetype longest = 0;
+        for (const QString& text : value.toStringList())
+            longest = std::max(longest, text.size());
+        return longest;
+    }
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>())
+        return longestText(value.value<QDBusVariant>().variant());
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        // Structures and lists (layer writes, filter data): every text inside.
+        const QDBusArgument argument = value.value<QDBusArgument>();
+        return longestText(argument);
+    }
+    return 0;
+}
+
+qsizetype longestText(const QDBusArgument& argument)
+{
+    qsizetype longest = 0;
+    // Const: on a non-const argument beginStructure() and the like are the
+    // writing overloads.
+    const QDBusArgument& walk = argument;
+    const auto inner = [&](auto&& self) -> void {
+        while (!walk.atEnd()) {
+            switch (walk.currentType()) {
+            case QDBusArgument::BasicType:
+            case QDBusArgument::VariantType: {
+                const QVariant item = walk.asVariant();
+                longest = std::max(longest, longestText(item));
+                break;
+            }
+            case QDBusArgument::ArrayType:
+                walk.beginArray();
+                self(self);
+                walk.endArray();
+                break;
+            case QDBusArgument::StructureType:
+                walk.beginStructure();
+                self(self);
+                walk.endStructure();
+                break;
+            case QDBusArgument::MapType:
+                walk.beginMap();
+                self(self);
+                walk.endMap();
+                break;
+            case QDBusArgument::MapEntryType:
+                walk.beginMapEntry();
+                self(self);
+                walk.endMapEntry();
+                break;
+            case QDBusArgument::UnknownType:
+                return;
+            }
+        }
+    };
+    inner(inner);
+    return longest;
+}
+
 } // namespace
 
 CadBusService::CadBusService(std::shared_ptr<LocalApplication> application, HostWindowControl* window,
@@ -105,6 +180,8 @@ auto CadBusService::serve(const char* member, Fn&& fn) -> decltype(fn())
     if (const auto delay = m_testDelays.constFind(QLatin1String(member)); delay != m_testDelays.cend())
         QThread::msleep(ulong(*delay));
     try {
+        if (calledFromDBus())
+            refuseOversizedArguments();
         return fn();
     } catch (const acad::AcadError& failure) {
         if (calledFromDBus())
@@ -117,6 +194,18 @@ auto CadBusService::serve(const char* member, Fn&& fn) -> decltype(fn())
     }
     if constexpr (!std::is_void_v<Result>)
         return Result{};
+}
+
+void CadBusService::refuseOversizedArguments() const
+{
+    qsizetype longest = 0;
+    for (const QVariant& argument : message().arguments())
+        longest = std::max(longest, longestText(argument));
+    if (longest > kMaxArgumentText)
+        throw acad::AcadError(acad::error::kLimitReached,
+                              QStringLiteral("A text of %1 characters is longer than the host takes (at most %2)")
+                                  .arg(longest)
+                                  .arg(kMaxArgumentText));
 }
 
 void CadBusService::SetVisible(bool visible)
@@ -135,7 +224,14 @@ QString CadBusService::Caption()
 
 void CadBusService::LoadDVB(const QString& path)
 {
-    serve("LoadDVB", [&] { m_application->loadDVB(path); });
+    serve("LoadDVB", [&] {
+        // As for SaveAs: a relative path would be read from the host's
+        // working folder, not the caller's.
+        if (!QFileInfo(path).isAbsolute())
+            throw acad::AcadError(acad::error::kInvalidArgument,
+                                  QStringLiteral("LoadDVB needs an absolute path, not \"%1\"").arg(path));
+        m_application->loadDVB(path);
+    });
 }
 
 void CadBusService::RunMacro(const QString& macroName)
@@ -361,12 +457,8 @@ int CadBusService::CountLayerObjects(const QStringList& layers)
 QList<int> CadBusService::CountLayerObjectsEach(const QStringList& layers)
 {
     return serve("CountLayerObjectsEach", [&] {
-        const acad::DocumentPtr document = documentOf(*m_application);
-        QList<int> counts;
-        counts.reserve(layers.size());
-        for (const QString& name : layers)
-            counts.append(acad::CountLayerObjects(document, name));
-        return counts;
+        const std::vector<qint32> each = documentOf(*m_application)->countLayerObjectsEach(layers);
+        return QList<int>(each.begin(), each.end());
     });
 }
 

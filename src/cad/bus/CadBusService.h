@@ -93,6 +93,9 @@ public slots:
 private:
     template <typename Fn>
     auto serve(const char* member, Fn&& fn) -> decltype(fn());
+    /// Throws kLimitReached when a text of the call (a name, a path, a text
+    /// inside a write or a filter) is longer than the host takes.
+    void refuseOversizedArguments() const;
 
     std::shared_ptr<LocalApplication> m_application;
     HostWindowControl* m_window;

@@ -6,6 +6,7 @@
 #include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
 #include "app/RecordingUserInterface.h"
+#include "app/StaleWorkFolders.h"
 #include "cad/CadDocument.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
@@ -123,7 +124,9 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
         return 2;
     }
 
-    QTemporaryDir work;
+    // Folders that killed exports left behind go first; ours names this process.
+    app::removeStaleWorkFolders(QStringLiteral("export"), QDir::tempPath());
+    QTemporaryDir work(app::workFolderTemplate(QStringLiteral("export")));
     if (!work.isValid()) {
         errors << "kasanemi-cad: cannot make a work folder: " << work.errorString() << Qt::endl;
         return 1;
@@ -158,7 +161,12 @@ int runExportXlsxCommand(const QStringList& args, QTextStream& output, QTextStre
         cad::macros::registerPictureMacros(cad::MacroRegistry::global());
         const QString project = QDir(work.path()).filePath(QStringLiteral("QEMTIN.dvb"));
         QFile manifest(project);
-        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(acad::macro::kMakeAllLayer.toUtf8() + '\n') < 0) {
+        // Checked to the end: on a full temporary folder a buffered write
+        // succeeds and only the flush fails, which would leave an empty
+        // project and a misleading "macro not found".
+        const QByteArray manifestText = acad::macro::kMakeAllLayer.toUtf8() + '\n';
+        if (!manifest.open(QIODevice::WriteOnly) || manifest.write(manifestText) != manifestText.size()
+            || !manifest.flush()) {
             errors << "kasanemi-cad: cannot write " << project << ": " << manifest.errorString() << Qt::endl;
             return 1;
         }

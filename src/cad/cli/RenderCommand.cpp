@@ -8,6 +8,7 @@
 
 #include "acad/AcadError.h"
 #include "acad/LayerStates.h"
+#include "app/PlantedLink.h"
 #include "cad/CadDocument.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
@@ -148,6 +149,10 @@ int runRender(const QStringList& args)
     const QSize size(std::max(1, int(std::lround(natural.width() * scale))),
                      std::max(1, int(std::lround(natural.height() * scale))));
 
+    if (const QString link = app::plantedLinkOnPath(request->output); !link.isEmpty()) {
+        fail(app::plantedLinkMessage(request->output, link));
+        return 1;
+    }
     QSaveFile file(request->output);
     if (!file.open(QIODevice::WriteOnly)) {
         fail(QStringLiteral("cannot write %1: %2").arg(request->output, file.errorString()));
@@ -166,7 +171,8 @@ int runRender(const QStringList& args)
         play(picture, image, size);
         written = image.save(&file, "PNG");
     }
-    if (!written || !file.commit()) {
+    // Flushed before the commit, which misses a failed flush (a full disk).
+    if (!written || !file.flush() || !file.commit()) {
         fail(QStringLiteral("cannot write %1: %2").arg(request->output, file.errorString()));
         return 1;
     }

@@ -190,6 +190,32 @@ std::vector<acad::LayerSnapshot> LocalDocument::layerSnapshotAll()
     return records;
 }
 
+// Only the last name goes through the selection set, which is what the series
+// leaves in "cSet"; the others are counted from the per-layer totals, so a
+// list of many names matching every layer costs names x layers, not names x
+// entities.
+qint32 LocalDocument::countLayerObjects(const QStringList& layerNames)
+{
+    if (layerNames.size() <= 1)
+        return acad::Document::countLayerObjects(layerNames);
+    qint64 total = acad::Document::countLayerObjects(QStringList{layerNames.back()});
+    for (qsizetype i = 0; i + 1 < layerNames.size(); ++i)
+        total += m_document->countOnLayers(layerNames[i]);
+    return acad::saturatedCount(total);
+}
+
+std::vector<qint32> LocalDocument::countLayerObjectsEach(const QStringList& layerNames)
+{
+    if (layerNames.isEmpty())
+        return {};
+    std::vector<qint32> counts;
+    counts.reserve(std::size_t(layerNames.size()));
+    for (qsizetype i = 0; i + 1 < layerNames.size(); ++i)
+        counts.push_back(acad::saturatedCount(m_document->countOnLayers(layerNames[i])));
+    counts.push_back(acad::Document::countLayerObjects(QStringList{layerNames.back()}));
+    return counts;
+}
+
 QStringList LocalDocument::layerNames()
 {
     QStringList names;

@@ -28,6 +28,8 @@ public:
     std::vector<acad::LayerSnapshot> layerSnapshotAll() override;
     QStringList layerNames() override;
     std::vector<acad::LayerOnState> layerOnStates() override;
+    qint32 countLayerObjects(const QStringList& layerNames) override;
+    std::vector<qint32> countLayerObjectsEach(const QStringList& layerNames) override;
     std::vector<std::optional<acad::LayerSnapshot>> layerStates(const QStringList& layerNames) override;
     std::vector<qint32> setLayerProperties(const acad::LayerWrites& writes, acad::OnRefusal onRefusal) override;
     void switchLayersOnAndThawed() override;

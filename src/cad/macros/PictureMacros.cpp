@@ -2,6 +2,7 @@
 
 #include "acad/AcadError.h"
 #include "acad/PictureProtocol.h"
+#include "app/PlantedLink.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/render/DrawingFrontend.h"
@@ -18,6 +19,10 @@ namespace {
 
 void ensureFolder(const QString& folder)
 {
+    // Pictures written through another user's link in /tmp would land
+    // wherever that user points it.
+    if (const QString link = app::plantedLinkOnPath(folder); !link.isEmpty())
+        throw acad::AcadError(acad::error::kHostFailure, app::plantedLinkMessage(folder, link));
     if (!QDir().mkpath(folder))
         throw acad::AcadError(acad::error::kHostFailure,
                               QStringLiteral("Cannot create the picture folder %1").arg(QDir::toNativeSeparators(folder)));

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QRectF>
+
 namespace cad::render {
 
 namespace {
@@ -28,10 +30,128 @@ bool contains(const std::vector<QPointF>& loop, QPointF p)
     return inside;
 }
 
+/// A bounding-box tree over the loops with three or more points (those that
+/// can hold another), split at the median of the longer side.
+class LoopBoxTree {
+public:
+    explicit LoopBoxTree(const std::vector<std::vector<QPointF>>& loops)
+    {
+        for (std::size_t i = 0; i < loops.size(); ++i) {
+            if (loops[i].size() < 3)
+                continue;
+            const QRectF box = boxOf(loops[i]);
+            // A loop with a point at no place holds nothing.
+            if (std::isfinite(box.left()) && std::isfinite(box.right()) && std::isfinite(box.top())
+                && std::isfinite(box.bottom()))
+                m_items.push_back({box, i});
+        }
+        if (!m_items.empty())
+            build(0, m_items.size());
+    }
+
+    /// How many loops other than `self` hold the first point of loop `self`,
+    /// counting no further than `enough`; every box and polygon looked at
+    /// adds one to `checks`.
+    int loopsAround(const std::vector<std::vector<QPointF>>& loops, std::size_t self, int enough,
+                    std::size_t& checks) const
+    {
+        if (m_nodes.empty())
+            return 0;
+        const QPointF p = loops[self].front();
+        int depth = 0;
+        std::vector<std::size_t> stack{0};
+        while (!stack.empty() && depth < enough) {
+            const Node& node = m_nodes[stack.back()];
+            stack.pop_back();
+            ++checks;
+            if (!holds(node.box, p))
+                continue;
+            if (node.left == 0) {
+                for (std::size_t k = node.first; k < node.last && depth < enough; ++k) {
+                    const Item& item = m_items[k];
+                    ++checks;
+                    if (item.loop != self && holds(item.box, p) && contains(loops[item.loop], p))
+                        ++depth;
+                }
+                continue;
+            }
+            stack.push_back(node.left);
+            stack.push_back(node.right);
+        }
+        return depth;
+    }
+
+private:
+    struct Item {
+        QRectF box;
+        std::size_t loop;
+    };
+    struct Node {
+        QRectF box;
+        std::size_t first = 0, last = 0; // items of this node
+        std::size_t left = 0, right = 0; // children; 0 for a leaf
+    };
+    static constexpr std::size_t kLeafSize = 8;
+
+    static QRectF boxOf(const std::vector<QPointF>& loop)
+    {
+        double x0 = loop[0].x(), x1 = x0, y0 = loop[0].y(), y1 = y0;
+        for (const QPointF& q : loop) {
+            x0 = std::min(x0, q.x());
+            x1 = std::max(x1, q.x());
+            y0 = std::min(y0, q.y());
+            y1 = std::max(y1, q.y());
+        }
+        return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+    }
+    // Closed on every side: a point on a box's edge may still lie in the loop.
+    static bool holds(const QRectF& box, QPointF p)
+    {
+        return p.x() >= box.left() && p.x() <= box.right() && p.y() >= box.top() && p.y() <= box.bottom();
+    }
+
+    std::size_t build(std::size_t first, std::size_t last)
+    {
+        const std::size_t index = m_nodes.size();
+        m_nodes.push_back({});
+        // By hand: QRectF::united leaves out boxes of no area.
+        double x0 = m_items[first].box.left(), x1 = m_items[first].box.right();
+        double y0 = m_items[first].box.top(), y1 = m_items[first].box.bottom();
+        for (std::size_t k = first + 1; k < last; ++k) {
+            x0 = std::min(x0, m_items[k].box.left());
+            x1 = std::max(x1, m_items[k].box.right());
+            y0 = std::min(y0, m_items[k].box.top());
+            y1 = std::max(y1, m_items[k].box.bottom());
+        }
+        const QRectF box(QPointF(x0, y0), QPointF(x1, y1));
+        m_nodes[index].box = box;
+        m_nodes[index].first = first;
+        m_nodes[index].last = last;
+        if (last - first <= kLeafSize)
+            return index;
+        const bool alongX = box.width() >= box.height();
+        const std::size_t middle = first + (last - first) / 2;
+        std::nth_element(m_items.begin() + std::ptrdiff_t(first), m_items.begin() + std::ptrdiff_t(middle),
+                         m_items.begin() + std::ptrdiff_t(last), [alongX](const Item& a, const Item& b) {
+                             return alongX ? a.box.center().x() < b.box.center().x()
+                                           : a.box.center().y() < b.box.center().y();
+                         });
+        const std::size_t left = build(first, middle);
+        const std::size_t right = build(middle, last);
+        m_nodes[index].left = left;
+        m_nodes[index].right = right;
+        return index;
+    }
+
+    std::vector<Item> m_items;
+    std::vector<Node> m_nodes;
+};
+
 } // namespace
 
 std::vector<std::vector<QPointF>> loopsForStyle(const std::vector<std::vector<QPointF>>& loops,
-                                                const std::vector<std::int32_t>& flags, int style)
+                                                const std::vector<std::int32_t>& flags, int style,
+                                                std::size_t* containmentChecks)
 {
     if (style != 1 && style != 2)
         return loops;
@@ -42,18 +162,20 @@ std::vector<std::vector<QPointF>> loopsForStyle(const std::vector<std::vector<QP
             chosen.push_back(loops[i]);
     if (!chosen.empty())
         return chosen;
-    // No flags to go by: a loop's depth is the number of loops around it.
+    // No flags to go by: a loop's depth is the number of loops around it,
+    // counted only as far as the style needs, over a tree of the loops'
+    // boxes so that a point meets only the loops whose box holds it.
     const int deepest = style == 1 ? 1 : 0;
+    const LoopBoxTree tree(loops);
+    std::size_t checks = 0;
     for (std::size_t i = 0; i < loops.size(); ++i) {
         if (loops[i].empty())
             continue;
-        int depth = 0;
-        for (std::size_t j = 0; j < loops.size(); ++j)
-            if (j != i && loops[j].size() >= 3 && contains(loops[j], loops[i].front()))
-                ++depth;
-        if (depth <= deepest)
+        if (tree.loopsAround(loops, i, deepest + 1, checks) <= deepest)
             chosen.push_back(loops[i]);
     }
+    if (containmentChecks)
+        *containmentChecks = checks;
     return chosen;
 }
 

@@ -18,9 +18,12 @@ namespace cad::render {
 /// parity); 1 outermost, the external loops and the islands directly inside
 /// them; 2 ignore, the external loops alone. A CAD records which loop is
 /// which in the loop flags (1 external, 16 outermost); when no loop carries
-/// those flags the nesting is worked out from the loops themselves.
+/// those flags the nesting is worked out from the loops themselves, with
+/// work near-linear in the loops for islands side by side
+/// (`containmentChecks`, when given, receives the boxes and loops tested).
 std::vector<std::vector<QPointF>> loopsForStyle(const std::vector<std::vector<QPointF>>& loops,
-                                                const std::vector<std::int32_t>& flags, int style);
+                                                const std::vector<std::int32_t>& flags, int style,
+                                                std::size_t* containmentChecks = nullptr);
 
 /// The pattern's line pieces (and dots) inside `loops` by odd parity.
 /// `maximumPieces` bounds the work: a pattern that would need more pieces
