@@ -16,6 +16,8 @@ packages=(
   fonts-urw-base35
   # The install test validates the desktop entries and the AppStream metadata.
   desktop-file-utils appstream
+  # Qt's own Japanese texts (qtbase_ja.qm): the standard buttons and the file dialog.
+  qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do
