@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -175,3 +176,11 @@ TEST_F(HostWindowTest, PicturesCutShortAreSaidInTheStatusLine)
 }
 
 } // namespace
+
+TEST_F(HostWindowTest, TheWindowFitsTheScreensFreeArea)
+{
+    // Offscreen, the screen is 800 × 600: smaller than the window would like.
+    const QRect free = window->screen()->availableGeometry();
+    EXPECT_TRUE(free.contains(window->geometry())) << window->geometry().height() << " in " << free.height();
+    EXPECT_GT(window->width(), free.width() / 2);
+}
