@@ -36,12 +36,14 @@ protected:
         const int besideLabel = width() - label->width();
         if (widest + besideLabel + 2 * label->margin() > available.width() * 9 / 10)
             return;
+        // Wider now, centred where Qt placed it (over its window).
+        const QPoint centre = geometry().center();
         label->setWordWrap(false);
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         layout()->activate();
         setFixedSize(sizeHint());
-        move(available.center() - rect().center());
+        move(centre - rect().center());
     }
 };
 
