@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 namespace error = acad::error;
@@ -54,26 +56,30 @@ protected:
     acad::DocumentPtr doc;
 };
 
+/// The refusal `f` ends in, if any.
 template <typename F>
-qint32 errorOf(F&& f)
+std::optional<acad::AcadError> refusalOf(F&& f)
 {
     try {
         f();
     } catch (const acad::AcadError& e) {
-        return e.number();
+        return e;
     }
-    return 0;
+    return std::nullopt;
+}
+
+template <typename F>
+qint32 errorOf(F&& f)
+{
+    const std::optional<acad::AcadError> refusal = refusalOf(f);
+    return refusal ? refusal->number() : 0;
 }
 
 template <typename F>
 QString descriptionOf(F&& f)
 {
-    try {
-        f();
-    } catch (const acad::AcadError& e) {
-        return e.description();
-    }
-    return QString();
+    const std::optional<acad::AcadError> refusal = refusalOf(f);
+    return refusal ? refusal->description() : QString();
 }
 
 TEST_F(LocalSurface, EveryRefusalIsDescribedInJapaneseWithItsNumberKept)
