@@ -17,7 +17,8 @@ namespace {
 
 /// Qt wraps a message wider than half the screen, and Japanese text may be
 /// broken between any two characters ("下さ" / "い"). Our messages place their
-/// own line breaks, so a message whose lines fit the screen is shown unwrapped.
+/// own line breaks: the text label asks for the width of its longest line, so
+/// Qt sizes the box to it, as far as the screen allows.
 class MessageBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
@@ -25,25 +26,21 @@ public:
 protected:
     void showEvent(QShowEvent* event) override
     {
+        if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+            int widest = 0;
+            for (const QString& line : label->text().split(u'\n'))
+                widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 2 * label->margin() + 1);
+            // Within the widest box Qt allows (a screen up to 1024 px wide,
+            // else 480 px less, at most 1000), with room beside the label
+            // for the icon and the margins; a longer line is still wrapped.
+            const int screenWidth = available.width();
+            const int widestBox = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+            constexpr int kBesideLabel = 160;
+            if (widest + kBesideLabel <= widestBox)
+                label->setMinimumWidth(widest);
+        }
         QMessageBox::showEvent(event);
-        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        if (!label || !label->wordWrap())
-            return;
-        const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-        int widest = 0;
-        for (const QString& line : label->text().split(u'\n'))
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
-        const int besideLabel = width() - label->width();
-        if (widest + besideLabel + 2 * label->margin() > available.width() * 9 / 10)
-            return;
-        // Wider now, centred where Qt placed it (over its window).
-        const QPoint centre = geometry().center();
-        label->setWordWrap(false);
-        setMinimumSize(0, 0);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        layout()->activate();
-        setFixedSize(sizeHint());
-        move(centre - rect().center());
     }
 };
 
