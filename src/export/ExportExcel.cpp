@@ -34,9 +34,8 @@ QString withoutPictureNote(const QStringList& layers)
     QString names = layers.mid(0, kNamed).join(QStringLiteral("、"));
     if (layers.size() > kNamed)
         names += QStringLiteral(" ほか %1 画層").arg(layers.size() - kNamed);
-    return QStringLiteral("次の画層はオブジェクトがありますが、前回の更新でイメージが作られていないため、"
-                          "画層名とオブジェクト数だけを出力しました。")
-         + QChar(13) + names;
+    return QStringLiteral("次の画層はオブジェクトがありますが、前回の更新でイメージが作られていないため、")
+         + QChar(13) + QStringLiteral("画層名とオブジェクト数だけを出力しました。") + QChar(13) + names;
 }
 
 /// Names `sheet`; when the spreadsheet refuses the name (too long, a refused

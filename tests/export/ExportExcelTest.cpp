@@ -410,7 +410,7 @@ TEST_F(ExportExcelTest, LayersWithObjectsButNoPictureAreNamedOnceInTheCompletion
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages()[0].text,
               QStringLiteral("画層イメージのExcelシート出力が完了しました。\r次の画層はオブジェクトがありますが、"
-                             "前回の更新でイメージが作られていないため、画層名とオブジェクト数だけを出力しました。\r"
+                             "前回の更新でイメージが作られていないため、\r画層名とオブジェクト数だけを出力しました。\r"
                              "外壁、C"));
     EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Information);
     EXPECT_FALSE(ui.pleaseWaitShown());
