@@ -18,6 +18,8 @@ packages=(
   desktop-file-utils appstream
   # Node.js runs the DWG converter (src/dwg-converter) at build, test and run time.
   nodejs
+  # Qt's own Japanese texts (qtbase_ja.qm): the standard buttons and the file dialog.
+  qt6-translations-l10n
 )
 # npm installs the converter's pinned package. Debian's npm; a Node.js from
 # elsewhere (NodeSource's package) brings its own npm and conflicts with it.

@@ -8,7 +8,7 @@ namespace {
 Document& requireDocument(const DocumentPtr& document)
 {
     if (!document)
-        throw AcadError(error::kHostUnreachable, QStringLiteral("No document to count in"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("オブジェクトを数える図面がありません。"));
     return *document;
 }
 

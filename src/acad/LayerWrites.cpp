@@ -34,12 +34,12 @@ void checkLayerWrite(const LayerWrite& write)
 {
     const QMetaType::Type wanted = write.property == LayerProperty::Linetype ? QMetaType::QString : QMetaType::Bool;
     if (write.property == LayerProperty::Unknown)
-        throw AcadError(error::kInvalidArgument, QStringLiteral("Unknown layer property in a batch of layer writes"));
+        throw AcadError(error::kInvalidArgument, QStringLiteral("画層の書き込みに不明なプロパティがあります。"));
     if (write.value.typeId() != wanted)
         throw AcadError(error::kInvalidArgument,
-                        QStringLiteral("%1 takes a %2 value")
+                        QStringLiteral("「%1」の値は%2でなければなりません。")
                             .arg(layerPropertyName(write.property),
-                                 wanted == QMetaType::Bool ? QStringLiteral("Boolean") : QStringLiteral("text")));
+                                 wanted == QMetaType::Bool ? QStringLiteral("真偽値") : QStringLiteral("文字列")));
 }
 
 std::vector<qint32> applyLayerWritesOneByOne(Document& document, const LayerWrites& writes, OnRefusal onRefusal)

@@ -43,7 +43,11 @@ QString userFolder(const char* variable, QStandardPaths::StandardLocation locati
 
 QString executableFolder()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+    // --help is answered before the application object exists (it needs no
+    // window system), and Qt knows its executable only once it does.
+    if (QCoreApplication::instance())
+        return QDir::cleanPath(QCoreApplication::applicationDirPath());
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath();
 }
 
 ProgramFolders chooseProgramFolders(const FolderFacts& facts)
@@ -107,6 +111,18 @@ QString shippedFileInProgramFolder(const QString& fileName, QString* error)
     return shippedFileInProgramFolder(programFolders(), fileName, error);
 }
 
+QString missingShippedFileAdvice(const ProgramFolders& folders, const QString& fileName)
+{
+    const QString there = QDir::toNativeSeparators(folders.program);
+    const QString shipped = folders.data + u'/' + fileName;
+    QString advice = QStringLiteral("%1 が %2 にありません。").arg(fileName, there);
+    if (folders.data != folders.program && QFileInfo(shipped).isFile())
+        advice += QStringLiteral("%1 をこのフォルダへコピーしてください。").arg(QDir::toNativeSeparators(shipped));
+    else
+        advice += QStringLiteral("%1 は Kasanemi に同梱されています。Kasanemi を入れ直してください。").arg(fileName);
+    return advice;
+}
+
 QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString& fileName, QString* error)
 {
     if (!folders.problem.isEmpty()) {
@@ -115,12 +131,17 @@ QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString&
         return QString();
     }
     const QString target = folders.program + u'/' + fileName;
+    const auto missing = [&] {
+        if (error)
+            *error = missingShippedFileAdvice(folders, fileName);
+        return QString();
+    };
     if (!folders.installed)
-        return target;
+        return QFileInfo(target).isFile() ? target : missing();
     bool shippedRead = false;
     const QByteArray shipped = readAll(folders.data + u'/' + fileName, &shippedRead);
     if (!shippedRead)
-        return target;
+        return QFileInfo(target).isFile() ? target : missing();
     bool copyRead = false;
     if (readAll(target, &copyRead) == shipped && copyRead)
         return target;
@@ -135,7 +156,7 @@ QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString&
     if (!copy.open(QIODevice::WriteOnly) || copy.write(shipped) != shipped.size() || !copy.flush()
         || !copy.commit()) {
         if (error)
-            *error = QDir::toNativeSeparators(target) + QStringLiteral(": ") + copy.errorString();
+            *error = QStringLiteral("%1 を作れません：%2").arg(QDir::toNativeSeparators(target), copy.errorString());
         return QString();
     }
     return target;

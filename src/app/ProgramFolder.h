@@ -59,11 +59,15 @@ QString executableFolder();
 /// where its user (the host, for the macro project) looks for what lies
 /// beside it. An installed program first copies the shipped file there from
 /// the data folder when the copy is missing or differs; the copy replaces
-/// the old one in one step, so two viewers can do it at once. A shipped file
-/// that is missing is not copied (its user reports the missing file). Returns
-/// an empty path, with the reason in `error`, when the copy cannot be made.
+/// the old one in one step, so two viewers can do it at once. Returns an empty
+/// path, with the reason in `error` (in Japanese, for the user), when the copy
+/// cannot be made or the file is not there (missingShippedFileAdvice).
 QString shippedFileInProgramFolder(const QString& fileName, QString* error);
 /// The same for the given folders.
 QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString& fileName, QString* error);
+/// What to tell the user when `fileName` is not in the program folder: that
+/// it is missing there, and where to copy it from (the data folder, when it
+/// holds the file and is another folder) or to reinstall.
+QString missingShippedFileAdvice(const ProgramFolders& folders, const QString& fileName);
 
 } // namespace app

@@ -1,6 +1,10 @@
 #include "WindowHelpers.h"
 
 #include <QApplication>
+#include <QMargins>
+#include <QRect>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 namespace app {
@@ -80,6 +84,27 @@ qint32 SetTopMost(qint32 handle)
     w->show();
     w->raise();
     return 1;
+}
+
+QRect fittedOnScreen(const QSize& wanted, const QRect& available, const QMargins& frame)
+{
+    const QRect room = available.marginsRemoved(frame);
+    const QSize size = wanted.boundedTo(room.size()).expandedTo(QSize(1, 1));
+    QRect client(QPoint(), size);
+    client.moveCenter(room.center());
+    return client;
+}
+
+void placeFittingScreen(QWidget& window, const QSize& wanted)
+{
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frame is the window manager's, known only once shown: a title bar
+    // as high as the style draws one, and thin borders.
+    const int border = 4;
+    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
+    window.setGeometry(fittedOnScreen(wanted, screen->availableGeometry(), QMargins(border, title, border, border)));
 }
 
 } // namespace app

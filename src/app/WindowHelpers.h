@@ -5,6 +5,9 @@
 #include <QtGlobal>
 #include <memory>
 
+class QMargins;
+class QRect;
+class QSize;
 class QWidget;
 
 namespace app {
@@ -46,5 +49,15 @@ QVariant SetForegroundV(qint32 handle);
 /// Places one of our windows above all other windows and shows it.
 /// Returns non-zero on success, 0 when no window of ours has that handle.
 qint32 SetTopMost(qint32 handle);
+
+/// Where a new window that would like a client area of `wanted` goes on a
+/// screen whose free area is `available`, its frame adding `frame`: as large
+/// as wanted but never running past the free area, and centred in it.
+/// Returns the client area.
+QRect fittedOnScreen(const QSize& wanted, const QRect& available, const QMargins& frame);
+
+/// Gives a window that is not shown yet the place fittedOnScreen picks on its
+/// screen, guessing the frame from the style's title bar.
+void placeFittingScreen(QWidget& window, const QSize& wanted);
 
 } // namespace app

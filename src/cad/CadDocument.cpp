@@ -108,7 +108,7 @@ QString CadDocument::name() const
 void CadDocument::checkIndex(int index) const
 {
     if (index < 0 || index >= layerCount())
-        fail(error::kIndexOutOfRange, QStringLiteral("Layer index %1 is out of range").arg(index));
+        fail(error::kIndexOutOfRange, QStringLiteral("画層の番号 %1 は範囲外です。").arg(index));
 }
 
 void CadDocument::markChanged()
@@ -121,7 +121,7 @@ int CadDocument::layerIndex(const QString& name) const
 {
     const int index = m_drawing.findLayer(name);
     if (index < 0)
-        fail(error::kKeyNotFound, QStringLiteral("Key not found: layer \"%1\"").arg(name));
+        fail(error::kKeyNotFound, QStringLiteral("キーが見つかりません。画層「%1」").arg(name));
     return index;
 }
 
@@ -145,7 +145,7 @@ void CadDocument::setLayerFrozen(int index, bool frozen)
     checkIndex(index);
     auto& l = m_drawing.layers[size_t(index)];
     if (frozen && index == currentLayer())
-        fail(error::kCurrentLayerFrozen, QStringLiteral("The current layer cannot be frozen"));
+        fail(error::kCurrentLayerFrozen, QStringLiteral("現在画層はフリーズできません。"));
     if (l.frozen == frozen) return;
     l.frozen = frozen;
     markChanged();
@@ -165,7 +165,7 @@ void CadDocument::setLayerLinetype(int index, const QString& linetype)
     checkIndex(index);
     const int lt = m_drawing.findLinetype(linetype);
     if (lt < 0 || linetype.isEmpty())
-        fail(error::kKeyNotFound, QStringLiteral("Key not found: linetype \"%1\"").arg(linetype));
+        fail(error::kKeyNotFound, QStringLiteral("キーが見つかりません。線種「%1」").arg(linetype));
     auto& l = m_drawing.layers[size_t(index)];
     const QString& spelled = m_drawing.linetypes[size_t(lt)];
     if (l.linetype == spelled) return;
@@ -177,10 +177,10 @@ void CadDocument::setLayerName(int index, const QString& name)
 {
     checkIndex(index);
     if (name.trimmed().isEmpty())
-        fail(error::kInvalidArgument, QStringLiteral("A layer name cannot be empty"));
+        fail(error::kInvalidArgument, QStringLiteral("画層名が空です。"));
     const int other = m_drawing.findLayer(name);
     if (other >= 0 && other != index)
-        fail(error::kInvalidArgument, QStringLiteral("A layer named \"%1\" already exists").arg(name));
+        fail(error::kInvalidArgument, QStringLiteral("画層「%1」は既にあります。").arg(name));
     auto& l = m_drawing.layers[size_t(index)];
     if (l.name == name) return;
     // Entities name their layer; they move with it, as in AutoCAD.
@@ -218,7 +218,7 @@ void CadDocument::setCurrentLayer(int index)
     checkIndex(index);
     const auto& l = m_drawing.layers[size_t(index)];
     if (l.frozen)
-        fail(error::kFrozenLayerCurrent, QStringLiteral("The layer \"%1\" is frozen and cannot be made current").arg(l.name));
+        fail(error::kFrozenLayerCurrent, QStringLiteral("画層「%1」はフリーズされているため、現在画層にできません。").arg(l.name));
     if (m_drawing.clayer == l.name) return;
     m_drawing.clayer = l.name;
     markChanged();
@@ -229,22 +229,22 @@ void CadDocument::setCurrentLayer(int index)
 std::shared_ptr<SelectionSetData> CadDocument::selectionSet(int index) const
 {
     if (index < 0 || index >= selectionSetCount())
-        fail(error::kIndexOutOfRange, QStringLiteral("Selection set index %1 is out of range").arg(index));
+        fail(error::kIndexOutOfRange, QStringLiteral("選択セットの番号 %1 は範囲外です。").arg(index));
     return m_selectionSets[size_t(index)];
 }
 
 std::shared_ptr<SelectionSetData> CadDocument::addSelectionSet(const QString& name)
 {
     if (name.trimmed().isEmpty())
-        fail(error::kInvalidArgument, QStringLiteral("A selection set needs a name"));
+        fail(error::kInvalidArgument, QStringLiteral("選択セットに名前がありません。"));
     // Each set may hold every entity of the drawing; the limit keeps what
     // callers can make the host hold in proportion to the drawing.
     if (m_selectionSets.size() >= kMaxSelectionSets)
-        fail(error::kLimitReached, QStringLiteral("A drawing holds at most %1 selection sets; delete one first")
+        fail(error::kLimitReached, QStringLiteral("選択セットは 1 つの図面に %1 個までです。どれかを削除してください。")
                                        .arg(kMaxSelectionSets));
     for (const auto& s : m_selectionSets)
         if (s->name().compare(name, Qt::CaseInsensitive) == 0)
-            fail(error::kInvalidArgument, QStringLiteral("A selection set named \"%1\" already exists").arg(name));
+            fail(error::kInvalidArgument, QStringLiteral("選択セット「%1」は既にあります。").arg(name));
     auto set = std::make_shared<SelectionSetData>(name);
     m_selectionSets.push_back(set);
     return set;
@@ -321,7 +321,7 @@ std::vector<std::uint32_t> CadDocument::entitiesOnLayers(const QString& pattern)
 void CadDocument::regen(int which)
 {
     if (which < 0 || which > 1)
-        fail(error::kInvalidArgument, QStringLiteral("Regen takes 0 (active viewport) or 1 (all viewports)"));
+        fail(error::kInvalidArgument, QStringLiteral("再作図の指定は 0（現在のビューポート）か 1（すべてのビューポート）です。"));
     emit regenerated();
 }
 
@@ -339,14 +339,14 @@ void CadDocument::save(bool force)
                             "名前を付けて DXF 形式で保存してください。")
                  .arg(name()));
     if (m_source.fileSize < 0)
-        fail(error::kHostFailure, QStringLiteral("The drawing has never been saved; save it under a name first"));
+        fail(error::kHostFailure, QStringLiteral("図面が一度も保存されていません。先に名前を付けて保存してください。"));
     writeFile(m_fullName, !force);
 }
 
 void CadDocument::saveAs(const QString& path)
 {
     if (path.trimmed().isEmpty())
-        fail(error::kInvalidArgument, QStringLiteral("No file name given"));
+        fail(error::kInvalidArgument, QStringLiteral("ファイル名が指定されていません。"));
     // The text written is DXF: under a .dwg name it would pass for a DWG
     // and could replace the user's drawing with one no CAD reads as DWG.
     if (path.endsWith(QLatin1String(".dwg"), Qt::CaseInsensitive))
@@ -363,15 +363,15 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
     if (m_renamed)
         // Entities name their layer in the file text; a renamed layer would
         // leave them on a layer the table no longer holds.
-        fail(error::kHostFailure, QStringLiteral("A drawing with renamed layers cannot be saved as DXF text by this host"));
+        fail(error::kHostFailure, QStringLiteral("画層名を変更した図面は、この図面ホストでは保存できません。"));
     // Layers the loader added (layer "0" of a file without one) have no entry
     // in the text to write their change into.
     for (std::size_t i = m_source.layerEntries.size(); i < m_drawing.layers.size() && i < m_savedLayers.size(); ++i) {
         const LayerRecord &now = m_drawing.layers[i], &before = m_savedLayers[i];
         if (now.on != before.on || now.frozen != before.frozen || now.locked != before.locked
             || now.linetype != before.linetype || now.color != before.color)
-            fail(error::kHostFailure, QStringLiteral("Layer \"%1\" is not in the file's layer table (it was added when "
-                                                     "the drawing was read); its change cannot be saved into this file")
+            fail(error::kHostFailure, QStringLiteral("画層「%1」は図面ファイルの画層テーブルにありません（図面を読んだときに"
+                                                     "加えた画層です）。この画層の変更はこのファイルに保存できません。")
                                           .arg(now.name));
     }
     if (checkStamp && m_source.fileSize >= 0) {
@@ -383,7 +383,7 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         }
         if (changed)
             fail(error::kHostFailure,
-                 QStringLiteral("%1 was changed on disk since it was loaded; it was not overwritten").arg(info.fileName()));
+                 QStringLiteral("「%1」は読み込んだ後に変更されています。上書きしませんでした。").arg(info.fileName()));
     }
     const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing.layers, m_savedClayer,
                                               m_drawing.clayer);
@@ -395,7 +395,7 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         dxf::LoadedDrawing again = dxf::loadDxf(bytes);
         m_source = std::move(again.source);
     } catch (const dxf::DxfFormatError& e) {
-        fail(error::kHostFailure, QStringLiteral("The saved file cannot be read back: %1").arg(QString::fromStdString(e.what())));
+        fail(error::kHostFailure, QStringLiteral("保存したファイルを読み直せません：%1").arg(QString::fromStdString(e.what())));
     }
     const QFileInfo info(path);
     m_source.fileSize = info.size();

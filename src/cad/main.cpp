@@ -9,6 +9,8 @@
 #include "cli/HostCommandLine.h"
 #include "window/HostProgram.h"
 
+#include "app/QtTranslations.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -78,6 +80,7 @@ int main(int argc, char* argv[])
     // Default mode: the host with its window, serving the drawing on the bus.
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kasanemi.Cad"));
+    app::installQtTranslations(app);
     const cad::cli::HostCommandLine window = cad::cli::parseHostCommandLine(app.arguments().mid(1), true);
     if (const std::optional<int> code = cad::cli::answerWithoutRunning(window))
         return *code;

@@ -2,8 +2,10 @@
 
 #include "XlsxPackageWriter.h"
 
+#include "app/AppInfo.h"
 #include "app/UserInterface.h"
 
+#include <QDir>
 #include <QUrl>
 
 #include <utility>
@@ -69,8 +71,13 @@ void XlsxConnector::release(const ApplicationPtr& application)
         }
         writeXlsxFile(*book, path);
         m_written << path;
-        if (m_ask)
-            app::ui().openExternally(QUrl::fromLocalFile(path));
+        if (m_ask && !app::ui().openExternally(QUrl::fromLocalFile(path))) {
+            // Written all the same: the user learns where, not a line on stderr.
+            app::ui().closePleaseWait();
+            app::ui().message(QStringLiteral("Excelブックを保存しましたが、開くアプリケーションが見つからないため開けませんでした。")
+                                  + QChar(13) + QDir::toNativeSeparators(path),
+                              app::MsgButtons::Ok, app::MsgIcon::Exclamation, QString::fromUtf16(app::kAppTitle));
+        }
     }
 }
 

@@ -21,7 +21,21 @@ const QString kListSheetFallback = QStringLiteral("画層一覧");
 
 void say(const QString& text, app::MsgIcon icon)
 {
+    app::ui().closePleaseWait();
     app::ui().message(text, app::MsgButtons::Ok, icon, QString::fromUtf16(app::kAppTitle));
+}
+
+/// Said with the completion: the layers whose caption stands over an empty
+/// place, since the last refresh made no picture of them (a layer outside
+/// its list, one that was off in a list refresh, a picture that is damaged).
+QString withoutPictureNote(const QStringList& layers)
+{
+    constexpr int kNamed = 10;
+    QString names = layers.mid(0, kNamed).join(QStringLiteral("、"));
+    if (layers.size() > kNamed)
+        names += QStringLiteral(" ほか %1 画層").arg(layers.size() - kNamed);
+    return QStringLiteral("次の画層はオブジェクトがありますが、前回の更新でイメージが作られていないため、")
+         + QChar(13) + QStringLiteral("画層名とオブジェクト数だけを出力しました。") + QChar(13) + names;
 }
 
 /// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
@@ -51,6 +65,8 @@ QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::Workshe
 struct PasteState {
     /// Height over width of the last picture placed; 1 before the first.
     double aspect = 1.0;
+    /// The layers whose picture was missing or unreadable, in export order.
+    QStringList withoutPicture;
 };
 
 /// Places one picture and its caption. Lengths in points, except the width
@@ -68,6 +84,7 @@ void pr_subPasteImage(const excel::ApplicationPtr& oExcel, const excel::Workshee
         picture = oSheet->pictures()->insert(sPath);
     } catch (const excel::ExcelError&) {
         // A missing or unreadable picture: its caption still takes its place.
+        state.withoutPicture << sLayerName;
     }
 
     double height = width * state.aspect;
@@ -105,7 +122,7 @@ void pr_subPasteImage(const excel::ApplicationPtr& oExcel, const excel::Workshee
 
 /// The body of the export once a spreadsheet application is held.
 ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest& request,
-                        const ExportExcelOptions& options)
+                        const ExportExcelOptions& options, PasteState& state)
 {
     if (oExcel->windowState() == excel::xl::kWindowMinimized)
         oExcel->setWindowState(excel::xl::kWindowNormal);
@@ -156,7 +173,6 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         nameSheetSafely(sheets, sheet, QStringLiteral("1"));
     }
 
-    PasteState state;
     for (std::size_t i = 1; i < table.size(); ++i) {
         const qint32 count = table[i][2].toInt();
         if (count <= 0)
@@ -207,14 +223,21 @@ ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest&
         return ExportResult::ExcelMissing;
     }
 
+    // Building and writing a large workbook takes seconds: the please-wait
+    // window says so until the first message (say() closes it).
+    app::ui().showPleaseWait(QStringLiteral("Excelシートを出力中．．．"));
     ExportResult result = ExportResult::Failed;
+    PasteState state;
     try {
-        result = exportWith(oExcel, request, options);
+        result = exportWith(oExcel, request, options, state);
     } catch (const acad::AcadError& e) {
+        app::ui().closePleaseWait();
         app::reportUnexpectedError(kProcedure, e);
     } catch (const excel::ExcelError& e) {
+        app::ui().closePleaseWait();
         app::reportUnexpectedError(kProcedure, e.number(), e.description());
     } catch (const std::exception& e) {
+        app::ui().closePleaseWait();
         app::reportUnexpectedError(kProcedure, 0, QString::fromLocal8Bit(e.what()));
     }
 
@@ -231,9 +254,14 @@ ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest&
             result = ExportResult::SaveFailed;
         return result;
     }
+    app::ui().closePleaseWait();
     // Said once the workbook is written and in place, not before.
-    if (result == ExportResult::Finished)
-        say(QStringLiteral("画層イメージのExcelシート出力が完了しました。"), app::MsgIcon::Information);
+    if (result == ExportResult::Finished) {
+        QString done = QStringLiteral("画層イメージのExcelシート出力が完了しました。");
+        if (!state.withoutPicture.isEmpty())
+            done += QChar(13) + withoutPictureNote(state.withoutPicture);
+        say(done, app::MsgIcon::Information);
+    }
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/FittedFont.h"
 
+#include <QAbstractItemView>
+#include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
@@ -24,6 +26,16 @@ QRect LineTypeBox::nameRect() const
 QFont LineTypeBox::nameFont() const
 {
     return app::fontFitting(font(), currentText(), nameRect().width());
+}
+
+void LineTypeBox::showPopup()
+{
+    // The popup is as wide as the box unless the list asks for more.
+    int width = view()->sizeHintForColumn(0) + 2 * view()->frameWidth();
+    if (count() > maxVisibleItems())
+        width += view()->verticalScrollBar()->sizeHint().width();
+    view()->setMinimumWidth(width);
+    QComboBox::showPopup();
 }
 
 void LineTypeBox::paintEvent(QPaintEvent*)

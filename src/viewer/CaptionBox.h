@@ -1,20 +1,23 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include <QTextEdit>
 
 namespace viewer {
 
-/// A read-only, multi-line text box (the caption strips under the overview
+/// A read-only, multi-line text box (the count strips under the overview
 /// pictures). It keeps its text exactly as given, CR LF included, and shows
-/// each CR LF as a line break. Its font is the toolkit's small size, made
-/// smaller where the platform's fonts would cut the last line off.
-class CaptionBox : public QPlainTextEdit {
+/// each CR LF as a line break. Two lines must fit its design height, and
+/// Japanese text draws in a fallback font whose own line spacing is about
+/// half as much again as its size; so the lines are set at a fixed spacing
+/// a little over the font size, which lets the font be as large as the
+/// strip allows instead of a few pixels high.
+class CaptionBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit CaptionBox(QWidget* parent = nullptr);
     void setText(const QString& text);
     QString text() const { return m_text; }
-    /// The height the laid-out text takes, in pixels.
+    /// The height the laid-out lines take at their spacing, in pixels.
     double textHeight() const;
 
 protected:
@@ -22,6 +25,7 @@ protected:
 
 private:
     void fitFontToHeight();
+    void setLineSpacing(int pixels);
 
     QString m_text;
 };

@@ -21,6 +21,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 /// Where the workbook is proposed to go: beside the drawing (or in the home
@@ -63,6 +65,11 @@ void frmExportExcel::pu_subShow(const acad::DocumentPtr& oAcadDoc, const acad::N
     auto connector = excel::XlsxConnector::askingUser(proposedWorkbookPath(oAcadDoc));
     frmExportExcel dialog(oAcadDoc, sLayerArray, connector,
                           acad::workFolderIn(app::programFolder()), parent);
+    // A drawing whose layers cannot be read (the host gone) ends with the
+    // error report; an empty dialog after it would offer nothing to export.
+    if (!dialog.Form_Activate())
+        return;
+    dialog.m_listFilled = true;
     dialog.exec();
 }
 
@@ -185,14 +192,16 @@ void frmExportExcel::pr_subLayoutEnable()
 void frmExportExcel::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Form_Activate();
+    // Filled just before it was shown, or filled anew at every showing.
+    if (!std::exchange(m_listFilled, false))
+        Form_Activate();
 }
 
-void frmExportExcel::Form_Activate()
+bool frmExportExcel::Form_Activate()
 {
     LstLayer->clear();
     if (!m_oAcadDoc)
-        return;
+        return true;
     // The list follows the drawing's layer table, in table order, read in one
     // call; names passed in that the drawing does not hold simply match nothing.
     const QStringList wanted = m_sLayerArray.mid(1);
@@ -203,7 +212,9 @@ void frmExportExcel::Form_Activate()
         }
     } catch (const acad::AcadError& e) {
         app::reportUnexpectedError(QStringLiteral("Form_Activate"), e);
+        return false;
     }
+    return true;
 }
 
 void frmExportExcel::CmdSelectAll_Click()

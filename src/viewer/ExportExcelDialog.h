@@ -69,7 +69,9 @@ private:
     void createControls();
     void pr_subInitCombo();
     void pr_subLayoutEnable();
-    void Form_Activate();
+    /// Fills the list with the drawing's layers; false, after the error
+    /// report, when they cannot be read.
+    bool Form_Activate();
     void CmdSelectAll_Click();
     void CmdCancel_Click();
     void CmdOK_Click();
@@ -79,4 +81,6 @@ private:
     std::shared_ptr<excel::ExcelConnector> m_connector;
     QString m_pictureFolder;
     std::optional<exportexcel::ExportResult> m_lastResult;
+    /// The list was filled just before the dialog is shown.
+    bool m_listFilled = false;
 };

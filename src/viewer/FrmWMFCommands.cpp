@@ -10,6 +10,7 @@
 #include "app/Twips.h"
 #include "info/clsInfo.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QEvent>
 #include <QListWidget>
@@ -60,6 +61,12 @@ void FrmWMFCommands::connectLayerFilter()
 {
     LayerFilterBox* filter = m_toolbar->layerFilter();
     QListWidget* list = m_grid.LstLayers();
+    // Ctrl+F reaches the box from anywhere in the window, behind » too.
+    auto* find = new QAction(&m_window);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
+    m_window.addAction(find);
+    connect(find, &QAction::triggered, m_toolbar, &Toolbar1::focusLayerFilter);
     connect(filter, &QLineEdit::textEdited, this, [list](const QString& typed) { selectMatchingEntries(*list, typed); });
     connect(filter, &QLineEdit::returnPressed, list, [list] { list->setFocus(Qt::OtherFocusReason); });
     connect(filter, &LayerFilterBox::escapePressed, list, [filter, list] {

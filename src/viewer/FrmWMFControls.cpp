@@ -10,6 +10,7 @@
 #include "CaptionBox.h"
 #include "NamedWidget.h"
 #include "TileGrid.h"
+#include "app/EvenRowsDelegate.h"
 #include "app/Twips.h"
 #include "app/FittedFont.h"
 #include "tile/ImageButton.h"
@@ -82,6 +83,7 @@ void frmWMF::createViewerControls()
 
     m_lstLayers = named<QListWidget>(QStringLiteral("LstLayers"), client);
     m_lstLayers->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lstLayers->setItemDelegate(new app::EvenRowsDelegate(m_lstLayers));
     placeInTwips(*m_lstLayers, QRectF(2970, 420, 2625, 2880));
 
     m_fraViewDblClick = named<QGroupBox>(QStringLiteral("FraViewDblClick"), QStringLiteral("画面ダブルクリック時動作"), client);

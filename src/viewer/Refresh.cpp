@@ -44,6 +44,12 @@ QString gettingLayersText(const QString& drawingName)
     return drawingName + QStringLiteral(" の画層情報を取得中．．．");
 }
 
+QString refreshFailedText(const QString& drawingName, const QTime& now)
+{
+    return drawingName + QStringLiteral(" の画層情報を取得できませんでした [") + now.toString(QStringLiteral("hh:mm"))
+         + QLatin1Char(']');
+}
+
 } // namespace
 
 namespace viewer {
@@ -66,6 +72,18 @@ void Refresh::CmdRefresh_Click(QString& layerListPath)
     // The same failure in many tiles (names the drawing lacks) is reported
     // once a refresh.
     const app::OneReportPerCause oneReportEach;
+    // A refresh that fails part way must not look like one still running:
+    // whatever ends it, a status still reading "…取得中" says it failed.
+    struct SayWhenFailed {
+        Refresh& refresh;
+        ~SayWhenFailed()
+        {
+            const RefreshProgress& progress = refresh.m_progress;
+            if (progress.status
+                && progress.status->currentMessage().startsWith(gettingLayersText(refresh.m_sDocumentName)))
+                progress.status->showMessage(refreshFailedText(refresh.m_sDocumentName, progress.clock()));
+        }
+    } sayWhenFailed{*this};
     try {
         HostSession& acad = m_session;
         acad::VbBool bCancel = acad::vbFalse;

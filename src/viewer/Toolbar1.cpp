@@ -7,6 +7,13 @@
 #include <QAction>
 #include <QEvent>
 #include <QIcon>
+#include <QLayout>
+#include <QMouseEvent>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
 
 // The pictures are compiled into the library; make sure they are registered
 // even when the linker keeps nothing else of the resource object.
@@ -42,6 +49,52 @@ Toolbar1::Toolbar1(QWidget* mainWindow, QWidget* parent)
     addSeparatorAt(16);
     addButton(17, QStringLiteral("info"), QStringLiteral("バージョン情報を表示します"));
     addUndoAndFilter();
+
+    // The toolbar lies in the client area, not in a main window's toolbar
+    // area, and there Qt's » button opens a menu of the hidden buttons that
+    // cannot hold the filter box: it showed nothing. The button opens the
+    // hidden rows in the toolbar itself instead, which grows down over the
+    // upper band while they are open.
+    m_overflowButton = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    if (m_overflowButton)
+        m_overflowButton->installEventFilter(this);
+    // Leaving the box (Enter moves to the list) closes the rows it opened.
+    m_filter->installEventFilter(this);
+}
+
+bool Toolbar1::overflowOpen() const
+{
+    return m_overflowOpen;
+}
+
+void Toolbar1::setOverflowOpen(bool open)
+{
+    if (!m_overflowButton || m_overflowOpen == open)
+        return;
+    if (open && !m_overflowButton->isVisible())
+        return;  // everything is in view already
+    // The layout lays its items out in rows while expanded ("setExpanded"
+    // is its slot the » button drives inside a main window).
+    QMetaObject::invokeMethod(layout(), "setExpanded", Q_ARG(bool, open));
+    m_overflowOpen = open;
+    if (open)
+        m_closedHeight = height();
+    layout()->invalidate();
+    layout()->activate();
+    if (open) {
+        resize(width(), std::max(m_closedHeight, childrenRect().bottom() + 1 + layout()->contentsMargins().bottom()));
+        raise();
+    } else {
+        resize(width(), m_closedHeight);
+    }
+}
+
+void Toolbar1::focusLayerFilter()
+{
+    if (!m_filter->isVisible())
+        setOverflowOpen(true);
+    m_filter->setFocus(Qt::ShortcutFocusReason);
+    m_filter->selectAll();
 }
 
 QAction* Toolbar1::button(int index) const
@@ -156,9 +209,41 @@ void Toolbar1::placeOverEmptyButtons(QWidget* widget, int widthPixels)
 
 bool Toolbar1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_overflowButton) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            return mouse->button() == Qt::LeftButton;  // not Qt's menu
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() != Qt::LeftButton)
+                return false;
+            if (m_overflowButton->rect().contains(mouse->position().toPoint()))
+                setOverflowOpen(!m_overflowOpen);
+            return true;
+        default:
+            return QToolBar::eventFilter(watched, event);
+        }
+    }
+    if (watched == m_filter) {
+        if (event->type() == QEvent::FocusOut)
+            QTimer::singleShot(0, this, [this] {
+                if (!m_filter->hasFocus())
+                    setOverflowOpen(false);
+            });
+        return QToolBar::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
         keepOverlayInPlace();
     return QToolBar::eventFilter(watched, event);
+}
+
+void Toolbar1::resizeEvent(QResizeEvent* event)
+{
+    QToolBar::resizeEvent(event);
+    // A new window width lays the toolbar out anew: the open rows close.
+    if (event->oldSize().width() != event->size().width() && overflowOpen())
+        QTimer::singleShot(0, this, [this] { setOverflowOpen(false); });
 }
 
 void Toolbar1::keepOverlayInPlace()

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QAction;
+class QToolButton;
 
 namespace viewer {
 
@@ -59,8 +60,19 @@ public:
     /// wide, and keeps it there when the toolbar lays itself out again.
     void placeOverEmptyButtons(QWidget* widget, int widthPixels);
 
+    /// Puts the cursor in the filter box, opening the overflow first when
+    /// the box lies in it (a window narrower than the toolbar).
+    void focusLayerFilter();
+    /// Whether the overflow (the » button's rows) is open.
+    bool overflowOpen() const;
+    /// Opens or closes the overflow. Open, the toolbar grows down over the
+    /// window's upper band, raised above it, until » is pressed again, the
+    /// filter box is left, or the window is resized.
+    void setOverflowOpen(bool open);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void addButton(int index, const QString& picture, const QString& tooltip);
@@ -76,6 +88,9 @@ private:
     QWidget* m_overlay = nullptr;
     QAction* m_undo = nullptr;
     LayerFilterBox* m_filter = nullptr;
+    QToolButton* m_overflowButton = nullptr;
+    bool m_overflowOpen = false;
+    int m_closedHeight = 0;
 };
 
 } // namespace viewer

@@ -18,8 +18,14 @@ QString commandLinePath(const QStringList& arguments)
 
 QString viewerUsage()
 {
-    const app::ProgramFolders folders = app::programFolders();
-    return QStringLiteral(
+    return viewerUsage(app::programFolders());
+}
+
+QString viewerUsage(const app::ProgramFolders& folders)
+{
+    const auto native = [](const QString& path) { return QDir::toNativeSeparators(path); };
+    const QString project = folders.program + QStringLiteral("/QEMTIN.dvb");
+    QString usage = QStringLiteral(
                "Usage: kasanemi [LAYER-LIST-FILE]\n"
                "       kasanemi --help | --version\n"
                "\n"
@@ -37,13 +43,29 @@ QString viewerUsage()
                "Files of this run:\n"
                "  settings (window position and size)  %1\n"
                "  work folder of the layer pictures    %2 (deleted when the window closes)\n"
-               "  macro project and read-me            %3\n"
-               "KASANEMI_HOME names one folder for the settings and the work folder instead.\n"
-               "\n"
-               "Exit status 0 when the window is closed.\n")
-        .arg(QDir::toNativeSeparators(folders.settings + QStringLiteral("/QEMTINF.ini")),
-             QDir::toNativeSeparators(acad::workFolderIn(folders.program)),
-             QDir::toNativeSeparators(folders.data));
+               "  macro project the host loads         %3%4\n"
+               "  read-me                              %5\n")
+        .arg(native(folders.settings + QStringLiteral("/QEMTINF.ini")), native(acad::workFolderIn(folders.program)),
+             native(project),
+             folders.installed ? QStringLiteral(" (copied from %1)").arg(native(folders.data)) : QString(),
+             native(folders.data + QStringLiteral("/ReadMe.txt")));
+    // An installed viewer copies the project at its first refresh; anywhere
+    // else it has to be there already.
+    if (!folders.installed && !QFileInfo(project).isFile()) {
+        const QString shipped = folders.data + QStringLiteral("/QEMTIN.dvb");
+        usage += QStringLiteral("  The macro project is missing there: the refresh cannot run.\n");
+        usage += folders.data != folders.program && QFileInfo(shipped).isFile()
+                     ? QStringLiteral("  Copy it from %1 into %2.\n").arg(native(shipped), native(folders.program))
+                     : QStringLiteral("  It comes with Kasanemi: build or install Kasanemi again, or copy it\n"
+                                      "  from another copy of Kasanemi into %1.\n").arg(native(folders.program));
+    }
+    usage += QStringLiteral(
+        "KASANEMI_HOME names one folder for the settings, the work folder and the macro\n"
+        "project instead%1.\n"
+        "\n"
+        "Exit status 0 when the window is closed.\n")
+                 .arg(qEnvironmentVariableIsSet("KASANEMI_HOME") ? QStringLiteral(" (set for this run)") : QString());
+    return usage;
 }
 
 QString viewerVersion()

@@ -11,6 +11,10 @@
 
 class QTextStream;
 
+namespace app {
+struct ProgramFolders;
+}
+
 namespace viewer {
 
 /// The arguments after the program name as the one path they make: joined
@@ -19,6 +23,9 @@ QString commandLinePath(const QStringList& arguments);
 
 /// The usage text, with the folders this run uses for its files.
 QString viewerUsage();
+/// The usage text for the given folders; says when the macro project is
+/// missing from a folder nothing copies it into, and where to get it.
+QString viewerUsage(const app::ProgramFolders& folders);
 /// The --version line.
 QString viewerVersion();
 

@@ -6,6 +6,7 @@
 
 #include "acad/dbus/BusHostConnector.h"
 #include "app/ProgramFolder.h"
+#include "app/QtTranslations.h"
 #include "app/QtUserInterface.h"
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kasanemi"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.kasanemi.Viewer"));
+    app::installQtTranslations(application);
     const QString commandLine = viewer::commandLinePath(QApplication::arguments().mid(1));
     if (const std::optional<int> code = viewer::answerInformationRequest(commandLine, out))
         return *code;

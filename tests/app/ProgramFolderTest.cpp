@@ -184,22 +184,44 @@ TEST(ShippedFile, NothingIsCopiedOutsideAnInstallAndAFailedCopySaysWhy)
     ProgramFolders portable;
     portable.program = portable.data = root.path();
     QString error;
+    writeAll(root.path() + "/QEMTIN.dvb", "x\n");
     EXPECT_EQ(shippedFileInProgramFolder(portable, "QEMTIN.dvb", &error), root.path() + "/QEMTIN.dvb");
-    EXPECT_FALSE(QFile::exists(root.path() + "/QEMTIN.dvb"));
 
     ProgramFolders installed;
     installed.installed = true;
     installed.data = root.path() + "/share";
     ASSERT_TRUE(QDir().mkpath(installed.data));
-    // A shipped file that is missing is not copied; its user reports it.
-    installed.program = root.path() + "/cache";
-    EXPECT_EQ(shippedFileInProgramFolder(installed, "QEMTIN.dvb", &error), installed.program + "/QEMTIN.dvb");
-    EXPECT_FALSE(QFile::exists(installed.program + "/QEMTIN.dvb"));
-
     writeAll(installed.data + "/QEMTIN.dvb", "x\n");
     writeAll(root.path() + "/blocked", "a file where the folder should be");
     installed.program = root.path() + "/blocked/kasanemi";
-    error.clear();
     EXPECT_TRUE(shippedFileInProgramFolder(installed, "QEMTIN.dvb", &error).isEmpty());
     EXPECT_TRUE(error.contains("blocked/kasanemi/QEMTIN.dvb")) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("を作れません"))) << error.toStdString();
+}
+
+TEST(ShippedFile, AMissingFileIsSaidInJapaneseWithWhereToGetIt)
+{
+    QTemporaryDir root;
+    // KASANEMI_HOME names a folder without the project; the build beside it has one.
+    ProgramFolders home;
+    home.program = home.settings = root.path() + "/home";
+    home.data = root.path() + "/bin";
+    ASSERT_TRUE(QDir().mkpath(home.program) && QDir().mkpath(home.data));
+    writeAll(home.data + "/QEMTIN.dvb", "x\n");
+    QString error;
+    EXPECT_TRUE(shippedFileInProgramFolder(home, "QEMTIN.dvb", &error).isEmpty());
+    EXPECT_EQ(error, QStringLiteral("QEMTIN.dvb が %1 にありません。%2 をこのフォルダへコピーしてください。")
+                         .arg(home.program, home.data + "/QEMTIN.dvb"));
+    EXPECT_FALSE(QFile::exists(home.program + "/QEMTIN.dvb"));
+
+    // Nowhere to copy it from (a build without it, an install that lost it).
+    home.data = home.program;
+    EXPECT_TRUE(shippedFileInProgramFolder(home, "QEMTIN.dvb", &error).isEmpty());
+    EXPECT_TRUE(error.endsWith(QStringLiteral("Kasanemi を入れ直してください。"))) << error.toStdString();
+    ProgramFolders installed = home;
+    installed.installed = true;
+    installed.data = root.path() + "/share";
+    error.clear();
+    EXPECT_TRUE(shippedFileInProgramFolder(installed, "QEMTIN.dvb", &error).isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("QEMTIN.dvb が "))) << error.toStdString();
 }

@@ -1,13 +1,17 @@
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
 #include "app/FrmSplash.h"
+#include "app/QtTranslations.h"
 #include "app/QtUserInterface.h"
 #include "app/RecordingUserInterface.h"
 #include "app/Twips.h"
 #include "acad/AcadError.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace app;
@@ -103,4 +107,65 @@ TEST(FrmSplash, ShowsMessageTopmostWithTheTitleAndReplacesIt)
     qtUi.closePleaseWait();  // harmless when none is shown
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<frmSplash*>(w), nullptr);
+}
+
+namespace {
+
+/// What a message box showed: its buttons' texts and the lines of its text as
+/// laid out, read while it is open, before the given button is pressed.
+struct ShownBox {
+    QStringList buttons;
+    bool everyLineFits = false;
+};
+
+ShownBox showAndPress(QtUserInterface& qtUi, const QString& text, MsgButtons buttons, QMessageBox::StandardButton press,
+                      MsgAnswer* answer)
+{
+    ShownBox shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QAbstractButton* b : box->buttons())
+            shown.buttons << b->text();
+        // The box lays itself out again on a posted request: measure after it.
+        QCoreApplication::sendPostedEvents(box, QEvent::LayoutRequest);
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        shown.everyLineFits = true;
+        for (const QString& line : label->text().split(u'\n'))
+            shown.everyLineFits &= label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width();
+        box->button(press)->click();
+    });
+    *answer = qtUi.message(text, buttons, MsgIcon::Exclamation, QStringLiteral("Kasanemi Ver4.00"));
+    return shown;
+}
+
+} // namespace
+
+TEST(QtUserInterface, StandardButtonsSpeakJapaneseWithQtsTranslations)
+{
+    ASSERT_TRUE(installQtTranslations(*QCoreApplication::instance()))
+        << "qtbase_ja.qm is missing: scripts/setup.sh installs qt6-translations-l10n";
+    QtUserInterface qtUi;
+    MsgAnswer answer = MsgAnswer::Ok;
+    const ShownBox shown = showAndPress(qtUi, QStringLiteral("AutoCADが起動されていません。\r起動して宜しいですか？"),
+                                        MsgButtons::YesNo, QMessageBox::No, &answer);
+    EXPECT_EQ(answer, MsgAnswer::No);
+    ASSERT_EQ(shown.buttons.size(), 2);
+    for (const QString& text : shown.buttons)
+        EXPECT_TRUE(text.startsWith(QStringLiteral("はい")) || text.startsWith(QStringLiteral("いいえ")))
+            << text.toStdString();
+}
+
+TEST(QtUserInterface, AMessageWhoseLinesFitTheScreenKeepsEveryLineWhole)
+{
+    QtUserInterface qtUi;
+    MsgAnswer answer = MsgAnswer::Cancel;
+    const ShownBox shown = showAndPress(
+        qtUi,
+        QStringLiteral("前回更新した後にAutoCAD側で画層の追加・削除\r"
+                       "又は線種の追加・削除をした可能性がある為更新ボタンで再度更新して下さい。"),
+        MsgButtons::Ok, QMessageBox::Ok, &answer);
+    EXPECT_EQ(answer, MsgAnswer::Ok);
+    EXPECT_TRUE(shown.everyLineFits);
 }

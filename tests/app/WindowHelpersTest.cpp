@@ -1,5 +1,7 @@
 #include "app/WindowHelpers.h"
 
+#include <QMargins>
+#include <QRect>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -69,4 +71,21 @@ TEST(WindowHelpers, TopMostOnlyForOwnWindows)
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(SetTopMost(0), 0);
     EXPECT_EQ(SetTopMost(0x7fff1234), 0);
+}
+
+TEST(WindowHelpers, ANewWindowFitsTheScreensFreeAreaAndIsCentredInIt)
+{
+    const QMargins frame(4, 28, 4, 4);
+    // A 1000-px screen with a panel of 24 px at the top: the wanted size fits.
+    const QRect tall(0, 24, 1280, 976);
+    const QRect placed = fittedOnScreen(QSize(960, 720), tall, frame);
+    EXPECT_EQ(placed.size(), QSize(960, 720));
+    EXPECT_TRUE(tall.contains(placed.marginsAdded(frame)));
+    EXPECT_EQ(placed.center().x(), tall.marginsRemoved(frame).center().x());
+    // A small screen: never past its free area, frame included.
+    const QRect small(0, 0, 1024, 600);
+    const QRect fitted = fittedOnScreen(QSize(960, 720), small, frame);
+    EXPECT_EQ(fitted.width(), 960);
+    EXPECT_EQ(fitted.height(), 600 - 28 - 4);
+    EXPECT_TRUE(small.contains(fitted.marginsAdded(frame)));
 }

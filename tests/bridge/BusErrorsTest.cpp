@@ -2,6 +2,7 @@
 
 #include "acad/dbus/BusErrors.h"
 #include "acad/dbus/BusNames.h"
+#include "JapaneseText.h"
 
 #include <QDBusMessage>
 
@@ -37,6 +38,23 @@ TEST(BusErrors, MissingReplyIsATimeoutOnlyWhileTheHostIsThere)
               error::kHostUnreachable);
     EXPECT_EQ(dbus::decodeBusError(QDBusError(QDBusError::InvalidArgs, "bad"), true, 1).number(),
               error::kHostFailure);
+}
+
+TEST(BusErrors, TheViewersOwnFailuresAreDescribedInJapanese)
+{
+    // Host gone before or during a call, the bus lost, no answer in time.
+    for (const AcadError& failure :
+         {dbus::decodeBusError(QDBusError(QDBusError::ServiceUnknown,
+                                          "The name org.kasanemi.Cad was not provided by any .service files"),
+                               false, 25'000),
+          dbus::decodeBusError(QDBusError(QDBusError::Disconnected, "Not connected to D-Bus server"), false, 25'000),
+          dbus::decodeBusError(QDBusError(QDBusError::NoReply, "no reply"), false, 25'000),
+          dbus::decodeBusError(QDBusError(QDBusError::NoReply, "no reply"), true, 25'000)}) {
+        EXPECT_TRUE(testsupport::describedInJapanese(failure.description())) << failure.description().toStdString();
+        EXPECT_TRUE(failure.number() == error::kHostUnreachable || failure.number() == error::kHostTimeout);
+    }
+    EXPECT_EQ(dbus::decodeBusError(QDBusError(QDBusError::NoReply, "x"), true, 25'000).description(),
+              QStringLiteral("図面ホストが 25 秒以内に応答しませんでした。"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // regeneration, the never-saved drawing, and the macro project.
 
 #include "CadTestSupport.h"
+#include "JapaneseText.h"
 
 #include "acad/AcadError.h"
 #include "cad/MacroRegistry.h"
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -52,6 +55,61 @@ protected:
     std::shared_ptr<cad::LocalApplication> app;
     acad::DocumentPtr doc;
 };
+
+/// The refusal `f` ends in, if any.
+template <typename F>
+std::optional<acad::AcadError> refusalOf(F&& f)
+{
+    try {
+        f();
+    } catch (const acad::AcadError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+template <typename F>
+qint32 errorOf(F&& f)
+{
+    const std::optional<acad::AcadError> refusal = refusalOf(f);
+    return refusal ? refusal->number() : 0;
+}
+
+template <typename F>
+QString descriptionOf(F&& f)
+{
+    const std::optional<acad::AcadError> refusal = refusalOf(f);
+    return refusal ? refusal->description() : QString();
+}
+
+TEST_F(LocalSurface, EveryRefusalIsDescribedInJapaneseWithItsNumberKept)
+{
+    auto layers = doc->layers();
+    auto wall = layers->item(QStringLiteral("壁"));
+    doc->setActiveLayer(wall);
+    auto sets = doc->selectionSets();
+    auto set = sets->add(QStringLiteral("cSet"));
+    const std::vector<std::pair<qint32, QString>> refusals = {
+        {error::kCurrentLayerFrozen, descriptionOf([&] { wall->setFreeze(true); })},
+        {error::kFrozenLayerCurrent, descriptionOf([&] { doc->setActiveLayer(layers->item(4)); })},
+        {error::kKeyNotFound, descriptionOf([&] { layers->item(QStringLiteral("nope")); })},
+        {error::kKeyNotFound, descriptionOf([&] { wall->setLinetype(QStringLiteral("NOSUCH")); })},
+        {error::kIndexOutOfRange, descriptionOf([&] { layers->item(5); })},
+        {error::kIndexOutOfRange, descriptionOf([&] { doc->linetypes()->item(9); })},
+        {error::kInvalidArgument, descriptionOf([&] { doc->regen(7); })},
+        {error::kInvalidArgument, descriptionOf([&] { sets->add(QStringLiteral("CSET")); })},
+        {error::kInvalidArgument, descriptionOf([&] { set->select(1, {8}, {QStringLiteral("0")}); })},
+        {error::kInvalidArgument, descriptionOf([&] { set->select(5, {62}, {1}); })},
+        {error::kMacroProjectMissing, descriptionOf([&] { app->loadDVB(dir.filePath(QStringLiteral("QEMTIN.dvb"))); })},
+        {error::kUnknownMacro, descriptionOf([&] { app->runMacro(QStringLiteral("QEMTIN.basWMF.nothing")); })},
+        {error::kInvalidArgument, descriptionOf([&] { layers->item(QStringLiteral("door2"))->setName(QString()); })},
+    };
+    for (const auto& [number, description] : refusals)
+        EXPECT_TRUE(testsupport::describedInJapanese(description)) << number << " " << description.toStdString();
+    EXPECT_EQ(descriptionOf([&] { wall->setFreeze(true); }), QStringLiteral("現在画層はフリーズできません。"));
+    EXPECT_EQ(descriptionOf([&] { layers->item(QStringLiteral("nope")); }),
+              QStringLiteral("キーが見つかりません。画層「nope」"));
+}
 
 TEST_F(LocalSurface, LayersReadWithAutoCADsMeaning)
 {

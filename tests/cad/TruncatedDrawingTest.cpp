@@ -116,7 +116,7 @@ TEST(TruncatedDrawing, AFileWithoutLayerTableGetsLayerZeroThatCannotBeSavedChang
         FAIL() << "a change of a layer the file lacks was saved silently";
     } catch (const acad::AcadError& e) {
         EXPECT_EQ(e.number(), acad::error::kHostFailure);
-        EXPECT_TRUE(e.description().contains(QStringLiteral("not in the file's layer table")));
+        EXPECT_TRUE(e.description().contains(QStringLiteral("画層テーブルにありません")));
     }
     EXPECT_EQ(fileBytes(path), before);
 }

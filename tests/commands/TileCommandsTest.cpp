@@ -1,3 +1,4 @@
+#include "JapaneseText.h"
 #include "QtPrinters.h"
 #include "RecordingSurface.h"
 #include "TestDrawing.h"
@@ -202,6 +203,10 @@ TEST_F(TileCommandsTest, ARefusedChangeIsReportedAndTheNextClickTriesItAgain)
     EXPECT_TRUE(recorder.messages()[0].text.startsWith(
         QStringLiteral("予期せぬエラーが pr_oCmdFreeze_Click で発生しました。\r番号：%1\r内容：")
             .arg(acad::error::kCurrentLayerFrozen)));
+    // The host's number stays; what the box says is Japanese.
+    const QString text = recorder.messages()[0].text;
+    EXPECT_TRUE(testsupport::describedInJapanese(text.mid(text.indexOf(QStringLiteral("内容：")) + 3)))
+        << text.toStdString();
     EXPECT_EQ(recorder.messages()[0].icon, app::MsgIcon::Critical);
     EXPECT_FALSE(t.bAllViewportFreaze());
     EXPECT_EQ(picture(t.CmdFreeze()), tile::statePictureName(StatePicture::FreezeOff));

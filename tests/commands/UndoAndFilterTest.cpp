@@ -5,6 +5,7 @@
 #include "ViewerFixture.h"
 
 #include "acad/LayerWildcard.h"
+#include "app/Twips.h"
 #include "cad/CadDocument.h"
 #include "tile/StatePictures.h"
 #include "viewer/TileCommands.h"
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 
 using namespace viewertest;
 
@@ -331,4 +333,47 @@ TEST_F(UndoAndFilter, ARefreshStartsANewHistoryAndACommandThatChangesNothingIsNo
     EXPECT_FALSE(undoButton().isEnabled());
     for (const DrawingState::Layer& l : state().layers)
         EXPECT_FALSE(l.on) << l.name.toStdString(); // as the first "all off" left them
+}
+
+TEST_F(UndoAndFilter, AtTheDefaultWidthTheFilterIsReachedThroughTheOverflowAndCtrlF)
+{
+    // The window opens 5820 twips wide: the filter lies behind the » button.
+    window->resize(app::twipsToPixels(5820), window->height());
+    QApplication::setActiveWindow(window.get());
+    QApplication::processEvents();
+    ASSERT_FALSE(filter().isVisible());
+    const QRect listPlace = list().geometry();
+    const QRect overviewPlace = window->FraALL()->geometry();
+
+    // Ctrl+F from the layer list opens the overflow and puts the cursor in the box.
+    list().setFocus();
+    QTest::keyClick(&list(), Qt::Key_F, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_TRUE(filter().isVisible());
+    EXPECT_TRUE(filter().hasFocus());
+    EXPECT_TRUE(toolbar().overflowOpen());
+    EXPECT_TRUE(toolbar().rect().contains(filter().geometry()));
+    type(filter(), QStringLiteral("*壁*"));
+    EXPECT_FALSE(list().selectedItems().isEmpty());
+    // Enter moves to the list and closes the rows again; nothing was moved.
+    QTest::keyClick(&filter(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(list().hasFocus());
+    EXPECT_FALSE(toolbar().overflowOpen());
+    EXPECT_FALSE(filter().isVisible());
+    EXPECT_EQ(list().geometry(), listPlace);
+    EXPECT_EQ(window->FraALL()->geometry(), overviewPlace);
+
+    // The » button opens the same rows with a click.
+    auto* overflow = toolbar().findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    ASSERT_NE(overflow, nullptr);
+    ASSERT_TRUE(overflow->isVisible());
+    QTest::mouseClick(overflow, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(toolbar().overflowOpen());
+    EXPECT_TRUE(filter().isVisible());
+    EXPECT_GT(toolbar().height(), filter().height());
+    QTest::mouseClick(overflow, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(filter().isVisible());
 }

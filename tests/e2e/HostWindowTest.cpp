@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -176,6 +177,14 @@ TEST_F(HostWindowTest, PicturesCutShortAreSaidInTheStatusLine)
 }
 
 } // namespace
+
+TEST_F(HostWindowTest, TheWindowFitsTheScreensFreeArea)
+{
+    // Offscreen, the screen is 800 × 600: smaller than the window would like.
+    const QRect free = window->screen()->availableGeometry();
+    EXPECT_TRUE(free.contains(window->geometry())) << window->geometry().height() << " in " << free.height();
+    EXPECT_GT(window->width(), free.width() / 2);
+}
 
 namespace {
 

@@ -343,6 +343,17 @@ public:
             m_log.events << QStringLiteral("save dialog");
             return RecordingUserInterface::saveFileName(caption, proposed, filter);
         }
+        void showPleaseWait(const QString& text) override
+        {
+            m_log.events << QStringLiteral("please wait: ") + text;
+            RecordingUserInterface::showPleaseWait(text);
+        }
+        void closePleaseWait() override
+        {
+            if (pleaseWaitShown())
+                m_log.events << QStringLiteral("please wait closed");
+            RecordingUserInterface::closePleaseWait();
+        }
 
     private:
         LoggedExport& m_log;
@@ -383,9 +394,42 @@ TEST_F(ExportExcelTest, TheFileIsNamedFirstAndCompletionIsSaidOnceItIsWritten)
     LoggedExport logged(dir.filePath(QStringLiteral("plan.xlsx")));
     logged.ui.scriptSaveFileNames({logged.path});
     EXPECT_EQ(exportLayers(logged.connector, r, {}), ExportResult::Finished);
+    // The write is the slow part: the please-wait window stands over it.
     EXPECT_EQ(logged.events, (QStringList{QStringLiteral("save dialog"), QStringLiteral("spreadsheet reached"),
-                                          QStringLiteral("released"),
+                                          QStringLiteral("please wait: Excelシートを出力中．．．"),
+                                          QStringLiteral("released"), QStringLiteral("please wait closed"),
                                           QStringLiteral("画層イメージのExcelシート出力が完了しました。 [file there]")}));
+}
+
+TEST_F(ExportExcelTest, LayersWithObjectsButNoPictureAreNamedOnceInTheCompletion)
+{
+    ExportRequest r = request({{QStringLiteral("A"), 1}, {QStringLiteral("外壁"), 2}, {QStringLiteral("C"), 1}});
+    QFile::remove(QDir(pictures).filePath(QStringLiteral("外壁.wmf")));
+    QFile::remove(QDir(pictures).filePath(QStringLiteral("C.wmf")));
+    ASSERT_EQ(run(r), ExportResult::Finished);
+    ASSERT_EQ(ui.messages().size(), 1);
+    EXPECT_EQ(ui.messages()[0].text,
+              QStringLiteral("画層イメージのExcelシート出力が完了しました。\r次の画層はオブジェクトがありますが、"
+                             "前回の更新でイメージが作られていないため、\r画層名とオブジェクト数だけを出力しました。\r"
+                             "外壁、C"));
+    EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Information);
+    EXPECT_FALSE(ui.pleaseWaitShown());
+}
+
+TEST_F(ExportExcelTest, AWorkbookNoApplicationCanOpenIsSaidWithItsPath)
+{
+    ExportRequest r = request({{QStringLiteral("A"), 1}});
+    const QString target = dir.filePath(QStringLiteral("plan.xlsx"));
+    auto asking = excel::XlsxConnector::askingUser(target);
+    ui.scriptSaveFileNames({target});
+    ui.setOpenExternallyResult(false);
+    EXPECT_EQ(exportLayers(*asking, r, {}), ExportResult::Finished);
+    ASSERT_EQ(messageTexts().size(), 2) << messageTexts().join('\n').toStdString();
+    EXPECT_EQ(messageTexts()[0],
+              QStringLiteral("Excelブックを保存しましたが、開くアプリケーションが見つからないため開けませんでした。\r")
+                  + target);
+    EXPECT_EQ(messageTexts()[1], QStringLiteral("画層イメージのExcelシート出力が完了しました。"));
+    EXPECT_TRUE(QFile::exists(target));
 }
 
 TEST_F(ExportExcelTest, CancellingTheSaveDialogEndsTheExportWithNothingMade)

@@ -73,6 +73,9 @@ cd "$work"
 [ "$("$usr/bin/kasanemi-cad" --version)" = "kasanemi-cad (Kasanemi) 4.00" ] || fail "kasanemi-cad --version"
 [ "$("$usr/bin/kasanemi" --version)" = "kasanemi (Kasanemi) 4.00" ] || fail "kasanemi --version"
 "$usr/bin/kasanemi" --help | grep -qF "$XDG_CONFIG_HOME/kasanemi/QEMTINF.ini" || fail "kasanemi --help names the settings file"
+"$usr/bin/kasanemi" --help | grep -qF "$XDG_CACHE_HOME/kasanemi/LAYER" || fail "kasanemi --help names the work folder"
+help_err=$("$usr/bin/kasanemi" --help 2>&1 >/dev/null)
+[ -z "$help_err" ] || fail "kasanemi --help printed on stderr: $help_err"
 set +e
 "$usr/bin/kasanemi-cad" --no-such-option 2>/dev/null
 code=$?

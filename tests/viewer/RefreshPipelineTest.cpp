@@ -188,6 +188,7 @@ TEST_F(RefreshPipeline, MacroFailingMidwayPutsTheUsersLayersBackAndClosesThePlea
     cad::MacroRegistry::global().registerMacro(acad::macro::kMakeAllLayer, [](cad::LocalApplication&, const QString&) {
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("disk full"));
     });
+    window->setClock([] { return QTime(9, 5); });
 
     window->CmdRefresh_Click();
     cad::macros::registerPictureMacros(cad::MacroRegistry::global());
@@ -201,6 +202,9 @@ TEST_F(RefreshPipeline, MacroFailingMidwayPutsTheUsersLayersBackAndClosesThePlea
     EXPECT_FALSE(ui.pleaseWaitShown());
     EXPECT_FALSE(window->bRefreshDone());
     EXPECT_FALSE(window->bTileReady());
+    // The status says the refresh failed; it does not go on reading "…取得中".
+    EXPECT_EQ(window->StatusMain()->currentMessage(),
+              document().name() + QStringLiteral(" の画層情報を取得できませんでした [09:05]"));
 }
 
 TEST_F(RefreshPipeline, MissingMacroProjectEndsWithTheReportAndChangesNothing)

@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QFontInfo>
 #include <QTextBlock>
 #include <QAbstractTextDocumentLayout>
 
@@ -190,6 +191,19 @@ TEST_F(ViewerControls, EveryCaptionShowsWholeInItsControl)
     ASSERT_TRUE(window->FraPart()->isVisible());
     expectWholeLines(*window->TxtALL(), "TxtALL");
     expectWholeLines(*window->TxtPart(), "TxtPart");
+}
+
+TEST_F(ViewerControls, TheCountStripsAreSetInALegibleSize)
+{
+    refresh(kGenerated, true);
+    ASSERT_TRUE(window->FraPart()->isVisible());
+    // Two lines in 435 twips: the text stays at least 11 points' worth of
+    // pixels high (the half-width ｵﾌﾞｼﾞｪｸﾄ数 was 8 to 9 pixels before).
+    for (const viewer::CaptionBox* strip : {window->TxtALL(), window->TxtPart()}) {
+        EXPECT_TRUE(strip->text().contains(QStringLiteral("ｵﾌﾞｼﾞｪｸﾄ数:")));
+        EXPECT_GE(QFontInfo(strip->font()).pixelSize(), app::twipsToPixels(165)) << strip->text().toStdString();
+        expectWholeLines(*strip, "strip");
+    }
 }
 
 /// Every linetype name the sample drawings hold, as the independent reader lists them.

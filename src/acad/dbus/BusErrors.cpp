@@ -48,17 +48,19 @@ AcadError decodeBusError(const QDBusError& error, bool hostStillRunning, int tim
         // that went away mid-call; the name's owner tells them apart.
         if (hostStillRunning)
             return AcadError(error::kHostTimeout,
-                             QStringLiteral("The drawing host did not answer within %1 s")
+                             QStringLiteral("図面ホストが %1 秒以内に応答しませんでした。")
                                  .arg(timeoutMs / 1000.0));
         return AcadError(error::kHostUnreachable,
-                         QStringLiteral("The drawing host ended during the call"));
+                         QStringLiteral("図面ホストが処理の途中で終了しました。"));
     case QDBusError::ServiceUnknown:
-    case QDBusError::Disconnected:
     case QDBusError::UnknownObject:
-        return AcadError(error::kHostUnreachable,
-                         QStringLiteral("The drawing host is not running (%1)").arg(error.message()));
+        return AcadError(error::kHostUnreachable, QStringLiteral("図面ホストが起動していないか、終了しています。"));
+    case QDBusError::Disconnected:
+        return AcadError(error::kHostUnreachable, QStringLiteral("メッセージバスとの接続が切れたため、図面ホストに接続できません。"));
     default:
-        return AcadError(error::kHostFailure, error.name() + QStringLiteral(": ") + error.message());
+        // A failure the bus names but we do not expect: its name helps whoever looks into it.
+        return AcadError(error::kHostFailure,
+                         QStringLiteral("図面ホストとの通信に失敗しました（%1）。").arg(error.name()));
     }
 }
 

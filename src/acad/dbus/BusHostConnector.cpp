@@ -21,7 +21,7 @@ QDBusConnection requireBus()
 {
     std::optional<QDBusConnection> bus = sessionBus();
     if (!bus)
-        throw AcadError(error::kHostUnreachable, QStringLiteral("This session has no message bus"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("このセッションにはメッセージバスがないため、図面ホストに接続できません。"));
     return *bus;
 }
 
@@ -58,7 +58,7 @@ ApplicationPtr BusHostConnector::attachRunning()
 {
     QDBusConnection bus = requireBus();
     if (!hostRegistered(bus))
-        throw AcadError(error::kHostUnreachable, QStringLiteral("No drawing host is running"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("図面ホストが起動していません。"));
     return makeBusApplication(bus, m_limits);
 }
 
@@ -68,19 +68,19 @@ ApplicationPtr BusHostConnector::startNew()
     const QString program = QDir(m_hostFolder).filePath(kHostProgram);
     const QFileInfo info(program);
     if (!info.isFile() || !info.isExecutable())
-        throw AcadError(error::kHostUnreachable, QStringLiteral("No drawing host at %1").arg(program));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("図面ホスト「%1」がありません。").arg(program));
 
     // Detached: the host outlives the viewer, as a started CAD program does.
     qint64 pid = 0;
     if (!QProcess::startDetached(program, {}, m_hostFolder, &pid))
-        throw AcadError(error::kHostUnreachable, QStringLiteral("The drawing host could not be started"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("図面ホストを起動できませんでした。"));
 
     const QDeadlineTimer deadline(m_startWaitMs);
     while (!hostRegistered(bus)) {
         if (!processAlive(pid))
-            throw AcadError(error::kHostUnreachable, QStringLiteral("The drawing host ended while starting"));
+            throw AcadError(error::kHostUnreachable, QStringLiteral("図面ホストが起動の途中で終了しました。"));
         if (deadline.hasExpired())
-            throw AcadError(error::kHostTimeout, QStringLiteral("The drawing host did not appear on the bus"));
+            throw AcadError(error::kHostTimeout, QStringLiteral("図面ホストが時間内に起動しませんでした。"));
         // Keep the please-wait window painted; user input waits until the start is over.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         QThread::msleep(25);

@@ -211,7 +211,7 @@ public:
     void setActiveLayer(const LayerPtr& layer) override
     {
         if (!layer)
-            throw AcadError(error::kInvalidArgument, QStringLiteral("No layer given"));
+            throw AcadError(error::kInvalidArgument, QStringLiteral("画層が指定されていません。"));
         const auto* busLayer = dynamic_cast<const BusLayer*>(layer.get());
         const QString name = busLayer ? busLayer->followedName() : layer->name();
         m_link->finish(m_link->call().SetActiveLayer(name));

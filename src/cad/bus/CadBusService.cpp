@@ -54,7 +54,7 @@ acad::LinetypePtr linetypeNamed(LocalApplication& application, const QString& na
         if (linetype->name().compare(name, Qt::CaseInsensitive) == 0)
             return linetype;
     }
-    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("Key not found: linetype %1").arg(name));
+    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("キーが見つかりません。線種「%1」").arg(name));
 }
 
 acad::SelectionSetPtr selectionSetNamed(LocalApplication& application, const QString& name)
@@ -66,7 +66,7 @@ acad::SelectionSetPtr selectionSetNamed(LocalApplication& application, const QSt
         if (set->name().compare(name, Qt::CaseInsensitive) == 0)
             return set;
     }
-    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("Key not found: selection set %1").arg(name));
+    throw acad::AcadError(acad::error::kKeyNotFound, QStringLiteral("キーが見つかりません。選択セット「%1」").arg(name));
 }
 
 // The longest text one argument may carry: far beyond any layer name (255 in
@@ -496,7 +496,7 @@ void CadBusService::SaveAs(const QString& path)
         // land somewhere the caller did not mean.
         if (!QFileInfo(path).isAbsolute())
             throw acad::AcadError(acad::error::kInvalidArgument,
-                                  QStringLiteral("SaveAs needs an absolute path, not \"%1\"").arg(path));
+                                  QStringLiteral("名前を付けて保存には絶対パスが必要です（「%1」）。").arg(path));
         m_application->document().saveAs(path);
         if (m_window)
             m_window->showSaved();

@@ -40,7 +40,7 @@ void LocalApplication::loadDVB(const QString& path)
     QString why;
     if (path.isEmpty() || !info.isFile() || !readMacroManifest(path, macros, why))
         throw AcadError(error::kMacroProjectMissing,
-                        QStringLiteral("No macro project at %1").arg(QDir::toNativeSeparators(path)));
+                        QStringLiteral("マクロプロジェクト「%1」がありません。").arg(QDir::toNativeSeparators(path)));
     const QString absolute = info.absoluteFilePath();
     // Loading the same project again replaces it (it may have changed).
     for (auto& p : m_projects)
@@ -65,7 +65,7 @@ void LocalApplication::runMacro(const QString& macroName)
             return;
         }
     }
-    throw AcadError(error::kUnknownMacro, QStringLiteral("Macro not found: %1").arg(macroName));
+    throw AcadError(error::kUnknownMacro, QStringLiteral("マクロ「%1」が見つかりません。").arg(macroName));
 }
 
 QString LocalApplication::caption()

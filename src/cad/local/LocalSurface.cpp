@@ -44,7 +44,7 @@ public:
     {
         const auto& names = m_doc->drawing().linetypes;
         if (index < 0 || size_t(index) >= names.size())
-            throw AcadError(error::kIndexOutOfRange, QStringLiteral("Linetype index %1 is out of range").arg(index));
+            throw AcadError(error::kIndexOutOfRange, QStringLiteral("線種の番号 %1 は範囲外です。").arg(index));
         return std::make_shared<LocalLinetype>(names[size_t(index)]);
     }
 
@@ -65,18 +65,18 @@ public:
         SelectionSetData& set = live();
         // Mode 5 (all) is the only one that needs no points or user input.
         if (mode != 5)
-            throw AcadError(error::kInvalidArgument, QStringLiteral("Select mode %1 is not supported; use 5 (all)").arg(mode));
+            throw AcadError(error::kInvalidArgument, QStringLiteral("選択モード %1 には対応していません（5（すべて）を使ってください）。").arg(mode));
         if (filterType.size() != size_t(filterData.size()))
-            throw AcadError(error::kInvalidArgument, QStringLiteral("Filter types and filter data differ in length"));
+            throw AcadError(error::kInvalidArgument, QStringLiteral("フィルタのタイプとデータの数が違います。"));
         std::vector<std::uint32_t> found;
         bool first = true;
         for (size_t i = 0; i < filterType.size(); ++i) {
             if (filterType[i] != 8)
                 throw AcadError(error::kInvalidArgument,
-                                QStringLiteral("Filter group code %1 is not supported").arg(filterType[i]));
+                                QStringLiteral("フィルタのグループコード %1 には対応していません。").arg(filterType[i]));
             const QVariant& v = filterData[qsizetype(i)];
             if (!v.canConvert<QString>())
-                throw AcadError(error::kInvalidArgument, QStringLiteral("A layer filter needs a text value"));
+                throw AcadError(error::kInvalidArgument, QStringLiteral("画層のフィルタには文字列が必要です。"));
             std::vector<std::uint32_t> on = m_doc->entitiesOnLayers(v.toString());
             if (first) {
                 found = std::move(on);
@@ -112,7 +112,7 @@ private:
     SelectionSetData& live()
     {
         if (m_set->isErased())
-            throw AcadError(error::kKeyNotFound, QStringLiteral("The selection set \"%1\" was deleted").arg(m_set->name()));
+            throw AcadError(error::kKeyNotFound, QStringLiteral("選択セット「%1」は削除されています。").arg(m_set->name()));
         return *m_set;
     }
 
@@ -155,7 +155,7 @@ acad::LayerPtr LocalDocument::activeLayer()
 void LocalDocument::setActiveLayer(const acad::LayerPtr& layer)
 {
     if (!layer)
-        throw AcadError(error::kInvalidArgument, QStringLiteral("No layer given"));
+        throw AcadError(error::kInvalidArgument, QStringLiteral("画層が指定されていません。"));
     m_document->setCurrentLayer(m_document->layerIndex(layer->name()));
 }
 

@@ -2,6 +2,7 @@
 
 #include "DrawingView.h"
 #include "app/UserInterface.h"
+#include "app/WindowHelpers.h"
 #include "cad/CadDocument.h"
 #include "cad/local/LocalApplication.h"
 
@@ -28,7 +29,7 @@ CadMainWindow::CadMainWindow(std::shared_ptr<LocalApplication> application, QWid
         updateStatus();
     });
     attachDocument();
-    resize(960, 720);
+    app::placeFittingScreen(*this, QSize(960, 720));
 }
 
 CadMainWindow::~CadMainWindow() = default;

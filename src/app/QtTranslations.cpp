@@ -1,0 +1,19 @@
+#include "QtTranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace app {
+
+bool installQtTranslations(QCoreApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+} // namespace app
