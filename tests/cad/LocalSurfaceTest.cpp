@@ -69,13 +69,6 @@ std::optional<acad::AcadError> refusalOf(F&& f)
 }
 
 template <typename F>
-qint32 errorOf(F&& f)
-{
-    const std::optional<acad::AcadError> refusal = refusalOf(f);
-    return refusal ? refusal->number() : 0;
-}
-
-template <typename F>
 QString descriptionOf(F&& f)
 {
     const std::optional<acad::AcadError> refusal = refusalOf(f);
