@@ -5,7 +5,7 @@
 #include "acad/LayerCounts.h"
 #include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
-#include "app/RecordingUserInterface.h"
+#include "app/UserInterface.h"
 #include "cad/CadDocument.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
