@@ -25,4 +25,14 @@ UserInterface* currentUiOrNull()
     return g_ui;
 }
 
+ScopedUi::ScopedUi(UserInterface& userInterface) : m_previous(currentUiOrNull())
+{
+    setUi(&userInterface);
+}
+
+ScopedUi::~ScopedUi()
+{
+    setUi(m_previous);
+}
+
 } // namespace app

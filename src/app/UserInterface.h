@@ -50,4 +50,17 @@ void setUi(UserInterface* userInterface);
 /// The user interface set, or null before start-up has set one.
 UserInterface* currentUiOrNull();
 
+/// Makes a user interface the program's one for its lifetime, then puts the
+/// previous one back (a command-line mode's console, a test's recording one).
+class ScopedUi {
+public:
+    explicit ScopedUi(UserInterface& userInterface);
+    ~ScopedUi();
+    ScopedUi(const ScopedUi&) = delete;
+    ScopedUi& operator=(const ScopedUi&) = delete;
+
+private:
+    UserInterface* m_previous;
+};
+
 } // namespace app

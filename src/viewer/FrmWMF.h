@@ -57,9 +57,6 @@ public:
     /// a refresh has used it).
     const QString& sCommandCSV() const { return m_sCommandCSV; }
 
-    /// The settings path as SetINI resolved it.
-    const QString& settingsPath() const { return m_sIniPath; }
-
     QStatusBar* StatusMain() const { return m_statusMain; }
     QComboBox* CboZoom() const { return m_cboZoom; }
 
@@ -70,7 +67,6 @@ public:
     viewer::HostSession& bridge();
 
     // --- refresh (viewer::Refresh) ---------------------------------------------
-    void pu_subCmdRefresh_Click() { CmdRefresh_Click(); }
     /// Runs a refresh (see viewer::Refresh::CmdRefresh_Click) with the
     /// command line's list file, if still unused; a close asked for meanwhile
     /// ends the refresh at its next tile step and then closes the window.

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "OwnProgramFolder.h"
+#include "TestFiles.h"
+
 #include <cstdlib>
 #include <unistd.h>
 
@@ -14,32 +17,11 @@ using namespace app;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::readAll;
+using testsupport::writeAll;
 
 /// Each test gets its own program folder.
-class SettingsFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.isValid());
-        qputenv("KASANEMI_HOME", QFile::encodeName(m_home.path()));
-        resetIniWritePermission();
-    }
-    void TearDown() override { qunsetenv("KASANEMI_HOME"); }
-    QString home() const { return QDir::cleanPath(m_home.path()); }
-    QTemporaryDir m_home;
-};
+using SettingsFile = OwnProgramFolder;
 
 } // namespace
 

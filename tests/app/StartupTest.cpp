@@ -11,36 +11,20 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "OwnProgramFolder.h"
+#include "TestFiles.h"
+
 using namespace app;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::readAll;
+using testsupport::writeAll;
 
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-class Startup : public ::testing::Test {
+class Startup : public OwnProgramFolder {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_home.isValid());
-        qputenv("KASANEMI_HOME", QFile::encodeName(m_home.path()));
-        resetIniWritePermission();
-    }
-    void TearDown() override { qunsetenv("KASANEMI_HOME"); }
-    QString home() const { return QDir::cleanPath(m_home.path()); }
     QString ini() const { return home() + "/QEMTINF.ini"; }
 
-    QTemporaryDir m_home;
     RecordingUserInterface m_ui;
     ScopedUi m_scopedUi{m_ui};
 };

@@ -8,22 +8,14 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 using csv::CsvTable;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::readAll;
+using testsupport::writeAll;
 
 QList<csv::CsvField> split(const QString& line, const QString& delimiter)
 {

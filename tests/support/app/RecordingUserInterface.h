@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UserInterface.h"
+#include "app/UserInterface.h"
 
 #include <QList>
 #include <QStringList>
@@ -12,7 +12,8 @@ namespace app {
 
 /// A user interface for tests: nothing is shown; every message, please-wait
 /// change, file-dialog request and opened address is kept, and questions are
-/// answered from a script. Install it with ScopedUi.
+/// answered from a script. Install it with app::ScopedUi. It lives with the
+/// tests (and the benchmarks), not in the program.
 class RecordingUserInterface : public UserInterface {
 public:
     struct Message {
@@ -37,12 +38,9 @@ public:
     /// The answer once the script is used up. Unset: the first button
     /// (OK for OK and OK/Cancel, Yes for Yes/No and Yes/No/Cancel).
     void setDefaultAnswer(std::optional<MsgAnswer> answer) { m_defaultAnswer = answer; }
-    /// The next save (open) dialogs return these paths, in order; once used up,
-    /// they return an empty text (the user cancelled).
+    /// The next save dialogs return these paths, in order; once used up, they
+    /// return an empty text (the user cancelled).
     void scriptSaveFileNames(const QStringList& paths) { m_saveNames.append(paths); }
-    void scriptOpenFileNames(const QStringList& paths) { m_openNames.append(paths); }
-    /// What openExternally reports (true unless set).
-    void setOpenExternallyResult(bool result) { m_openResult = result; }
 
     const QList<Message>& messages() const { return m_messages; }
     const QList<PleaseWaitEvent>& pleaseWaitEvents() const { return m_pleaseWait; }
@@ -66,26 +64,11 @@ private:
     std::deque<MsgAnswer> m_answers;
     std::optional<MsgAnswer> m_defaultAnswer;
     QStringList m_saveNames;
-    QStringList m_openNames;
-    bool m_openResult = true;
     QList<Message> m_messages;
     QList<PleaseWaitEvent> m_pleaseWait;
     QList<FileDialogRequest> m_fileDialogs;
     QList<QUrl> m_openedUrls;
     int m_processEventsCount = 0;
-};
-
-/// Makes a user interface the program's one for its lifetime, then puts the
-/// previous one back.
-class ScopedUi {
-public:
-    explicit ScopedUi(UserInterface& userInterface);
-    ~ScopedUi();
-    ScopedUi(const ScopedUi&) = delete;
-    ScopedUi& operator=(const ScopedUi&) = delete;
-
-private:
-    UserInterface* m_previous;
 };
 
 } // namespace app

@@ -51,31 +51,21 @@ QString RecordingUserInterface::saveFileName(const QString& caption, const QStri
 
 QString RecordingUserInterface::openFileName(const QString& caption, const QString& folder, const QString& filter)
 {
+    // No test opens a file through a dialog: the user cancels.
     m_fileDialogs.append({false, caption, folder, filter});
-    return m_openNames.isEmpty() ? QString() : m_openNames.takeFirst();
+    return QString();
 }
 
 bool RecordingUserInterface::openExternally(const QUrl& url)
 {
     m_openedUrls.append(url);
-    return m_openResult;
+    return true;
 }
 
 void RecordingUserInterface::processEvents()
 {
     ++m_processEventsCount;
     QCoreApplication::processEvents();
-}
-
-ScopedUi::ScopedUi(UserInterface& userInterface)
-    : m_previous(currentUiOrNull())
-{
-    setUi(&userInterface);
-}
-
-ScopedUi::~ScopedUi()
-{
-    setUi(m_previous);
 }
 
 } // namespace app
