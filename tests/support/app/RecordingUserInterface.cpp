@@ -51,15 +51,14 @@ QString RecordingUserInterface::saveFileName(const QString& caption, const QStri
 
 QString RecordingUserInterface::openFileName(const QString& caption, const QString& folder, const QString& filter)
 {
-    // No test opens a file through a dialog: the user cancels.
     m_fileDialogs.append({false, caption, folder, filter});
-    return QString();
+    return m_openNames.isEmpty() ? QString() : m_openNames.takeFirst();
 }
 
 bool RecordingUserInterface::openExternally(const QUrl& url)
 {
     m_openedUrls.append(url);
-    return true;
+    return m_openExternallyResult;
 }
 
 void RecordingUserInterface::processEvents()

@@ -41,6 +41,11 @@ public:
     /// The next save dialogs return these paths, in order; once used up, they
     /// return an empty text (the user cancelled).
     void scriptSaveFileNames(const QStringList& paths) { m_saveNames.append(paths); }
+    /// The next open dialogs return these paths, in order; once used up, they
+    /// return an empty text (the user cancelled).
+    void scriptOpenFileNames(const QStringList& paths) { m_openNames.append(paths); }
+    /// What opening a file or address with the desktop answers (true: opened).
+    void setOpenExternallyResult(bool opened) { m_openExternallyResult = opened; }
 
     const QList<Message>& messages() const { return m_messages; }
     const QList<PleaseWaitEvent>& pleaseWaitEvents() const { return m_pleaseWait; }
@@ -64,6 +69,8 @@ private:
     std::deque<MsgAnswer> m_answers;
     std::optional<MsgAnswer> m_defaultAnswer;
     QStringList m_saveNames;
+    QStringList m_openNames;
+    bool m_openExternallyResult = true;
     QList<Message> m_messages;
     QList<PleaseWaitEvent> m_pleaseWait;
     QList<FileDialogRequest> m_fileDialogs;
