@@ -24,29 +24,6 @@ void say(const QString& text, app::MsgIcon icon)
     app::ui().message(text, app::MsgButtons::Ok, icon, QString::fromUtf16(app::kAppTitle));
 }
 
-/// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
-/// character, or another sheet's), a safe unique one made from it. Returns
-/// the name given.
-QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet,
-                        const QString& wanted)
-{
-    try {
-        sheet->setName(wanted);
-        return wanted;
-    } catch (const excel::ExcelError&) {
-    }
-    QStringList taken;
-    for (qint32 i = 1; i <= sheets->count(); ++i) {
-        const excel::WorksheetPtr other = sheets->item(i);
-        const QString name = other->name();
-        if (name != sheet->name())
-            taken << name;
-    }
-    const QString safe = excel::safeSheetName(wanted, taken);
-    sheet->setName(safe);
-    return safe;
-}
-
 /// What one export keeps between pictures.
 struct PasteState {
     /// Height over width of the last picture placed; 1 before the first.
@@ -131,6 +108,41 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
     } catch (const std::exception&) {
     }
 
+    if (!writeLayerSheets(oExcel, sheets, listSheet, request, options)) {
+        say(QStringLiteral("Excelシート出力に失敗しました。"), app::MsgIcon::Exclamation);
+        return ExportResult::TableFailed;
+    }
+
+    sheets->item(1)->activate();
+    oExcel->setScreenUpdating(true);
+    return ExportResult::Finished;
+}
+
+} // namespace
+
+QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet, const QString& wanted)
+{
+    try {
+        sheet->setName(wanted);
+        return wanted;
+    } catch (const excel::ExcelError&) {
+    }
+    QStringList taken;
+    for (qint32 i = 1; i <= sheets->count(); ++i) {
+        const excel::WorksheetPtr other = sheets->item(i);
+        const QString name = other->name();
+        if (name != sheet->name())
+            taken << name;
+    }
+    const QString safe = excel::safeSheetName(wanted, taken);
+    sheet->setName(safe);
+    return safe;
+}
+
+excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const excel::WorksheetsPtr& sheets,
+                                     const excel::WorksheetPtr& listSheet, const ExportRequest& request,
+                                     const ExportExcelOptions& options)
+{
     excel::Table table;
     table.push_back({QStringLiteral("No"), QStringLiteral("画層名"), QStringLiteral("オブジェクト数")});
     for (qint32 i = 1; i <= qint32(request.layerNames.size()); ++i) {
@@ -138,10 +150,8 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         table.push_back({i, name, acad::CountLayerObjects(request.document, name)});
     }
 
-    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1)) {
-        say(QStringLiteral("Excelシート出力に失敗しました。"), app::MsgIcon::Exclamation);
-        return ExportResult::TableFailed;
-    }
+    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1))
+        return nullptr;
 
     oExcel->setScreenUpdating(false);
     const qint32 rows = options.rows;
@@ -153,7 +163,7 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         sheet = sheets->addAfter(sheet);
         j = 1;
         // Safely: a drawing named "1" would already hold the name.
-        nameSheetSafely(sheets, sheet, QStringLiteral("1"));
+        nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QStringLiteral("1"));
     }
 
     PasteState state;
@@ -168,12 +178,12 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         qint32 column = 1;
         if (!options.imagesPerSheet) {
             sheet = sheets->addAfter(sheet);
-            nameSheetSafely(sheets, sheet, name);
+            nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + name);
         } else {
             if (qint64(k) > qint64(rows) * columns * j) {
                 sheet = sheets->addAfter(sheet);
                 ++j;
-                nameSheetSafely(sheets, sheet, QString::number(j));
+                nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QString::number(j));
             }
             row = pr_fun_lnImageRow(k, rows, columns, j);
             column = pr_fun_lnImageCol(k, columns);
@@ -181,13 +191,8 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         pr_subPasteImage(oExcel, sheet, name, QString::number(count), path, options.widthCm,
                          options.spacingCm, options.frame, options.frameWeight, row, column, state);
     }
-
-    sheets->item(1)->activate();
-    oExcel->setScreenUpdating(true);
-    return ExportResult::Finished;
+    return sheet;
 }
-
-} // namespace
 
 QString captionText(const QString& layerName, const QString& count)
 {
