@@ -146,9 +146,17 @@ public:
             for (const QVariant& v : table[r])
                 values[r].push_back(checkedCellValue(v));
         }
-        for (std::size_t r = 0; r < rows; ++r)
-            for (std::size_t c = 0; c < columns; ++c)
-                m_sheet->cells[{m_r1 + qint32(r), m_c1 + qint32(c)}].value = values[r][c];
+        // An empty value clears a cell that is there and makes none that is
+        // not: a large, sparse table costs only its filled cells.
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (std::size_t c = 0; c < columns; ++c) {
+                const std::pair<qint32, qint32> at{m_r1 + qint32(r), m_c1 + qint32(c)};
+                if (values[r][c].isValid())
+                    m_sheet->cells[at].value = values[r][c];
+                else if (const auto it = m_sheet->cells.find(at); it != m_sheet->cells.end())
+                    it->second.value = QVariant();
+            }
+        }
     }
 
     BordersPtr borders() override

@@ -40,6 +40,26 @@ void markHeader(const excel::WorksheetPtr& sheet, qint32 row, qint32 columns)
     header->setInteriorColor(kHeaderFill);
 }
 
+/// One row of the layer table: name, 標準外 mark, a count a drawing, the total.
+std::vector<QVariant> layerRow(const SetRow& row, const std::vector<const SetDrawing*>& read, bool standard)
+{
+    std::vector<QVariant> cells{row.name};
+    if (standard)
+        cells.emplace_back(row.standard ? QVariant() : QVariant(QStringLiteral("標準外")));
+    qint64 total = 0;
+    for (std::size_t d = 0; d < read.size(); ++d) {
+        if (!row.inDrawing[d]) {
+            cells.emplace_back();
+            continue;
+        }
+        const qint64 objects = read[d]->layers[*row.inDrawing[d]].objects;
+        cells.emplace_back(objects);
+        total += objects;
+    }
+    cells.emplace_back(total);
+    return cells;
+}
+
 } // namespace
 
 QString layerStateNote(const SetLayer& layer)
@@ -93,34 +113,25 @@ bool writeDrawingSetSheet(const excel::ApplicationPtr& oExcel, const excel::Work
     const std::vector<SetRow> rows = setRows(drawings, standard);
     const qint32 firstDrawingColumn = standard ? 3 : 2;
 
-    excel::Table layers;
     std::vector<QVariant> header{QStringLiteral("画層名")};
     if (standard)
         header.emplace_back(QStringLiteral("標準"));
     for (const SetDrawing* d : read)
         header.emplace_back(d->fileName);
     header.emplace_back(QStringLiteral("合計"));
-    layers.push_back(header);
-    for (const SetRow& row : rows) {
-        std::vector<QVariant> cells{row.name};
-        if (standard)
-            cells.emplace_back(row.standard ? QVariant() : QVariant(QStringLiteral("標準外")));
-        qint64 total = 0;
-        for (std::size_t d = 0; d < read.size(); ++d) {
-            if (!row.inDrawing[d]) {
-                cells.emplace_back();
-                continue;
-            }
-            const qint64 objects = read[d]->layers[*row.inDrawing[d]].objects;
-            cells.emplace_back(objects);
-            total += objects;
-        }
-        cells.emplace_back(total);
-        layers.push_back(cells);
-    }
-    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, sheet, layers, 1))
+    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, sheet, {header}, 1))
         return false;
     markHeader(sheet, 1, qint32(header.size()));
+    // The layer table of a large set is mostly empty (drawings from several
+    // offices share few names): it goes in a block of rows at a time, and
+    // without borders, so only its filled cells are kept.
+    constexpr std::size_t kRowsAtOnce = 1000;
+    for (std::size_t first = 0; first < rows.size(); first += kRowsAtOnce) {
+        excel::Table block;
+        for (std::size_t r = first; r < std::min(rows.size(), first + kRowsAtOnce); ++r)
+            block.push_back(layerRow(rows[r], read, standard.has_value()));
+        sheet->range(qint32(first) + 2, 1, qint32(first + block.size()) + 1, qint32(header.size()))->setValue(block);
+    }
 
     // A state is the look of the count's cell and its note; the number stays a number.
     for (std::size_t r = 0; r < rows.size(); ++r) {

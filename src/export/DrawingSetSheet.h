@@ -56,7 +56,9 @@ std::vector<SetRow> setRows(const std::vector<SetDrawing>& drawings, const std::
 /// blue fill, locked: italic) and says it in a note; under it one row a
 /// drawing with its version, code page, layer and object counts, its count of
 /// layers outside the standard and, for a skipped drawing, the reason. Header
-/// row and name column frozen and printed on every page, columns fitted.
+/// row and name column frozen and printed on every page, columns fitted; the
+/// header row and the drawing rows have thin borders, the layer table
+/// (mostly empty in a large set) the sheet's grid.
 /// Throws what the spreadsheet throws; false when a table cannot be written.
 bool writeDrawingSetSheet(const excel::ApplicationPtr& oExcel, const excel::WorksheetPtr& sheet,
                           const std::vector<SetDrawing>& drawings, const std::optional<QStringList>& standard);
