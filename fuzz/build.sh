@@ -38,7 +38,8 @@ echo "built $out/dxf_fuzz"
 
 # shellcheck disable=SC2086
 clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
-    "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/ClsCsvFunction2.cpp" \
+    "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/LayerListReader.cpp" \
+    "$root/src/export/ClsCsvFunction2.cpp" \
     "$root/src/export/CsvTable.cpp" "$root/src/export/CsvText.cpp" "$root/src/app/TextEncoding.cpp" \
     "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/csv_fuzz"

@@ -58,6 +58,16 @@ public:
     /// shape.
     virtual void setValue(const Table& table) = 0;
     virtual BordersPtr borders() = 0;
+    /// `Interior.Color`: the background of every cell of the range (RGB packed
+    /// as in Border::setColor).
+    virtual void setInteriorColor(qint32 rgb) = 0;
+    /// `Font.Color`, `Font.Italic`, `Font.Bold` of every cell of the range.
+    virtual void setFontColor(qint32 rgb) = 0;
+    virtual void setFontItalic(bool italic) = 0;
+    virtual void setFontBold(bool bold) = 0;
+    /// `AddComment(text)` on a range of one cell: the cell's note. A cell that
+    /// has a note already refuses another, as the spreadsheet does.
+    virtual void addComment(const QString& text) = 0;
 };
 using RangePtr = std::shared_ptr<Range>;
 
@@ -136,6 +146,12 @@ public:
     virtual void autoFitColumns() = 0;
     virtual PicturesPtr pictures() = 0;
     virtual ShapesPtr shapes() = 0;
+    /// `ActiveWindow.SplitRow`, `SplitColumn` and `FreezePanes` with this sheet
+    /// active: the first `rows` rows and `columns` columns stay in view.
+    virtual void freezePanes(qint32 rows, qint32 columns) = 0;
+    /// `PageSetup.PrintTitleRows` and `PrintTitleColumns` ("$1:$1", "$A:$A";
+    /// empty for none): repeated on every printed page.
+    virtual void setPrintTitles(const QString& rows, const QString& columns) = 0;
 };
 using WorksheetPtr = std::shared_ptr<Worksheet>;
 

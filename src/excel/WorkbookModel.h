@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -22,11 +23,26 @@ constexpr qint32 kMaxColumns = 16384;
 /// The longest text a cell holds.
 constexpr qint32 kMaxCellText = 32767;
 
+/// How a cell looks beyond its borders; the default is the plain cell.
+struct CellLook {
+    /// Background fill, 0xRRGGBB; none when unset.
+    std::optional<quint32> fillRgb;
+    /// Font colour, 0xRRGGBB; the automatic colour when unset.
+    std::optional<quint32> fontRgb;
+    bool italic = false;
+    bool bold = false;
+    bool operator==(const CellLook&) const = default;
+    bool isPlain() const { return *this == CellLook{}; }
+};
+
 struct CellModel {
     /// Empty, a number (double) or a text.
     QVariant value;
     /// Thin continuous borders in the automatic colour on every edge.
     bool thinBorders = false;
+    CellLook look;
+    /// The cell's note (comment); none when empty.
+    QString note;
 };
 
 /// A picture or a text box on a sheet; lengths in points from the sheet's top left.
@@ -58,6 +74,15 @@ struct SheetModel {
     /// Stored widths of columns that have one, keyed by 1-based column.
     std::map<qint32, double> columnWidths;
     std::vector<std::shared_ptr<ShapeModel>> shapes;
+    /// Rows above and columns left of the frozen panes (0: none frozen).
+    qint32 frozenRows = 0;
+    qint32 frozenColumns = 0;
+    /// Rows and columns printed on every page ("$1:$1", "$A:$A"); empty: none.
+    QString printTitleRows;
+    QString printTitleColumns;
+    /// Written out ahead of the workbook (XlsxPackageStream) and emptied; only
+    /// the name stays, for the tab order and to keep names unique.
+    int streamedPart = 0;
 };
 using SheetModelPtr = std::shared_ptr<SheetModel>;
 

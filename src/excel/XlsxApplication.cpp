@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -66,6 +67,16 @@ QVariant checkedCellValue(const QVariant& value)
     default:
         refuse(QStringLiteral("a cell value of type %1").arg(QLatin1String(value.typeName())));
     }
+}
+
+/// An RGB colour as the automation interface packs it (red in the low byte)
+/// as the model keeps it, 0xRRGGBB; a value outside 24 bits is refused.
+quint32 modelRgb(qint32 rgb, const char* what)
+{
+    if (rgb < 0 || rgb > 0xFFFFFF)
+        refuse(QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(rgb));
+    const quint32 v = quint32(rgb);
+    return ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
 }
 
 class XlsxBorders : public Borders {
@@ -135,9 +146,17 @@ public:
             for (const QVariant& v : table[r])
                 values[r].push_back(checkedCellValue(v));
         }
-        for (std::size_t r = 0; r < rows; ++r)
-            for (std::size_t c = 0; c < columns; ++c)
-                m_sheet->cells[{m_r1 + qint32(r), m_c1 + qint32(c)}].value = values[r][c];
+        // An empty value clears a cell that is there and makes none that is
+        // not: a large, sparse table costs only its filled cells.
+        for (std::size_t r = 0; r < rows; ++r) {
+            for (std::size_t c = 0; c < columns; ++c) {
+                const std::pair<qint32, qint32> at{m_r1 + qint32(r), m_c1 + qint32(c)};
+                if (values[r][c].isValid())
+                    m_sheet->cells[at].value = values[r][c];
+                else if (const auto it = m_sheet->cells.find(at); it != m_sheet->cells.end())
+                    it->second.value = QVariant();
+            }
+        }
     }
 
     BordersPtr borders() override
@@ -145,7 +164,53 @@ public:
         return std::make_shared<XlsxBorders>(m_sheet, m_r1, m_c1, m_r2, m_c2);
     }
 
+    void setInteriorColor(qint32 rgb) override
+    {
+        const quint32 fill = modelRgb(rgb, "interior colour");
+        forEachCell([fill](CellModel& c) { c.look.fillRgb = fill; });
+    }
+    void setFontColor(qint32 rgb) override
+    {
+        const quint32 font = modelRgb(rgb, "font colour");
+        forEachCell([font](CellModel& c) { c.look.fontRgb = font; });
+    }
+    void setFontItalic(bool italic) override
+    {
+        forEachCell([italic](CellModel& c) { c.look.italic = italic; });
+    }
+    void setFontBold(bool bold) override
+    {
+        forEachCell([bold](CellModel& c) { c.look.bold = bold; });
+    }
+
+    void addComment(const QString& text) override
+    {
+        if (m_r1 != m_r2 || m_c1 != m_c2)
+            refuse(QStringLiteral("a comment on a range of several cells"));
+        if (text.isEmpty() || text.size() > kMaxCellText)
+            refuse(QStringLiteral("a comment of %1 characters").arg(text.size()));
+        CellModel& cell = live()->cells[{m_r1, m_c1}];
+        if (!cell.note.isEmpty())
+            refuse(QStringLiteral("the cell has a comment already"));
+        cell.note = text;
+    }
+
 private:
+    const SheetModelPtr& live()
+    {
+        if (m_sheet->deleted)
+            throw ExcelError(error::kObjectGone, QStringLiteral("the worksheet has been deleted"));
+        return m_sheet;
+    }
+    template <typename F>
+    void forEachCell(F apply)
+    {
+        live();
+        for (qint32 r = m_r1; r <= m_r2; ++r)
+            for (qint32 c = m_c1; c <= m_c2; ++c)
+                apply(m_sheet->cells[{r, c}]);
+    }
+
     SheetModelPtr m_sheet;
     qint32 m_r1, m_c1, m_r2, m_c2;
 };
@@ -168,14 +233,7 @@ public:
             refuse(QStringLiteral("outline weight %1").arg(points));
         m_shape->outlineWeight = points;
     }
-    void setColor(qint32 rgb) override
-    {
-        if (rgb < 0 || rgb > 0xFFFFFF)
-            refuse(QStringLiteral("outline colour %1").arg(rgb));
-        // The automation interface packs red in the low byte; the model keeps 0xRRGGBB.
-        const quint32 v = quint32(rgb);
-        m_shape->outlineRgb = ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
-    }
+    void setColor(qint32 rgb) override { m_shape->outlineRgb = modelRgb(rgb, "outline colour"); }
 
 private:
     std::shared_ptr<ShapeModel> m_shape;
@@ -392,6 +450,28 @@ public:
 
     PicturesPtr pictures() override { return std::make_shared<XlsxPictures>(live()); }
     ShapesPtr shapes() override { return std::make_shared<XlsxShapes>(live()); }
+
+    void freezePanes(qint32 rows, qint32 columns) override
+    {
+        live();
+        if (rows < 0 || rows >= kMaxRows || columns < 0 || columns >= kMaxColumns)
+            refuse(QStringLiteral("frozen panes at (%1, %2)").arg(rows).arg(columns));
+        m_sheet->frozenRows = rows;
+        m_sheet->frozenColumns = columns;
+    }
+
+    void setPrintTitles(const QString& rows, const QString& columns) override
+    {
+        live();
+        static const QRegularExpression rowsForm(QStringLiteral("^\\$[1-9][0-9]{0,6}:\\$[1-9][0-9]{0,6}$"));
+        static const QRegularExpression columnsForm(QStringLiteral("^\\$[A-Z]{1,3}:\\$[A-Z]{1,3}$"));
+        if (!(rows.isEmpty() || rowsForm.match(rows).hasMatch()))
+            refuse(QStringLiteral("print title rows %1").arg(rows));
+        if (!(columns.isEmpty() || columnsForm.match(columns).hasMatch()))
+            refuse(QStringLiteral("print title columns %1").arg(columns));
+        m_sheet->printTitleRows = rows;
+        m_sheet->printTitleColumns = columns;
+    }
 
 private:
     const SheetModelPtr& live()

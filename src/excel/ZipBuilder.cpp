@@ -2,6 +2,8 @@
 
 #include "ExcelError.h"
 
+#include <QFile>
+
 #include <zip.h>
 
 namespace excel {
@@ -41,6 +43,19 @@ ZipBuilder::ZipBuilder()
     zip_error_fini(&error);
 }
 
+ZipBuilder::ZipBuilder(const QString& archivePath)
+{
+    int code = 0;
+    m_zip = zip_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!m_zip) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        const QString why = QString::fromUtf8(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        fail(QStringLiteral("cannot open the package %1: %2").arg(archivePath, why));
+    }
+}
+
 ZipBuilder::~ZipBuilder()
 {
     if (m_zip)
@@ -55,7 +70,18 @@ void ZipBuilder::add(const QString& name, const QByteArray& bytes)
     // Copies of a QByteArray share its data, so the pointer stays valid while it is kept.
     m_keep.push_back(bytes);
     const QByteArray& kept = m_keep.back();
-    zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), zip_uint64_t(kept.size()), 0);
+    addSource(name, zip_source_buffer(m_zip, kept.constData(), zip_uint64_t(kept.size()), 0));
+}
+
+void ZipBuilder::addFile(const QString& name, const QString& filePath)
+{
+    if (!m_zip)
+        fail(QStringLiteral("the package is already finished"));
+    addSource(name, zip_source_file(m_zip, QFile::encodeName(filePath).constData(), 0, -1));
+}
+
+void ZipBuilder::addSource(const QString& name, zip_source* source)
+{
     if (!source)
         fail(QStringLiteral("cannot add %1: %2").arg(name, libzipError(m_zip)));
     const zip_int64_t index = zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
@@ -71,9 +97,19 @@ void ZipBuilder::add(const QString& name, const QByteArray& bytes)
         fail(QStringLiteral("cannot set up %1: %2").arg(name, libzipError(m_zip)));
 }
 
+void ZipBuilder::close()
+{
+    if (!m_zip || m_source)
+        fail(QStringLiteral("the package is already finished"));
+    if (zip_close(m_zip) < 0)
+        fail(QStringLiteral("cannot write the package: %1").arg(libzipError(m_zip)));
+    m_zip = nullptr;
+    m_keep.clear();
+}
+
 QByteArray ZipBuilder::finish()
 {
-    if (!m_zip)
+    if (!m_zip || !m_source)
         fail(QStringLiteral("the package is already finished"));
     if (zip_close(m_zip) < 0)
         fail(QStringLiteral("cannot write the package: %1").arg(libzipError(m_zip)));

@@ -38,29 +38,6 @@ QString withoutPictureNote(const QStringList& layers)
          + QChar(13) + QStringLiteral("画層名とオブジェクト数だけを出力しました。") + QChar(13) + names;
 }
 
-/// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
-/// character, or another sheet's), a safe unique one made from it. Returns
-/// the name given.
-QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet,
-                        const QString& wanted)
-{
-    try {
-        sheet->setName(wanted);
-        return wanted;
-    } catch (const excel::ExcelError&) {
-    }
-    QStringList taken;
-    for (qint32 i = 1; i <= sheets->count(); ++i) {
-        const excel::WorksheetPtr other = sheets->item(i);
-        const QString name = other->name();
-        if (name != sheet->name())
-            taken << name;
-    }
-    const QString safe = excel::safeSheetName(wanted, taken);
-    sheet->setName(safe);
-    return safe;
-}
-
 /// What one export keeps between pictures.
 struct PasteState {
     /// Height over width of the last picture placed; 1 before the first.
@@ -122,7 +99,7 @@ void pr_subPasteImage(const excel::ApplicationPtr& oExcel, const excel::Workshee
 
 /// The body of the export once a spreadsheet application is held.
 ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest& request,
-                        const ExportExcelOptions& options, PasteState& state)
+                        const ExportExcelOptions& options, QStringList& withoutPicture)
 {
     if (oExcel->windowState() == excel::xl::kWindowMinimized)
         oExcel->setWindowState(excel::xl::kWindowNormal);
@@ -148,6 +125,41 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
     } catch (const std::exception&) {
     }
 
+    if (!writeLayerSheets(oExcel, sheets, listSheet, request, options, &withoutPicture)) {
+        say(QStringLiteral("Excelシート出力に失敗しました。"), app::MsgIcon::Exclamation);
+        return ExportResult::TableFailed;
+    }
+
+    sheets->item(1)->activate();
+    oExcel->setScreenUpdating(true);
+    return ExportResult::Finished;
+}
+
+} // namespace
+
+QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet, const QString& wanted)
+{
+    try {
+        sheet->setName(wanted);
+        return wanted;
+    } catch (const excel::ExcelError&) {
+    }
+    QStringList taken;
+    for (qint32 i = 1; i <= sheets->count(); ++i) {
+        const excel::WorksheetPtr other = sheets->item(i);
+        const QString name = other->name();
+        if (name != sheet->name())
+            taken << name;
+    }
+    const QString safe = excel::safeSheetName(wanted, taken);
+    sheet->setName(safe);
+    return safe;
+}
+
+excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const excel::WorksheetsPtr& sheets,
+                                     const excel::WorksheetPtr& listSheet, const ExportRequest& request,
+                                     const ExportExcelOptions& options, QStringList* withoutPicture)
+{
     excel::Table table;
     table.push_back({QStringLiteral("No"), QStringLiteral("画層名"), QStringLiteral("オブジェクト数")});
     for (qint32 i = 1; i <= qint32(request.layerNames.size()); ++i) {
@@ -155,10 +167,8 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         table.push_back({i, name, acad::CountLayerObjects(request.document, name)});
     }
 
-    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1)) {
-        say(QStringLiteral("Excelシート出力に失敗しました。"), app::MsgIcon::Exclamation);
-        return ExportResult::TableFailed;
-    }
+    if (!basExcel::pu_fun_bSetArrayToSheet(oExcel, listSheet, table, 1))
+        return nullptr;
 
     oExcel->setScreenUpdating(false);
     const qint32 rows = options.rows;
@@ -170,9 +180,10 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         sheet = sheets->addAfter(sheet);
         j = 1;
         // Safely: a drawing named "1" would already hold the name.
-        nameSheetSafely(sheets, sheet, QStringLiteral("1"));
+        nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QStringLiteral("1"));
     }
 
+    PasteState state;
     for (std::size_t i = 1; i < table.size(); ++i) {
         const qint32 count = table[i][2].toInt();
         if (count <= 0)
@@ -184,12 +195,12 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         qint32 column = 1;
         if (!options.imagesPerSheet) {
             sheet = sheets->addAfter(sheet);
-            nameSheetSafely(sheets, sheet, name);
+            nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + name);
         } else {
             if (qint64(k) > qint64(rows) * columns * j) {
                 sheet = sheets->addAfter(sheet);
                 ++j;
-                nameSheetSafely(sheets, sheet, QString::number(j));
+                nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QString::number(j));
             }
             row = pr_fun_lnImageRow(k, rows, columns, j);
             column = pr_fun_lnImageCol(k, columns);
@@ -197,13 +208,10 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
         pr_subPasteImage(oExcel, sheet, name, QString::number(count), path, options.widthCm,
                          options.spacingCm, options.frame, options.frameWeight, row, column, state);
     }
-
-    sheets->item(1)->activate();
-    oExcel->setScreenUpdating(true);
-    return ExportResult::Finished;
+    if (withoutPicture)
+        *withoutPicture << state.withoutPicture;
+    return sheet;
 }
-
-} // namespace
 
 QString captionText(const QString& layerName, const QString& count)
 {
@@ -227,9 +235,9 @@ ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest&
     // window says so until the first message (say() closes it).
     app::ui().showPleaseWait(QStringLiteral("Excelシートを出力中．．．"));
     ExportResult result = ExportResult::Failed;
-    PasteState state;
+    QStringList withoutPicture;
     try {
-        result = exportWith(oExcel, request, options, state);
+        result = exportWith(oExcel, request, options, withoutPicture);
     } catch (const acad::AcadError& e) {
         app::ui().closePleaseWait();
         app::reportUnexpectedError(kProcedure, e);
@@ -258,8 +266,8 @@ ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest&
     // Said once the workbook is written and in place, not before.
     if (result == ExportResult::Finished) {
         QString done = QStringLiteral("画層イメージのExcelシート出力が完了しました。");
-        if (!state.withoutPicture.isEmpty())
-            done += QChar(13) + withoutPictureNote(state.withoutPicture);
+        if (!withoutPicture.isEmpty())
+            done += QChar(13) + withoutPictureNote(withoutPicture);
         say(done, app::MsgIcon::Information);
     }
     return result;

@@ -41,6 +41,9 @@ struct ExportRequest {
     QString pictureFolder;
     /// Brings the dialog (if any) to the front; called where the dialog would be raised.
     std::function<void()> raiseDialog;
+    /// Put before the names of the picture sheets ("1", "2", ... or the
+    /// layers' names), so several drawings' sheets can share a workbook.
+    QString pictureSheetPrefix;
 };
 
 /// The caption of a picture: the layer name, a line feed and the object count.
@@ -59,5 +62,19 @@ QString captionText(const QString& layerName, const QString& count);
 /// sized as the pictures before it (or square when none came before).
 ExportResult exportLayers(excel::ExcelConnector& connector, const ExportRequest& request,
                           const ExportExcelOptions& options);
+
+/// The sheets of one drawing in a workbook that is open already: the layer
+/// table on `listSheet` and the picture sheets right after it. Returns the
+/// last sheet written, or null when the table could not be written (nothing
+/// said). The layers whose caption got no picture are added to
+/// `withoutPicture` when given. Throws what the spreadsheet or the host throws.
+excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const excel::WorksheetsPtr& sheets,
+                                     const excel::WorksheetPtr& listSheet, const ExportRequest& request,
+                                     const ExportExcelOptions& options, QStringList* withoutPicture = nullptr);
+
+/// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
+/// character, or another sheet's), a safe unique one made from it. Returns
+/// the name given.
+QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet, const QString& wanted);
 
 } // namespace exportexcel

@@ -1,6 +1,6 @@
 #include "LayerListFile.h"
 
-#include "export/ClsCsvFunction2.h"
+#include "export/LayerListReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,27 +8,6 @@
 
 namespace viewer {
 namespace {
-
-bool readNames(const QString& path, app::TextFileEncoding encoding, QStringList& names)
-{
-    // One shared reader, created on first use; it keeps no state between calls.
-    static clsCSV_Function2 reader;
-    csv::ReadOptions options;
-    options.encoding = encoding;
-    options.lineFeedEndsRecord = true;
-    csv::CsvTable table;
-    if (!reader.pu_fun_bGet_CSV_Array(path, table, nullptr, true, false, false, 0, 0, true, QStringLiteral(","),
-                                      options))
-        return false;
-    if (!table.hasElements())
-        return true;
-    for (qint32 row = table.lowerBound(2); row <= table.upperBound(2); ++row) {
-        const QString name = table.cell(1, row).toString();
-        if (!name.isEmpty())
-            names.append(name);
-    }
-    return true;
-}
 
 QSet<QString> foldedNames(const acad::NameList& drawingLayers)
 {
@@ -53,16 +32,12 @@ LayerListRead readLayerListFile(const QString& path, const acad::NameList& drawi
     const QFileInfo info(path);
     if (info.isFile() && info.size() > kLayerListFileLimit)
         return LayerListRead::Unreadable;
-    const LayerListRead failed = info.isFile() ? LayerListRead::Unreadable : LayerListRead::Reported;
-    QStringList asCp932;
-    if (!readNames(path, app::TextFileEncoding::Cp932, asCp932))
-        return failed;
-    QStringList asUtf8;
-    if (!readNames(path, app::TextFileEncoding::Utf8, asUtf8))
-        return failed;
-
     const QSet<QString> layers = foldedNames(drawingLayers);
-    names.append(layersNamed(asUtf8, layers) > layersNamed(asCp932, layers) ? asUtf8 : asCp932);
+    const std::optional<QStringList> read
+        = csv::readLayerList(path, [&layers](const QStringList& listed) { return layersNamed(listed, layers); });
+    if (!read)
+        return info.isFile() ? LayerListRead::Unreadable : LayerListRead::Reported;
+    names.append(*read);
     return LayerListRead::Read;
 }
 

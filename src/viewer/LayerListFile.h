@@ -17,14 +17,8 @@ enum class LayerListRead {
 /// (from element 1). Empty records (a blank line, ",,,") name nothing and are
 /// left out; other names are neither checked against the drawing nor
 /// de-duplicated. A file larger than kLayerListFileLimit is not read.
-///
-/// Beyond the general table rules: a layer name holds no line break, so a
-/// lone LF ends a record too (lists written on Linux). A file without
-/// byte-order mark is read as UTF-8 and as code page 932, and the reading
-/// that names more layers of `drawingLayers` (a layer-name list, compared
-/// without regard to case) wins; on a tie, code page 932, the encoding of
-/// lists written on the original platform. So bytes that happen to be valid
-/// UTF-8 ("ﾃｽ" in code page 932 reads as "ý") do not give wrong names.
+/// Read as csv::readLayerList reads it, the reading that names more layers of
+/// `drawingLayers` (a layer-name list, compared without regard to case) winning.
 LayerListRead readLayerListFile(const QString& path, const acad::NameList& drawingLayers, acad::NameList& names);
 
 /// Far beyond any list of layers (drawings hold some thousands at most).

@@ -78,17 +78,37 @@ def drawing_shapes(zf, drawing_part, content_types):
 def main(path):
     book = openpyxl.load_workbook(path)
     out = {"sheets": book.sheetnames, "active": book.active.title, "cells": {}, "borders": {}, "widths": {},
-           "shapes": {}}
+           "shapes": {}, "notes": {}, "looks": {}, "frozen": {}, "printTitles": {}}
     for ws in book.worksheets:
         cells = []
         borders = []
+        notes = {}
+        looks = {}
         for row in ws.iter_rows():
             cells.append([c.value for c in row])
             borders.append([all(getattr(c.border, edge).style == "thin" for edge in ("left", "right", "top", "bottom"))
                             for c in row])
+            for c in row:
+                if c.comment is not None:
+                    notes[c.coordinate] = c.comment.text
+                look = {}
+                if c.font.i:
+                    look["italic"] = True
+                if c.font.b:
+                    look["bold"] = True
+                if c.font.color is not None and c.font.color.type == "rgb":
+                    look["font"] = c.font.color.rgb
+                if c.fill.fill_type == "solid":
+                    look["fill"] = c.fill.fgColor.rgb
+                if look:
+                    looks[c.coordinate] = look
         out["cells"][ws.title] = cells
         out["borders"][ws.title] = borders
         out["widths"][ws.title] = {k: d.width for k, d in ws.column_dimensions.items() if d.customWidth}
+        out["notes"][ws.title] = notes
+        out["looks"][ws.title] = looks
+        out["frozen"][ws.title] = ws.freeze_panes
+        out["printTitles"][ws.title] = [ws.print_title_rows, ws.print_title_cols]
 
     with zipfile.ZipFile(path) as zf:
         bad = zf.testzip()

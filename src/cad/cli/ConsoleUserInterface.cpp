@@ -13,7 +13,6 @@ app::MsgAnswer ConsoleUserInterface::message(const QString& text, app::MsgButton
         m_output << "kasanemi-cad: " << line << Qt::endl;
     } else {
         m_errors << "kasanemi-cad: " << line << Qt::endl;
-        ++m_errorLines;
     }
     switch (buttons) {
     case app::MsgButtons::Ok:

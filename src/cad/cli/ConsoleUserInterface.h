@@ -24,13 +24,9 @@ public:
     bool openExternally(const QUrl&) override { return false; }
     void processEvents() override {}
 
-    /// Lines written to standard error so far.
-    int errorLines() const { return m_errorLines; }
-
 private:
     QTextStream& m_output;
     QTextStream& m_errors;
-    int m_errorLines = 0;
 };
 
 } // namespace cad::cli

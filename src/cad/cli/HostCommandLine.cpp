@@ -2,7 +2,10 @@
 
 #include "app/AppInfo.h"
 
+#include <QCommandLineParser>
+
 #include <cstdio>
+#include <vector>
 
 namespace cad::cli {
 namespace {
@@ -20,6 +23,21 @@ HostCommandLine refused(const QString& problem)
     line.action = HostCommandLine::Action::Refuse;
     line.problem = problem;
     return line;
+}
+
+/// The option as it was written ("-x" or "--x"), for the option named `name`.
+QString optionWord(const QStringList& words, const QString& name)
+{
+    for (const QString& word : words) {
+        if (word == QLatin1String("--"))
+            break;
+        QString bare = word;
+        while (bare.startsWith(u'-'))
+            bare.remove(0, 1);
+        if (bare.section(u'=', 0, 0) == name && word.startsWith(u'-'))
+            return word.section(u'=', 0, 0);
+    }
+    return QStringLiteral("--") + name;
 }
 
 } // namespace
@@ -40,26 +58,49 @@ HostCommandLine parseHostCommandLine(const QStringList& arguments, bool toolkitO
         line.arguments = arguments.mid(1);
         return line;
     }
+
+    // Until the toolkit has taken its own options out, single-dash words may
+    // be its (-platform offscreen): they are not ours to judge yet.
+    QStringList words;
     bool optionsEnded = false;
     for (const QString& word : arguments) {
-        if (optionsEnded || !word.startsWith(u'-') || word == QLatin1String("-")) {
-            line.arguments << word;
-            continue;
-        }
-        if (word == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
-            line.action = HostCommandLine::Action::Help;
-            return line;
-        } else if (word == QLatin1String("--version")) {
-            line.action = HostCommandLine::Action::Version;
-            return line;
-        } else if (modes.contains(word)) {
-            return refused(word + QStringLiteral(" must come first"));
-        } else if (word.startsWith(QLatin1String("--")) || toolkitOptionsRemoved) {
-            return refused(QStringLiteral("unknown option ") + word);
-        }
+        optionsEnded = optionsEnded || word == QLatin1String("--");
+        const bool singleDash = word.startsWith(u'-') && !word.startsWith(QLatin1String("--"))
+            && word != QLatin1String("-") && word != QLatin1String("-h");
+        if (optionsEnded || toolkitOptionsRemoved || !singleDash)
+            words << word;
     }
+
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({help, version});
+    std::vector<QCommandLineOption> modeOptions;
+    for (const QString& mode : modes)
+        modeOptions.emplace_back(mode.mid(2));
+    for (const QCommandLineOption& mode : modeOptions)
+        parser.addOption(mode);
+    const bool parsed = parser.parse(QStringList{QStringLiteral("kasanemi-cad")} + words);
+
+    if (parser.isSet(help)) {
+        line.action = HostCommandLine::Action::Help;
+        return line;
+    }
+    if (parser.isSet(version)) {
+        line.action = HostCommandLine::Action::Version;
+        return line;
+    }
+    if (!parsed) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return refused(parser.errorText());
+        return refused(QStringLiteral("unknown option ") + optionWord(words, unknown.front()));
+    }
+    for (const QCommandLineOption& mode : modeOptions)
+        if (parser.isSet(mode))
+            return refused(QStringLiteral("--") + mode.names().front() + QStringLiteral(" must come first"));
+    line.arguments = parser.positionalArguments();
     if (toolkitOptionsRemoved && line.arguments.size() > 1)
         return refused(QStringLiteral("one drawing at a time: ") + line.arguments.mid(1).join(u' '));
     return line;
@@ -79,6 +120,8 @@ QString hostUsage()
         "       kasanemi-cad --pictures FILE.dxf DIR\n"
         "       kasanemi-cad --export-xlsx FILE.dxf OUT.xlsx [--separate] [--rows N] [--columns N]\n"
         "                    [--width CM] [--spacing CM] [--frame PT | --no-frame] [--layer NAME]...\n"
+        "       kasanemi-cad --export-xlsx FILE.dxf|FOLDER... OUT.xlsx [--recursive]\n"
+        "                    [--standard FILE.csv] [options as above]\n"
         "       kasanemi-cad --render FILE.dxf OUT.png|OUT.svg [--layer NAME] [--size PX]\n"
         "       kasanemi-cad --help | --version\n"
         "\n"
@@ -116,6 +159,21 @@ QString hostUsage()
         "                   with objects)\n"
         "  Exit 0 written; 1 the workbook cannot be written; 2 bad arguments, a drawing\n"
         "  that cannot be read or a --layer the drawing lacks.\n"
+        "\n"
+        "--export-xlsx FILE.dxf|FOLDER... OUT.xlsx\n"
+        "  Several drawings, a folder's (*.dxf, *.dwg) or a standard make ONE workbook:\n"
+        "  a first sheet 図面一覧 with every layer name of the set against every\n"
+        "  drawing (object counts; off, frozen and locked shown and noted; totals) and\n"
+        "  a row a drawing, then each drawing's sheets as above. Drawings are read one\n"
+        "  at a time; progress and a summary go to standard error.\n"
+        "    --recursive    the drawings in the folders' subfolders too\n"
+        "    --standard FILE.csv\n"
+        "                   a layer list of allowed names (wildcards as the CAD's);\n"
+        "                   a column 標準 marks the names none allows, listed first\n"
+        "    --layer NAME   as above; a drawing without that layer is not refused\n"
+        "  Exit codes as above, and 3: written, but drawings that cannot be read were\n"
+        "  skipped (listed on the first sheet with the reason); 2 also when no drawing\n"
+        "  is found or the standard cannot be read.\n"
         "\n"
         "--render FILE.dxf OUT.png|OUT.svg\n"
         "  One picture for documents and reports, drawn as the layer pictures are\n"

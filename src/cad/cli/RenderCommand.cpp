@@ -14,6 +14,7 @@
 #include "cad/macros/PictureMacros.h"
 #include "metafile/WmfPicture.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -47,36 +48,33 @@ struct RenderArguments {
 std::optional<RenderArguments> parse(const QStringList& args)
 {
     RenderArguments out;
-    QStringList positional;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--layer") || a == QLatin1String("--size")) {
-            if (i + 1 >= args.size()) {
-                fail(QStringLiteral("%1 needs a value").arg(a));
-                return std::nullopt;
-            }
-            const QString value = args[++i];
-            if (a == QLatin1String("--layer")) {
-                out.layer = value;
-                out.hasLayer = true;
-            } else {
-                bool ok = false;
-                out.size = value.toInt(&ok);
-                if (!ok || out.size < smallestSize || out.size > largestSize) {
-                    fail(QStringLiteral("--size must be a whole number of pixels from %1 to %2, not \"%3\"")
-                             .arg(smallestSize)
-                             .arg(largestSize)
-                             .arg(value));
-                    return std::nullopt;
-                }
-            }
-        } else if (a.startsWith(QLatin1String("--"))) {
-            fail(QStringLiteral("unknown option %1").arg(a));
+    const QCommandLineOption layer(QStringLiteral("layer"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("PX"));
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({layer, size});
+    if (!parser.parse(QStringList{QStringLiteral("kasanemi-cad")} + args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        fail(unknown.isEmpty() ? parser.errorText() : QStringLiteral("unknown option --") + unknown.front());
+        return std::nullopt;
+    }
+    if (parser.isSet(layer)) {
+        out.layer = parser.values(layer).back();
+        out.hasLayer = true;
+    }
+    if (parser.isSet(size)) {
+        const QString value = parser.values(size).back();
+        bool ok = false;
+        out.size = value.toInt(&ok);
+        if (!ok || out.size < smallestSize || out.size > largestSize) {
+            fail(QStringLiteral("--size must be a whole number of pixels from %1 to %2, not \"%3\"")
+                     .arg(smallestSize)
+                     .arg(largestSize)
+                     .arg(value));
             return std::nullopt;
-        } else {
-            positional << a;
         }
     }
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() != 2) {
         fail(QStringLiteral("usage: kasanemi-cad --render FILE.dxf OUT.png|OUT.svg [--layer NAME] [--size PX]"));
         return std::nullopt;

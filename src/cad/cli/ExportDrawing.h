@@ -1,0 +1,29 @@
+#pragma once
+
+// What the batch export does with each drawing, alone or in a set: open it
+// as every mode of the host opens a drawing, and draw its layer pictures as
+// the refresh has them drawn.
+
+#include "acad/AcadSurface.h"
+#include "cad/CadDocument.h"
+
+#include <QString>
+#include <QTextStream>
+
+#include <memory>
+
+namespace cad::cli {
+
+/// Opens the drawing at `path`; its load warning and a note that pictures
+/// were cut short go to `errors` as warnings (the latter once). Throws
+/// acad::AcadError with a one-line description when it cannot be read.
+std::shared_ptr<CadDocument> openForExport(const QString& path, QTextStream& errors);
+
+/// Switches every layer but the current one on and thawed (in memory only,
+/// as the refresh does) and has the all-layer picture macro write one picture
+/// a layer into `workFolder`'s picture folder, which it returns. Throws
+/// acad::AcadError, or std::runtime_error when the work folder cannot be written.
+QString drawLayerPictures(const acad::ApplicationPtr& host, const acad::DocumentPtr& document,
+                          const QString& workFolder);
+
+} // namespace cad::cli
