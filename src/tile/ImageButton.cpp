@@ -1,6 +1,7 @@
 #include "ImageButton.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace tile {
 
@@ -22,6 +23,18 @@ void ImageButton::setFillColor(const QColor& color)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, color);
     setPalette(pal);
+}
+
+void ImageButton::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!m_fillColor.isValid())
+        return;
+    // A thin outline keeps the swatch seen where its colour is the bar's own:
+    // white (colour 7) on the white bar, red on the current layer's red bar.
+    QPainter painter(this);
+    painter.setPen(QColor(96, 96, 96));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void ImageButton::mousePressEvent(QMouseEvent* event)

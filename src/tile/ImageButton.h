@@ -18,7 +18,7 @@ public:
     /// The name given with the picture shown; empty before the first.
     QString pictureName() const { return m_pictureName; }
 
-    /// Fills the whole button with one colour (the colour swatch).
+    /// Fills the whole button with one colour, outlined (the colour swatch).
     void setFillColor(const QColor& color);
     QColor fillColor() const { return m_fillColor; }
 
@@ -27,6 +27,7 @@ signals:
     void clicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -149,6 +149,7 @@ void clsDWF::InitialSetting(qint32 iIndex, const TileControls& controls, qint32 
 
         WmfImage& picture = bound(pr_oImgOne);
         picture.setTwipsGeometry(twips(kPictureBox, kPictureBox.height));
+        pr_subShowPictureGround(frame);
 
         placeInTwips(bound(pr_oCmdView), twips(kViewButtonBox, kViewButtonBox.height));
         placeInTwips(bound(pr_oCmdFreeze), twips(kFreezeButtonBox, kFreezeButtonBox.height));
@@ -215,6 +216,25 @@ void clsDWF::pr_subConnectControls()
     connect(pr_oCmdLock, &ImageButton::clicked, this, &clsDWF::pr_oCmdLock_Click);
     connect(pr_oCmdColor, &ImageButton::clicked, this, &clsDWF::pr_oCmdColor_Click);
     connect(pr_oCboLineType, &QComboBox::activated, this, [this](int) { emit pr_oCboLineType_Click(); });
+}
+
+void clsDWF::pr_subShowPictureGround(QFrame& frame)
+{
+    // The pictures are drawn for white paper, as the overview and the workbook
+    // show them: on the frame's grey a layer in colour 8 (128, 128, 128) would
+    // vanish and the dark colours could hardly be seen. So the picture area
+    // alone gets a white ground; the frame keeps its grey round it. Tile 1's
+    // frame is reused by every refresh, so its ground is made once.
+    const QString groundName = QStringLiteral("ImgGround");
+    QWidget* ground = frame.findChild<QWidget*>(groundName, Qt::FindDirectChildrenOnly);
+    if (!ground) {
+        ground = new QWidget(&frame);
+        ground->setObjectName(groundName);
+        setColors(*ground, Qt::white, windowText());
+    }
+    placeInTwips(*ground, twips(kPictureBox, kPictureBox.height));
+    ground->setVisible(true);
+    ground->lower();
 }
 
 void clsDWF::pu_subUpdateLocation(qint32 iPicMainWidth, qint32 iTopScrol)

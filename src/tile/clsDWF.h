@@ -162,6 +162,8 @@ private:
     /// Shows the linetype name in the box; false when it is not among its entries.
     bool pr_funShowLineType();
     void pr_subShowNameBoxColors(const QColor& background, const QColor& foreground);
+    /// A white ground under the picture area of `frame`, made once.
+    void pr_subShowPictureGround(QFrame& frame);
     void pr_subConnectControls();
     /// Shows `picture` on `button`, when the button is bound.
     static void showState(ImageButton* button, StatePicture picture);

@@ -4,6 +4,7 @@
 #include "TestDrawing.h"
 
 #include "tile/StatePictures.h"
+#include "tile/TileGeometry.h"
 #include "tile/WmfImage.h"
 #include "tile/clsDWF.h"
 #include "viewer/HostSession.h"
@@ -11,17 +12,23 @@
 #include "viewer/TileGrid.h"
 
 #include "acad/AcadError.h"
+#include "acad/AciColors.h"
+#include "app/Twips.h"
 #include "app/RecordingUserInterface.h"
 #include "app/WindowHelpers.h"
 #include "cad/CadDocument.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 using namespace testing_support;
 using tile::clsDWF;
@@ -371,4 +378,32 @@ TEST_F(TileCommandsTest, EachCommandWritesItsOwnChangeThenRegeneratesEveryViewpo
                            "Document.Regen(1)", "Document.SetActiveLayer(L2)", "Layer.SetLayerOn(L1,0)",
                            "Layer.SetLayerOn(L2,0)", "Layer.SetLayerOn(L3,0)", "Layer.SetLayerOn(L2,1)",
                            "Document.Regen(1)"}));
+}
+
+TEST_F(TileCommandsTest, EveryPaletteColourStandsOutOnTheTilesPictureGroundAndTheSwatchIsOutlined)
+{
+    clsDWF& t = window->tileAt(1);  // L1: colour 7, nothing drawn in its picture
+    const QImage frame = t.FraOne()->grab().toImage();
+    const auto pixelAt = [&](double xTwips, double yTwips) {
+        return frame.pixelColor(app::twipsToPixels(xTwips), app::twipsToPixels(yTwips));
+    };
+    const QColor ground = pixelAt(tile::kPictureBox.left + tile::kPictureBox.width / 2,
+                                  tile::kPictureBox.top + tile::kPictureBox.height / 2);
+    // The frame keeps its grey round the picture area.
+    EXPECT_EQ(pixelAt(tile::kFrameWidth - 10, tile::kFrameHeight / 2), QColor(128, 128, 128));
+
+    // Pictures draw colours 7 and 255 (white) black, every other index as the palette gives it.
+    for (int index = 1; index <= 255; ++index) {
+        const QColor ink = index == 7 || index == 255 ? QColor(Qt::black)
+                                                       : QColor::fromRgb(acad::ColorIndexToRgb(index));
+        const int difference = std::max({std::abs(ink.red() - ground.red()), std::abs(ink.green() - ground.green()),
+                                         std::abs(ink.blue() - ground.blue())});
+        EXPECT_GE(difference, 40) << "colour " << index << " on the ground " << ground.name().toStdString();
+    }
+
+    // The white swatch on the white bar has an outline; its inside keeps the layer's colour.
+    const QImage swatch = t.CmdColor()->grab().toImage();
+    EXPECT_EQ(swatch.pixelColor(swatch.width() / 2, swatch.height() / 2), QColor(Qt::white));
+    EXPECT_NE(swatch.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_NE(swatch.pixelColor(swatch.width() - 1, swatch.height() - 1), QColor(Qt::white));
 }
