@@ -58,7 +58,7 @@ QString plantedLinkOnPath(const QString& path)
 
 QString plantedLinkMessage(const QString& path, const QString& link)
 {
-    return QStringLiteral("%1: %2 is a symbolic link of another user in a folder anyone may write; not followed")
+    return QStringLiteral("%1: %2 は誰でも書き込めるフォルダーにある他のユーザーのシンボリックリンクのため、たどりません。")
         .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link));
 }
 

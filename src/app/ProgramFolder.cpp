@@ -147,8 +147,8 @@ QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString&
         return target;
     if (!QDir().mkpath(folders.program)) {
         if (error)
-            *error = QDir::toNativeSeparators(target) + QStringLiteral(": ")
-                     + QString::fromLocal8Bit(std::strerror(errno));
+            *error = QStringLiteral("%1 を作れません：%2")
+                         .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(std::strerror(errno)));
         return QString();
     }
     QSaveFile copy(target);

@@ -96,7 +96,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
     } catch (const dxf::DxfFormatError& e) {
         fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(e.what())));
     } catch (const std::bad_alloc&) {
-        fail(error::kHostFailure, QStringLiteral("%1: the drawing is too large to load").arg(fileName));
+        fail(error::kHostFailure, QStringLiteral("%1: 図面が大きすぎて読み込めません。").arg(fileName));
     }
 }
 

@@ -116,10 +116,10 @@ QString replaceFileContents(const QString& requested, const QByteArray& bytes)
     const QString folder = QFileInfo(path).absolutePath();
     QTemporaryFile temporary(QDir(folder).filePath(QStringLiteral(".%1.XXXXXX").arg(name)));
     if (!temporary.open())
-        return QStringLiteral("Cannot write %1: %2").arg(name, temporary.errorString());
+        return QStringLiteral("%1 を書き込めません: %2").arg(name, temporary.errorString());
     const int fd = temporary.handle();
     if (temporary.write(bytes) != bytes.size() || !temporary.flush() || ::fsync(fd) != 0)
-        return QStringLiteral("Cannot write %1: %2").arg(name, temporary.errorString());
+        return QStringLiteral("%1 を書き込めません: %2").arg(name, temporary.errorString());
 
     if (!exists) {
         const mode_t mask = ::umask(0);
@@ -134,15 +134,15 @@ QString replaceFileContents(const QString& requested, const QByteArray& bytes)
             // temporary file holds the complete new text until that succeeded.
             QFile current(path);
             if (!current.open(QIODevice::ReadOnly))
-                return QStringLiteral("Cannot read %1 before writing it in place: %2").arg(name, current.errorString());
+                return QStringLiteral("%1 をその場で書き直す前に読めません: %2").arg(name, current.errorString());
             const QByteArray old = current.readAll();
             current.close();
             if (!overwriteInPlace(native, bytes)) {
                 const QString why = systemError();
                 if (overwriteInPlace(native, old))
-                    return QStringLiteral("Cannot write %1 in place: %2; it was left as it was").arg(name, why);
+                    return QStringLiteral("%1 をその場で書き直せません: %2。元のまま残しました。").arg(name, why);
                 temporary.setAutoRemove(false);
-                return QStringLiteral("Cannot write %1 in place: %2; its new text is kept in %3")
+                return QStringLiteral("%1 をその場で書き直せません: %2。新しい内容は %3 に残しました。")
                     .arg(name, why, QDir::toNativeSeparators(temporary.fileName()));
             }
             return QString();
@@ -150,12 +150,12 @@ QString replaceFileContents(const QString& requested, const QByteArray& bytes)
         // chown clears set-id bits, so the mode goes on after it; an ACL among
         // the attributes sets the mode again, consistently.
         if (::fchmod(fd, st.st_mode & 07777) != 0)
-            return QStringLiteral("Cannot keep the mode of %1: %2; it was not overwritten").arg(name, systemError());
+            return QStringLiteral("%1 のアクセス権を保てません: %2。上書きしませんでした。").arg(name, systemError());
         copyExtendedAttributes(native, fd);
     }
     temporary.close();
     if (::rename(QFile::encodeName(temporary.fileName()).constData(), native.constData()) != 0)
-        return QStringLiteral("Cannot replace %1: %2").arg(name, systemError());
+        return QStringLiteral("%1 を置き換えられません: %2").arg(name, systemError());
     temporary.setAutoRemove(false);
     syncFolder(folder);
     return QString();

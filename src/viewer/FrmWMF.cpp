@@ -67,7 +67,7 @@ viewer::HostSession& frmWMF::bridge()
 {
     if (!m_bridge) {
         if (!m_connector)
-            throw acad::AcadError(acad::error::kHostUnreachable, QStringLiteral("No way to the host was given"));
+            throw acad::AcadError(acad::error::kHostUnreachable, QStringLiteral("CAD ホストへの接続方法がありません。"));
         m_bridge = std::make_unique<viewer::HostSession>(m_connector);
     }
     return *m_bridge;

@@ -20,7 +20,7 @@ const QString kStartFailed = QStringLiteral("404 Not Find AutoCAD.Application");
 DocumentPtr requireDocument(const DocumentPtr& document)
 {
     if (!document)
-        throw AcadError(error::kHostUnreachable, QStringLiteral("No active document: the host is not connected"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("アクティブな図面がありません。CAD ホストに接続されていません。"));
     return document;
 }
 
@@ -81,7 +81,7 @@ bool HostSession::ConnectAutoCAD(VbBool& bCancel, QString& sErrMsg)
 void HostSession::SetActiveDocument()
 {
     if (!oAcadApp)
-        throw AcadError(error::kHostUnreachable, QStringLiteral("The host is not connected"));
+        throw AcadError(error::kHostUnreachable, QStringLiteral("CAD ホストに接続されていません。"));
     oActiveDoc = oAcadApp->activeDocument();
 }
 

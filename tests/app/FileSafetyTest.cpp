@@ -130,7 +130,7 @@ TEST(PlantedLink, ALinkOfAnotherUserInAStickyFolderIsRefusedAsTheKernelWould)
     EXPECT_EQ(plantedLinkOnPath(tmp.filePath(QStringLiteral("book.xlsx"))), tmp.filePath(QStringLiteral("book.xlsx")));
     // A planted folder link is found on the way to anything below it.
     EXPECT_EQ(plantedLinkOnPath(tmp.filePath(QStringLiteral("pics/SYS/all.wmf"))), tmp.filePath(QStringLiteral("pics")));
-    EXPECT_TRUE(plantedLinkMessage(QStringLiteral("/tmp/a"), QStringLiteral("/tmp/a")).contains(QStringLiteral("not followed")));
+    EXPECT_TRUE(plantedLinkMessage(QStringLiteral("/tmp/a"), QStringLiteral("/tmp/a")).contains(QStringLiteral("たどりません")));
 
     // Links of our own, or of the folder's owner, are followed as the kernel does.
     ASSERT_TRUE(tmp.plantLink(QStringLiteral("mine.xlsx"), victim, ::geteuid()));

@@ -63,7 +63,7 @@ TEST(XlsxWriteFailure, AnotherUsersLinkInAStickyFolderIsNotFollowed)
         GTEST_SKIP() << "giving a link to another user needs root";
     XlsxApplication application;
     const WorkbookModelPtr book = aWorkbook(application);
-    EXPECT_TRUE(failureOf(*book, tmp.filePath(QStringLiteral("book.xlsx"))).contains(QStringLiteral("not followed")));
+    EXPECT_TRUE(failureOf(*book, tmp.filePath(QStringLiteral("book.xlsx"))).contains(QStringLiteral("たどりません")));
     EXPECT_EQ(testsupport::fileBytes(victim), QByteArray("victim's workbook"));
     // A new name in the same folder is written as usual.
     EXPECT_EQ(failureOf(*book, tmp.filePath(QStringLiteral("mine.xlsx"))), QString());

@@ -203,7 +203,7 @@ void CadBusService::refuseOversizedArguments() const
         longest = std::max(longest, longestText(argument));
     if (longest > kMaxArgumentText)
         throw acad::AcadError(acad::error::kLimitReached,
-                              QStringLiteral("A text of %1 characters is longer than the host takes (at most %2)")
+                              QStringLiteral("%1 文字の文字列は長すぎます（%2 文字まで）。")
                                   .arg(longest)
                                   .arg(kMaxArgumentText));
 }
@@ -229,7 +229,7 @@ void CadBusService::LoadDVB(const QString& path)
         // working folder, not the caller's.
         if (!QFileInfo(path).isAbsolute())
             throw acad::AcadError(acad::error::kInvalidArgument,
-                                  QStringLiteral("LoadDVB needs an absolute path, not \"%1\"").arg(path));
+                                  QStringLiteral("マクロ プロジェクトの読み込みには絶対パスが必要です（「%1」）。").arg(path));
         m_application->loadDVB(path);
     });
 }

@@ -25,7 +25,7 @@ void ensureFolder(const QString& folder)
         throw acad::AcadError(acad::error::kHostFailure, app::plantedLinkMessage(folder, link));
     if (!QDir().mkpath(folder))
         throw acad::AcadError(acad::error::kHostFailure,
-                              QStringLiteral("Cannot create the picture folder %1").arg(QDir::toNativeSeparators(folder)));
+                              QStringLiteral("画像フォルダーを作成できません: %1").arg(QDir::toNativeSeparators(folder)));
 }
 
 /// Hands each primitive to the metafile of the layer it counts for, so that
@@ -205,7 +205,7 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
     const QByteArray bytes = drawingPicture(drawing, &outlined);
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
-        throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("Cannot write the picture %1").arg(error));
+        throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("画像を書き込めません: %1").arg(error));
     return {1, bytes.size(), outlined};
 }
 
