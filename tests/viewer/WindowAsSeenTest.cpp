@@ -18,7 +18,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTest>
@@ -206,7 +206,7 @@ TEST_F(WindowAsSeen, CountStripsAndNameBoxesTakeNoTyping)
 {
     refresh(kFiveLayersAllOn, true);  // every count strip gets its text
     for (const QString& name : {QStringLiteral("TxtALL"), QStringLiteral("TxtPart")}) {
-        auto* strip = control<QPlainTextEdit>(name);
+        auto* strip = control<QTextEdit>(name);
         const QString before = strip->toPlainText();
         ASSERT_FALSE(before.isEmpty()) << name.toStdString();
         QTest::keyClicks(strip, QStringLiteral("x"));
