@@ -1,3 +1,6 @@
+// Over 600 lines for a reason: the player is one class whose record handlers
+// share the device context, the object table and the painter; split across
+// files they would only hand that state to each other.
 #include "metafile/WmfPlayer.h"
 
 #include "metafile/WmfText.h"
@@ -493,6 +496,14 @@ void WmfPlayer::extTextOut(const WmfRecord& r)
 
 void WmfPlayer::playRecord(const WmfRecord& r)
 {
+    if (playStateRecord(r) || playObjectRecord(r))
+        return;
+    playDrawingRecord(r);
+}
+
+bool WmfPlayer::playStateRecord(const WmfRecord& r)
+{
+    // The device context: saved states, window and viewport, colours, modes.
     switch (r.function) {
     case fn::SaveDC:
         if (m_saved.size() < maximumSavedStates)
@@ -588,6 +599,16 @@ void WmfPlayer::playRecord(const WmfRecord& r)
     case fn::SetPolyFillMode:
         m_dc.fillRule = m_list.word(r, 0) == 2 ? Qt::WindingFill : Qt::OddEvenFill;
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool WmfPlayer::playObjectRecord(const WmfRecord& r)
+{
+    // Pens, brushes, fonts and the slots of the object table.
+    switch (r.function) {
     case fn::CreatePenIndirect:
         createPen(r);
         break;
@@ -619,6 +640,15 @@ void WmfPlayer::playRecord(const WmfRecord& r)
     case fn::DeleteObject:
         deleteObject(m_list.uword(r, 0));
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void WmfPlayer::playDrawingRecord(const WmfRecord& r)
+{
+    switch (r.function) {
     case fn::MoveTo:
         if (r.wordCount >= 2)
             m_dc.position = point(r, 0);

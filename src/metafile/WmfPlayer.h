@@ -63,6 +63,10 @@ private:
     };
 
     void playRecord(const WmfRecord& r);
+    /// One record of a kind; false when `r` is of another kind.
+    bool playStateRecord(const WmfRecord& r);
+    bool playObjectRecord(const WmfRecord& r);
+    void playDrawingRecord(const WmfRecord& r);
     void updateTransform();
     QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
     QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index

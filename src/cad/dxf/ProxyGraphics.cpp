@@ -1,3 +1,6 @@
+// Over 600 lines for a reason: one decoder of the proxy-graphics command
+// stream, whose command readers all work through the same bounded cursor
+// and output; apart, each file would need that cursor's insides.
 #include "ProxyGraphics.h"
 
 #include <QTransform>
