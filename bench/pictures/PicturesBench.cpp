@@ -118,7 +118,7 @@ void print(const char* name, const Run& r)
 /// ezdxf's read and draw CPU seconds for the whole drawing, or {-1, -1}.
 std::pair<double, double> ezdxfCpu(const QString& dxf, const QString& png)
 {
-    const QString script = QString::fromUtf8(KASANEMI_SOURCE_DIR) + QStringLiteral("/tests/render/ezdxf_compare.py");
+    const QString script = QString::fromUtf8(KASANEMI_SOURCE_DIR) + QStringLiteral("/tests/cad/render/ezdxf_compare.py");
     QProcess python;
     python.start("/usr/bin/python3", {script, "cpu", dxf, png, "1600"});
     if (!python.waitForFinished(3600 * 1000) || python.exitCode() != 0)

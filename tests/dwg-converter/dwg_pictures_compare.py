@@ -4,7 +4,7 @@
 Both are drawn by `kasanemi-cad --render` (every layer but the current one
 switched on, as a refresh does), so what differs is what the DWG reading
 differs in. The ink must agree with a pixel of tolerance: F1 of at least 0.9,
-scored as tests/render/ezdxf_compare.py scores ours against ezdxf's.
+scored as tests/cad/render/ezdxf_compare.py scores ours against ezdxf's.
 
 usage: dwg_pictures_compare.py KASANEMI_CAD SAMPLES_DWG WORKDIR
 Exit 0 when every picture agrees (or differs as listed below), 1 otherwise,
@@ -14,7 +14,7 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "render"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cad", "render"))
 from ezdxf_compare import REQUIRED_F1, Image, f1, ink, numpy  # noqa: E402  (exits 77 without its modules)
 
 SIZE = 800
