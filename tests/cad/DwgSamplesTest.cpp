@@ -72,11 +72,6 @@ const std::map<QString, QString> kCodePageOfTheDwg = {
 const std::set<QString> kOtherExtents = {
     // The dropped proxy objects (above) reach further than the rest.
     QStringLiteral("libredwg_2013_gh109_1"),
-    // Its attribute "valoro" is written with the AcDbXrecord part of an R2018
-    // ATTRIB, whose group 70 (the multiline flag) our DXF reader takes for the
-    // attribute's own flags: invisible, so it neither draws nor counts in the
-    // extents.
-    QStringLiteral("libredwg_example_2018"),
 };
 
 /// Model-space extents agree to 0.1 % of the drawing's size.

@@ -24,11 +24,6 @@ KNOWN = {
     "libredwg_example_2004": "the library cannot read it",
     # The 25 proxy objects the library drops are most of the drawing's ink.
     "libredwg_2013_gh109_1": "25 proxy objects of an add-on are dropped",
-    # The library writes the attribute "valoro" with the AcDbXrecord part of
-    # an R2018 ATTRIB, whose group 70 (its multiline flag, 1) our DXF reader
-    # takes for the attribute's flags: invisible. Without that text the ink
-    # is cropped otherwise and every line lies elsewhere.
-    "libredwg_example_2018": "an attribute read as invisible",
 }
 
 
