@@ -1,8 +1,8 @@
 #include "XlsxPackageStream.h"
 
 #include "ExcelError.h"
+#include "XlsxPackageWriter.h"
 #include "ZipBuilder.h"
-#include "app/PlantedLink.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,31 +26,22 @@ void writeFile(const QString& path, const QByteArray& bytes)
         fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
 }
 
-/// Copies the finished archive to `path` through a file beside it that
-/// replaces it only once every byte is written.
+/// Copies the finished archive to `path`, replacing it only once every byte
+/// is written.
 void placeFile(const QString& archive, const QString& path)
 {
     QFile in(archive);
     if (!in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("%1: %2").arg(archive, in.errorString()));
-    // Another user's link in a folder anyone may write is refused, as the
-    // kernel would refuse to follow it.
-    if (const QString link = app::plantedLinkOnPath(path); !link.isEmpty())
-        fail(app::plantedLinkMessage(path, link));
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("%1: %2").arg(path, out.errorString()));
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size())
-            fail(QStringLiteral("%1: %2").arg(path, out.errorString()));
-    }
-    if (in.error() != QFileDevice::NoError)
-        fail(QStringLiteral("%1: %2").arg(archive, in.errorString()));
-    // The last buffered bytes reach the disk only at the flush, and
-    // QSaveFile's commit does not see a failed flush: checked first.
-    if (!out.flush() || !out.commit())
-        fail(QStringLiteral("%1: %2").arg(path, out.errorString()));
+    replaceFile(path, [&](QSaveFile& out) {
+        QByteArray chunk;
+        while (!(chunk = in.read(1 << 20)).isEmpty())
+            if (out.write(chunk) != chunk.size())
+                return false;
+        if (in.error() != QFileDevice::NoError)
+            fail(QStringLiteral("%1: %2").arg(archive, in.errorString()));
+        return true;
+    });
 }
 
 } // namespace

@@ -65,18 +65,25 @@ QByteArray xlsxPackage(const WorkbookModel& book)
 
 void writeXlsxFile(const WorkbookModel& book, const QString& path)
 {
+    replaceFile(path, [&](QSaveFile& file) {
+        const QByteArray bytes = xlsxPackage(book);
+        return file.write(bytes) == bytes.size();
+    });
+}
+
+void replaceFile(const QString& path, const std::function<bool(QSaveFile&)>& write)
+{
     // QSaveFile resolves a link itself and replaces its target, out of the
     // kernel's sight: another user's link in /tmp is refused here.
     if (const QString link = app::plantedLinkOnPath(path); !link.isEmpty())
         fail(app::plantedLinkMessage(path, link));
-    const QByteArray bytes = xlsxPackage(book);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     // Flushed before the commit: a write that only filled the buffer
     // succeeds, and QSaveFile's commit does not see the failed flush of
     // its close (a full disk gave an empty workbook in place of the old).
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
+    if (!write(file) || !file.flush() || !file.commit()) {
         const QString why = file.errorString();
         file.cancelWriting();
         fail(QStringLiteral("%1: %2").arg(path, why));

@@ -3,7 +3,10 @@
 #include "WorkbookModel.h"
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
+
+#include <functional>
 
 namespace excel {
 
@@ -19,6 +22,13 @@ QByteArray xlsxPackage(const WorkbookModel& book);
 /// Writes the package to `path` atomically: a failure leaves whatever file was
 /// there untouched. Throws ExcelError (error::kWriteFailed) with the reason.
 void writeXlsxFile(const WorkbookModel& book, const QString& path);
+
+/// Replaces the file at `path` through a file beside it, once `write` has put
+/// every byte there (false when a write failed) and the last of them reached
+/// the disk: a failure keeps the old file. Another user's link in a folder
+/// anyone may write is refused, as the kernel would refuse to follow it.
+/// Throws ExcelError naming the path.
+void replaceFile(const QString& path, const std::function<bool(QSaveFile&)>& write);
 
 /// "A1"-style name of a 1-based column ("A", …, "Z", "AA", …).
 QString columnLetters(qint32 column);
