@@ -41,7 +41,7 @@ clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
     "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/LayerListReader.cpp" \
     "$root/src/export/ClsCsvFunction2.cpp" \
     "$root/src/export/CsvTable.cpp" "$root/src/export/CsvText.cpp" "$root/src/app/TextEncoding.cpp" \
-    "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" \
+    "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" "$root/src/app/AtomicReplace.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/csv_fuzz"
 echo "built $out/csv_fuzz"
 
