@@ -63,6 +63,8 @@ struct SetWorkbook {
     excel::WorksheetsPtr sheets;
     excel::WorkbookModelPtr model;
     excel::WorksheetPtr summary;
+    /// Where the searches for free sheet names stopped, across the drawings.
+    excel::SheetNameClashes sheetNameClashes;
 };
 
 /// Adds one drawing's sheets after the last sheet; a failure takes them out
@@ -92,16 +94,19 @@ void addDrawingSheets(SetWorkbook& book, const QString& path, const QString& lab
     request.layerNames = chosen;
     request.pictureFolder = drawLayerPictures(host, document, work.path());
     request.pictureSheetPrefix = picturePrefix(label);
+    request.sheetNameClashes = &book.sheetNameClashes;
 
     const qint32 before = book.sheets->count();
     try {
         const excel::WorksheetPtr listSheet = book.sheets->addAfter(book.sheets->item(before));
-        nameSheetSafely(book.sheets, listSheet, document->name());
+        nameSheetSafely(listSheet, document->name(), &book.sheetNameClashes);
         if (!writeLayerSheets(book.excel, book.sheets, listSheet, request, options))
             throw std::runtime_error("the layer table cannot be written");
     } catch (...) {
         for (qint32 i = book.sheets->count(); i > before; --i)
             book.sheets->item(i)->erase();
+        // Their names are free again, below where the searches stopped.
+        book.sheetNameClashes.forget();
         throw;
     }
 }
