@@ -65,7 +65,7 @@ QString DxfFormatError::message() const
 QString truncatedFileWarning(const QString& fileName, qsizetype lastLine)
 {
     return QStringLiteral("「%1」は %2 行目で終わっていて、最後の EOF がありません（途中で切れたか、コピーが途中のファイルです）。"
-                          "図面は読めたところまでで、欠けているかもしれません。")
+                          "図面は欠けているかもしれません。")
         .arg(fileName)
         .arg(lastLine);
 }
