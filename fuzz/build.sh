@@ -20,7 +20,7 @@ root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 srcs="Drawing.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
-srcs="$srcs dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
+srcs="$srcs dxf/DxfMessages.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
 srcs="$srcs dxf/DxfHatchReader.cpp dxf/DxfBlockReferenceReaders.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
 srcs="$srcs dxf/DxfLoader.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
 srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/PropertyResolver.cpp render/TextShapes.cpp"
@@ -41,7 +41,7 @@ clang++ $flags -I"$root/src" $(pkg-config --cflags Qt6Core) \
     "$here/csv_fuzz.cpp" "$root/src/viewer/LayerListFile.cpp" "$root/src/export/LayerListReader.cpp" \
     "$root/src/export/ClsCsvFunction2.cpp" \
     "$root/src/export/CsvTable.cpp" "$root/src/export/CsvText.cpp" "$root/src/app/TextEncoding.cpp" \
-    "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" \
+    "$root/src/app/UserInterface.cpp" "$root/src/app/PlantedLink.cpp" "$root/src/app/AtomicReplace.cpp" \
     $(pkg-config --libs Qt6Core) -o "$out/csv_fuzz"
 echo "built $out/csv_fuzz"
 

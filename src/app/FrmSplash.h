@@ -1,13 +1,14 @@
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
 
 class QLabel;
 
 /// The please-wait window: a small fixed window (client area 3945 x 600 twips),
-/// always on top and centred on the screen, that shows one message while a long
-/// operation blocks the user-interface thread. Modeless; callers close it by
-/// deleting it.
+/// always on top and centred on the screen (the whole window, its frame
+/// included), that shows one message while a long operation blocks the
+/// user-interface thread. Modeless; callers close it by deleting it.
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
@@ -21,5 +22,13 @@ public:
     QLabel* LblMsg() const { return m_lblMsg; }
 
 private:
+    /// Centres the window with its frame, `frame` around the client area.
+    void centreOnScreen(const QMargins& frame);
+    /// Centres the window again when the window system's frame is not the
+    /// one it was centred for.
+    void followFrame();
+
     QLabel* m_lblMsg;
+    /// The frame the window was last centred for.
+    QMargins m_centredFor;
 };

@@ -1,5 +1,6 @@
 #include "IniSettings.h"
 
+#include "AtomicReplace.h"
 #include "DriveKind.h"
 #include "PrivateProfile.h"
 #include "ProgramFolder.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <sys/stat.h>
@@ -193,21 +193,11 @@ qint32 WriteINI(QString& sIniFileName, const QString& Section, const QString& Ke
     PrivateProfile profile(*current);
     if (!profile.setValue(Section, Key, text))
         return 0;
-    QSaveFile out(sIniFileName);
     // Replaced through a file beside it when the folder lets us; a writable
     // file in a folder we may not write is written in place, as the
-    // platform's profile write does.
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return 0;
-    // A short write (a full disk) leaves the file as it was.
-    const QByteArray content = profile.content();
-    // The flush is checked here: the commit misses a failed flush.
-    if (out.write(content) != content.size() || !out.flush()) {
-        out.cancelWriting();
-        return 0;
-    }
-    return out.commit() ? 1 : 0;
+    // platform's profile write does. A short write (a full disk) leaves the
+    // file as it was.
+    return replaceFile(sIniFileName, profile.content(), {.inPlaceWhenFolderLocked = true}).isEmpty() ? 1 : 0;
 }
 
 bool iniWritePermitted()

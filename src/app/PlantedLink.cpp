@@ -56,10 +56,15 @@ QString plantedLinkOnPath(const QString& path)
     return QString();
 }
 
+QString plantedLinkReason(const QString& link)
+{
+    return QStringLiteral("%1 は誰でも書き込めるフォルダーにある他のユーザーのシンボリックリンクのため、たどりません。")
+        .arg(QDir::toNativeSeparators(link));
+}
+
 QString plantedLinkMessage(const QString& path, const QString& link)
 {
-    return QStringLiteral("%1: %2 は誰でも書き込めるフォルダーにある他のユーザーのシンボリックリンクのため、たどりません。")
-        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link));
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + plantedLinkReason(link);
 }
 
 } // namespace app

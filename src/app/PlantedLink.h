@@ -13,6 +13,9 @@ namespace app {
 /// refuse the path instead, whatever the kernel's setting.
 QString plantedLinkOnPath(const QString& path);
 
+/// Why a path through `link` is refused, without the path.
+QString plantedLinkReason(const QString& link);
+
 /// The message for a refused path, in the form writers report failures.
 QString plantedLinkMessage(const QString& path, const QString& link);
 

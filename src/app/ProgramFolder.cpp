@@ -1,12 +1,12 @@
 #include "ProgramFolder.h"
 
+#include "AtomicReplace.h"
 #include "FolderPermission.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -151,12 +151,9 @@ QString shippedFileInProgramFolder(const ProgramFolders& folders, const QString&
                          .arg(QDir::toNativeSeparators(target), QString::fromLocal8Bit(std::strerror(errno)));
         return QString();
     }
-    QSaveFile copy(target);
-    // Flushed before the commit, which misses a failed flush (a full disk).
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(shipped) != shipped.size() || !copy.flush()
-        || !copy.commit()) {
+    if (const QString why = replaceFile(target, shipped); !why.isEmpty()) {
         if (error)
-            *error = QStringLiteral("%1 を作れません：%2").arg(QDir::toNativeSeparators(target), copy.errorString());
+            *error = QStringLiteral("%1 を作れません：%2").arg(QDir::toNativeSeparators(target), why);
         return QString();
     }
     return target;

@@ -95,16 +95,19 @@ QRect fittedOnScreen(const QSize& wanted, const QRect& available, const QMargins
     return client;
 }
 
+QMargins guessedFrame(const QWidget& window)
+{
+    const int border = 4;
+    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
+    return QMargins(border, title, border, border);
+}
+
 void placeFittingScreen(QWidget& window, const QSize& wanted)
 {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The frame is the window manager's, known only once shown: a title bar
-    // as high as the style draws one, and thin borders.
-    const int border = 4;
-    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
-    window.setGeometry(fittedOnScreen(wanted, screen->availableGeometry(), QMargins(border, title, border, border)));
+    window.setGeometry(fittedOnScreen(wanted, screen->availableGeometry(), guessedFrame(window)));
 }
 
 } // namespace app

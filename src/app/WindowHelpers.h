@@ -56,8 +56,13 @@ qint32 SetTopMost(qint32 handle);
 /// Returns the client area.
 QRect fittedOnScreen(const QSize& wanted, const QRect& available, const QMargins& frame);
 
+/// The frame the window manager will put around `window`, for placing it
+/// before it is shown (the frame is known only after): a title bar as high
+/// as the style draws one, and thin borders.
+QMargins guessedFrame(const QWidget& window);
+
 /// Gives a window that is not shown yet the place fittedOnScreen picks on its
-/// screen, guessing the frame from the style's title bar.
+/// screen, with the guessed frame.
 void placeFittingScreen(QWidget& window, const QSize& wanted);
 
 } // namespace app

@@ -83,10 +83,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
         loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
-            warning = QStringLiteral("%1 ends at line %2 before its EOF marker (a cut or half-copied file); "
-                                     "the drawing was read as far as it goes and may be incomplete")
-                          .arg(QFileInfo(path).fileName())
-                          .arg(loaded.lastLine);
+            warning = dxf::truncatedFileWarning(fileName, loaded.lastLine);
         std::unique_ptr<CadDocument> document(new CadDocument(std::move(loaded.drawing), std::move(loaded.source),
                                                               QFileInfo(path).absoluteFilePath(), std::move(warning)));
         document->m_dwg = dwg;
@@ -94,7 +91,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
     } catch (const dwg::DwgConversionError& e) {
         fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(e.what())));
     } catch (const dxf::DxfFormatError& e) {
-        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(e.what())));
+        fail(error::kHostFailure, QStringLiteral("%1: %2").arg(fileName, e.message()));
     } catch (const std::bad_alloc&) {
         fail(error::kHostFailure, QStringLiteral("%1: 図面が大きすぎて読み込めません。").arg(fileName));
     }
@@ -395,7 +392,7 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         dxf::LoadedDrawing again = dxf::loadDxf(bytes);
         m_source = std::move(again.source);
     } catch (const dxf::DxfFormatError& e) {
-        fail(error::kHostFailure, QStringLiteral("保存したファイルを読み直せません：%1").arg(QString::fromStdString(e.what())));
+        fail(error::kHostFailure, QStringLiteral("保存したファイルを読み直せません：%1").arg(e.message()));
     }
     const QFileInfo info(path);
     m_source.fileSize = info.size();

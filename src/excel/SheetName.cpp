@@ -1,5 +1,7 @@
 #include "SheetName.h"
 
+#include <algorithm>
+
 namespace excel {
 namespace {
 
@@ -17,6 +19,26 @@ QString cutTo(const QString& text, int length)
     if (length > 0 && text.at(length - 1).isHighSurrogate())
         --length;
     return text.left(length);
+}
+
+/// `name` with every character case-folded as a case-blind comparison folds
+/// it: a pair of surrogates as one character, a lone surrogate as it is. Two
+/// names compare equal ignoring case exactly when these are equal.
+QString foldedCase(const QString& name)
+{
+    QString folded;
+    folded.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            const char32_t wide = QChar::toCaseFolded(QChar::surrogateToUcs4(c, name.at(i + 1)));
+            folded += QChar::fromUcs4(wide);
+            ++i;
+        } else {
+            folded += c.toCaseFolded();
+        }
+    }
+    return folded;
 }
 
 } // namespace
@@ -42,6 +64,12 @@ bool sheetNameTaken(const QString& name, const QStringList& taken)
 
 QString safeSheetName(const QString& wanted, const QStringList& taken)
 {
+    return firstFreeSheetName(wanted, [&taken](const QString& candidate) { return !sheetNameTaken(candidate, taken); });
+}
+
+QString firstFreeSheetName(const QString& wanted, const std::function<bool(const QString&)>& isFree,
+                           SheetNameClashes* clashes)
+{
     QString base;
     base.reserve(wanted.size());
     for (QChar c : wanted)
@@ -57,15 +85,37 @@ QString safeSheetName(const QString& wanted, const QStringList& taken)
     while (base.endsWith(u'\''))
         base.chop(1);
 
-    QString candidate = base;
-    for (int n = 2; sheetNameTaken(candidate, taken) || candidate.isEmpty(); ++n) {
+    if (isFree(base))
+        return base;
+    int* lastTaken = clashes ? &clashes->m_lastTaken[foldedCase(base)] : nullptr;
+    for (int n = lastTaken ? std::max(2, *lastTaken + 1) : 2;; ++n) {
         const QString suffix = QStringLiteral(" (%1)").arg(n);
         QString stem = cutTo(base, kMaxSheetNameLength - int(suffix.size()));
         while (stem.endsWith(u'\''))
             stem.chop(1);
-        candidate = stem + suffix;
+        if (isFree(stem + suffix)) {
+            if (lastTaken)
+                *lastTaken = n;
+            return stem + suffix;
+        }
     }
-    return candidate;
+}
+
+void SheetNameSet::add(const QString& name)
+{
+    ++m_uses[foldedCase(name)];
+}
+
+void SheetNameSet::remove(const QString& name)
+{
+    const auto it = m_uses.find(foldedCase(name));
+    if (it != m_uses.end() && --*it == 0)
+        m_uses.erase(it);
+}
+
+bool SheetNameSet::contains(const QString& name) const
+{
+    return m_uses.contains(foldedCase(name));
 }
 
 } // namespace excel

@@ -4,6 +4,8 @@
 // surface members (XlsxApplication) and written as a package at the end
 // (XlsxPackageWriter). Every value here has been checked where it entered.
 
+#include "SheetName.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -91,6 +93,9 @@ struct WorkbookModel {
     std::vector<SheetModelPtr> sheets;
     /// Index into `sheets` of the active sheet.
     std::size_t activeSheet = 0;
+    /// The names of `sheets`, kept by the surface members that name, add
+    /// and delete sheets, so a name is checked without reading them all.
+    SheetNameSet sheetNames;
 };
 using WorkbookModelPtr = std::shared_ptr<WorkbookModel>;
 

@@ -34,16 +34,6 @@ double checkedLength(double points, const char* what, bool allowZero = true)
     return points;
 }
 
-/// Names of the sheets of `book`, optionally leaving one out.
-QStringList sheetNames(const WorkbookModel& book, const SheetModel* except = nullptr)
-{
-    QStringList names;
-    for (const auto& sheet : book.sheets)
-        if (sheet.get() != except)
-            names << sheet->name;
-    return names;
-}
-
 /// A cell value as the model keeps it: a finite number (as double), a text of
 /// at most kMaxCellText characters, or empty.
 QVariant checkedCellValue(const QVariant& value)
@@ -392,8 +382,12 @@ public:
         const QString problem = sheetNameProblem(name);
         if (!problem.isEmpty())
             refuse(problem + QStringLiteral(": ") + name);
-        if (sheetNameTaken(name, sheetNames(*m_book, m_sheet.get())))
+        // Its own name in other letter case is no clash.
+        const bool renamed = QString::compare(name, m_sheet->name, Qt::CaseInsensitive) != 0;
+        if (renamed && m_book->sheetNames.contains(name))
             refuse(QStringLiteral("a sheet named %1 already exists").arg(name));
+        m_book->sheetNames.remove(m_sheet->name);
+        m_book->sheetNames.add(name);
         m_sheet->name = name;
     }
 
@@ -406,6 +400,7 @@ public:
         const auto it = std::find(sheets.begin(), sheets.end(), m_sheet);
         const std::size_t index = std::size_t(it - sheets.begin());
         sheets.erase(it);
+        m_book->sheetNames.remove(m_sheet->name);
         m_sheet->deleted = true;
         if (m_book->activeSheet > index || m_book->activeSheet >= sheets.size())
             m_book->activeSheet = m_book->activeSheet == 0 ? 0 : m_book->activeSheet - 1;
@@ -484,15 +479,15 @@ private:
     SheetModelPtr m_sheet;
 };
 
-/// The lowest "SheetN" no sheet of `book` uses.
-QString nextDefaultSheetName(const WorkbookModel& book)
+/// Adds a sheet at `position` of `book` under the lowest "SheetN" no sheet uses.
+SheetModelPtr insertDefaultSheet(WorkbookModel& book, std::vector<SheetModelPtr>::const_iterator position)
 {
-    const QStringList taken = sheetNames(book);
-    for (int n = 1;; ++n) {
-        const QString candidate = QStringLiteral("Sheet%1").arg(n);
-        if (!sheetNameTaken(candidate, taken))
-            return candidate;
-    }
+    auto sheet = std::make_shared<SheetModel>();
+    for (int n = 1; sheet->name.isEmpty() || book.sheetNames.contains(sheet->name); ++n)
+        sheet->name = QStringLiteral("Sheet%1").arg(n);
+    book.sheetNames.add(sheet->name);
+    book.sheets.insert(position, sheet);
+    return sheet;
 }
 
 class XlsxWorksheets : public Worksheets {
@@ -513,14 +508,17 @@ public:
         auto* afterSheet = dynamic_cast<XlsxWorksheet*>(after.get());
         if (!afterSheet)
             refuse(QStringLiteral("the sheet to add after belongs to another application"));
-        const auto it = std::find(m_book->sheets.begin(), m_book->sheets.end(), afterSheet->model());
-        if (it == m_book->sheets.end())
+        auto& sheets = m_book->sheets;
+        // Most sheets are added after the last one: found without a search.
+        const auto it = !sheets.empty() && sheets.back() == afterSheet->model()
+                            ? sheets.end() - 1
+                            : std::find(sheets.begin(), sheets.end(), afterSheet->model());
+        if (it == sheets.end())
             refuse(QStringLiteral("the sheet to add after is not in this workbook"));
-        auto sheet = std::make_shared<SheetModel>();
-        sheet->name = nextDefaultSheetName(*m_book);
-        const auto inserted = m_book->sheets.insert(it + 1, sheet);
+        const std::size_t index = std::size_t(it - sheets.begin()) + 1;
+        auto sheet = insertDefaultSheet(*m_book, it + 1);
         // A new sheet becomes the active one, as in the spreadsheet.
-        m_book->activeSheet = std::size_t(inserted - m_book->sheets.begin());
+        m_book->activeSheet = index;
         return std::make_shared<XlsxWorksheet>(m_book, sheet);
     }
 
@@ -544,11 +542,8 @@ public:
     WorkbookPtr add() override
     {
         auto book = std::make_shared<WorkbookModel>();
-        for (int i = 0; i < 3; ++i) {
-            auto sheet = std::make_shared<SheetModel>();
-            sheet->name = nextDefaultSheetName(*book);
-            book->sheets.push_back(sheet);
-        }
+        for (int i = 0; i < 3; ++i)
+            insertDefaultSheet(*book, book->sheets.end());
         m_books->push_back(book);
         return std::make_shared<XlsxWorkbook>(book);
     }

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace excel {
 namespace {
@@ -33,7 +32,7 @@ void placeFile(const QString& archive, const QString& path)
     QFile in(archive);
     if (!in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("%1: %2").arg(archive, in.errorString()));
-    replaceFile(path, [&](QSaveFile& out) {
+    replaceFile(path, [&](QIODevice& out) {
         QByteArray chunk;
         while (!(chunk = in.read(1 << 20)).isEmpty())
             if (out.write(chunk) != chunk.size())

@@ -3,9 +3,7 @@
 #include "ExcelError.h"
 #include "XlsxParts.h"
 #include "ZipBuilder.h"
-#include "app/PlantedLink.h"
-
-#include <QSaveFile>
+#include "app/AtomicReplace.h"
 
 namespace excel {
 namespace {
@@ -65,29 +63,16 @@ QByteArray xlsxPackage(const WorkbookModel& book)
 
 void writeXlsxFile(const WorkbookModel& book, const QString& path)
 {
-    replaceFile(path, [&](QSaveFile& file) {
+    replaceFile(path, [&](QIODevice& file) {
         const QByteArray bytes = xlsxPackage(book);
         return file.write(bytes) == bytes.size();
     });
 }
 
-void replaceFile(const QString& path, const std::function<bool(QSaveFile&)>& write)
+void replaceFile(const QString& path, const std::function<bool(QIODevice&)>& write)
 {
-    // QSaveFile resolves a link itself and replaces its target, out of the
-    // kernel's sight: another user's link in /tmp is refused here.
-    if (const QString link = app::plantedLinkOnPath(path); !link.isEmpty())
-        fail(app::plantedLinkMessage(path, link));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    // Flushed before the commit: a write that only filled the buffer
-    // succeeds, and QSaveFile's commit does not see the failed flush of
-    // its close (a full disk gave an empty workbook in place of the old).
-    if (!write(file) || !file.flush() || !file.commit()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    if (const QString why = app::replaceFile(path, write); !why.isEmpty())
         fail(QStringLiteral("%1: %2").arg(path, why));
-    }
 }
 
 } // namespace excel

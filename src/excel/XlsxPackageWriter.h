@@ -3,7 +3,7 @@
 #include "WorkbookModel.h"
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QIODevice>
 #include <QString>
 
 #include <functional>
@@ -23,12 +23,9 @@ QByteArray xlsxPackage(const WorkbookModel& book);
 /// there untouched. Throws ExcelError (error::kWriteFailed) with the reason.
 void writeXlsxFile(const WorkbookModel& book, const QString& path);
 
-/// Replaces the file at `path` through a file beside it, once `write` has put
-/// every byte there (false when a write failed) and the last of them reached
-/// the disk: a failure keeps the old file. Another user's link in a folder
-/// anyone may write is refused, as the kernel would refuse to follow it.
-/// Throws ExcelError naming the path.
-void replaceFile(const QString& path, const std::function<bool(QSaveFile&)>& write);
+/// app::replaceFile (on the disk before it takes the name; a failure keeps
+/// the old file), throwing ExcelError (error::kWriteFailed) naming the path.
+void replaceFile(const QString& path, const std::function<bool(QIODevice&)>& write);
 
 /// "A1"-style name of a 1-based column ("A", …, "Z", "AA", …).
 QString columnLetters(qint32 column);

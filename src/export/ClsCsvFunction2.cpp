@@ -1,12 +1,11 @@
 #include "ClsCsvFunction2.h"
 
 #include "CsvText.h"
-#include "app/PlantedLink.h"
+#include "app/AtomicReplace.h"
 #include "app/UserInterface.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -199,18 +198,6 @@ bool clsCSV_Function2::pu_fun_bOut_Array_CSV(const QString& sCSV_FilePath, const
     const bool endsWithSeparator = folder.endsWith(u'/') || folder.endsWith(u'\\');
     const QString target = folder + (endsWithSeparator || folder.isEmpty() ? QString() : QStringLiteral("/"))
                          + sCSV_FileName;
-    // Written beside the target and renamed over it in one step: a failure
-    // leaves the old contents or the new ones, never none.
-    // QSaveFile would replace the target of another user's link in /tmp.
-    if (!app::plantedLinkOnPath(target).isEmpty())
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    // Flushed before the commit, which misses a failed flush (a full disk).
-    if (out.write(*bytes) != bytes->size() || !out.flush()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    // A failure leaves the old contents or the new ones, never none.
+    return app::replaceFile(target, *bytes).isEmpty();
 }

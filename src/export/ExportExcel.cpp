@@ -137,23 +137,25 @@ ExportResult exportWith(const excel::ApplicationPtr& oExcel, const ExportRequest
 
 } // namespace
 
-QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet, const QString& wanted)
+QString nameSheetSafely(const excel::WorksheetPtr& sheet, const QString& wanted, excel::SheetNameClashes* clashes)
 {
     try {
         sheet->setName(wanted);
         return wanted;
     } catch (const excel::ExcelError&) {
     }
-    QStringList taken;
-    for (qint32 i = 1; i <= sheets->count(); ++i) {
-        const excel::WorksheetPtr other = sheets->item(i);
-        const QString name = other->name();
-        if (name != sheet->name())
-            taken << name;
-    }
-    const QString safe = excel::safeSheetName(wanted, taken);
-    sheet->setName(safe);
-    return safe;
+    // The spreadsheet itself says which candidate is free, by taking it: a
+    // few questions, not a reading of every sheet's name (a drawing set holds
+    // thousands of sheets).
+    const auto claim = [&sheet](const QString& candidate) {
+        try {
+            sheet->setName(candidate);
+            return true;
+        } catch (const excel::ExcelError&) {
+            return false;
+        }
+    };
+    return excel::firstFreeSheetName(wanted, claim, clashes);
 }
 
 excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const excel::WorksheetsPtr& sheets,
@@ -175,12 +177,16 @@ excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const 
     const qint32 columns = options.columns;
     qint32 j = 0;
     qint32 k = 0;
+    // Sheets are only added from here on, so where each name's search
+    // stopped stays true to the end.
+    excel::SheetNameClashes ownClashes;
+    excel::SheetNameClashes* clashes = request.sheetNameClashes ? request.sheetNameClashes : &ownClashes;
     excel::WorksheetPtr sheet = listSheet;
     if (options.imagesPerSheet) {
         sheet = sheets->addAfter(sheet);
         j = 1;
         // Safely: a drawing named "1" would already hold the name.
-        nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QStringLiteral("1"));
+        nameSheetSafely(sheet, request.pictureSheetPrefix + QStringLiteral("1"), clashes);
     }
 
     PasteState state;
@@ -195,12 +201,12 @@ excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const 
         qint32 column = 1;
         if (!options.imagesPerSheet) {
             sheet = sheets->addAfter(sheet);
-            nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + name);
+            nameSheetSafely(sheet, request.pictureSheetPrefix + name, clashes);
         } else {
             if (qint64(k) > qint64(rows) * columns * j) {
                 sheet = sheets->addAfter(sheet);
                 ++j;
-                nameSheetSafely(sheets, sheet, request.pictureSheetPrefix + QString::number(j));
+                nameSheetSafely(sheet, request.pictureSheetPrefix + QString::number(j), clashes);
             }
             row = pr_fun_lnImageRow(k, rows, columns, j);
             column = pr_fun_lnImageCol(k, columns);

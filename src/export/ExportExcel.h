@@ -9,6 +9,7 @@
 
 #include "acad/AcadSurface.h"
 #include "excel/ExcelSurface.h"
+#include "excel/SheetName.h"
 
 #include <QStringList>
 #include <functional>
@@ -44,6 +45,9 @@ struct ExportRequest {
     /// Put before the names of the picture sheets ("1", "2", ... or the
     /// layers' names), so several drawings' sheets can share a workbook.
     QString pictureSheetPrefix;
+    /// Where the searches for free sheet names stopped, kept across the
+    /// drawings of one workbook; none: kept for this drawing's sheets only.
+    excel::SheetNameClashes* sheetNameClashes = nullptr;
 };
 
 /// The caption of a picture: the layer name, a line feed and the object count.
@@ -73,8 +77,9 @@ excel::WorksheetPtr writeLayerSheets(const excel::ApplicationPtr& oExcel, const 
                                      const ExportExcelOptions& options, QStringList* withoutPicture = nullptr);
 
 /// Names `sheet`; when the spreadsheet refuses the name (too long, a refused
-/// character, or another sheet's), a safe unique one made from it. Returns
-/// the name given.
-QString nameSheetSafely(const excel::WorksheetsPtr& sheets, const excel::WorksheetPtr& sheet, const QString& wanted);
+/// character, or another sheet's), a safe unique one made from it, the
+/// search starting where `clashes` says. Returns the name given.
+QString nameSheetSafely(const excel::WorksheetPtr& sheet, const QString& wanted,
+                        excel::SheetNameClashes* clashes = nullptr);
 
 } // namespace exportexcel

@@ -2,15 +2,10 @@
 
 #include "metafile/WmfText.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryFile>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <tuple>
 
@@ -341,31 +336,10 @@ QByteArray WmfWriter::finish()
 
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error, FileSync sync)
 {
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, reason);
-        return false;
-    };
-    if (sync == FileSync::ToDisk) {
-        QSaveFile file(path);
-        // Flushed before the commit, which misses a failed flush (a full disk).
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush() || !file.commit())
-            return fail(file.errorString());
-        return true;
-    }
-    QTemporaryFile temporary(path + QStringLiteral(".XXXXXX.tmp"));
-    if (!temporary.open() || temporary.write(data) != data.size() || !temporary.flush())
-        return fail(temporary.errorString());
-    temporary.close();
-    // std::filesystem::rename replaces an existing file in one step on every
-    // platform (QFile::rename refuses to).
-    std::error_code code;
-    std::filesystem::rename(std::filesystem::path(temporary.fileName().toStdU16String()),
-                            std::filesystem::path(path.toStdU16String()), code);
-    if (code)
-        return fail(QString::fromStdString(code.message()));
-    temporary.setAutoRemove(false);
-    return true;
+    const QString why = app::replaceFile(path, data, {.sync = sync});
+    if (!why.isEmpty() && error)
+        *error = QStringLiteral("%1: %2").arg(path, why);
+    return why.isEmpty();
 }
 
 } // namespace metafile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AtomicReplace.h"
 #include "metafile/WmfText.h"
 
 #include <QByteArray>
@@ -89,15 +90,11 @@ private:
     bool m_finished = false;
 };
 
-/// How far a finished file is pushed before it takes its name.
-enum class FileSync {
-    ToDisk,   ///< on the disk first: survives a power cut (costs milliseconds a file)
-    RenameOnly ///< readers see the old or the whole new file; for files made anew each time
-};
+using app::FileSync;
 
 /// Writes `data` to `path` so that the file is either the old one or the whole
 /// new one, never half written: a temporary file beside it, then a rename.
-/// False, with a reason in *error, on failure; nothing is left behind then.
+/// False, with "path: reason" in *error, on failure; nothing is left behind then.
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr,
                          FileSync sync = FileSync::ToDisk);
 

@@ -61,7 +61,7 @@ TEST(TruncatedDrawing, EveryCutOfThreeSamplesWarnsAndKeepsLayerZero)
                 EXPECT_FALSE(e.description().isEmpty());
                 continue;
             }
-            EXPECT_TRUE(doc->loadWarning().contains(QStringLiteral("before its EOF marker")))
+            EXPECT_TRUE(doc->loadWarning().contains(QStringLiteral("行目で終わっていて、最後の EOF がありません")))
                 << doc->loadWarning().toStdString();
             EXPECT_TRUE(doc->loadWarning().contains(QStringLiteral("cut.dxf")));
             EXPECT_GE(doc->drawing().findLayer(QStringLiteral("0")), 0);
@@ -83,15 +83,15 @@ TEST(TruncatedDrawing, EveryCommandLineModeSaysSo)
     const auto inspect = cadtest::run(bin, {"--inspect", path});
     EXPECT_EQ(inspect.exitCode, 0);
     EXPECT_EQ(inspect.err.count('\n'), 1);
-    EXPECT_TRUE(inspect.err.contains("warning: half.dxf ends at line")) << inspect.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(inspect.err).contains(QStringLiteral("warning: 「half.dxf」は "))) << inspect.err.toStdString();
     EXPECT_FALSE(QJsonDocument::fromJson(inspect.out).object().value("layers").toArray().isEmpty());
 
     const auto pictures = cadtest::run(bin, {"--pictures", path, dir.filePath("pictures")});
     EXPECT_EQ(pictures.exitCode, 0);
-    EXPECT_TRUE(pictures.err.contains("warning: half.dxf ends at line")) << pictures.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(pictures.err).contains(QStringLiteral("warning: 「half.dxf」は "))) << pictures.err.toStdString();
 
     const auto workbook = cadtest::run(bin, {"--export-xlsx", path, dir.filePath("half.xlsx")});
-    EXPECT_TRUE(workbook.err.contains("warning: half.dxf ends at line")) << workbook.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(workbook.err).contains(QStringLiteral("warning: 「half.dxf」は "))) << workbook.err.toStdString();
 }
 
 TEST(TruncatedDrawing, AFileWithoutLayerTableGetsLayerZeroThatCannotBeSavedChanged)

@@ -158,7 +158,7 @@ TEST_F(HostWindowTest, ACutFileIsOpenedWithAMessageAndStaysMarkedInTheStatusLine
     ASSERT_TRUE(window->openDrawing(cut));
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Exclamation);
-    EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("cut.dxf ends at line")));
+    EXPECT_TRUE(ui.messages()[0].text.contains(QStringLiteral("「cut.dxf」は "))) << ui.messages()[0].text.toStdString();
     EXPECT_TRUE(window->statusText().contains(QStringLiteral("途中で終わっています")));
     // Opening the sound drawing again clears the status line, without a message.
     ASSERT_TRUE(window->openDrawing(drawing));

@@ -59,3 +59,32 @@ TEST(TextWidth, WideCharactersCountDouble)
     EXPECT_GT(columnWidthForUnits(20), columnWidthForUnits(19));
     EXPECT_EQ(columnWidthPixels(kDefaultColumnWidth), 64);
 }
+
+TEST(SheetNameSet, FindsANameExactlyWhenACaseBlindComparisonWould)
+{
+    // Letters whose case differs within and beyond Latin, a pair of
+    // surrogates (Deseret), lone surrogates, and look-alikes that differ.
+    const QStringList names = {
+        QStringLiteral("Wall"), QStringLiteral("WALL"), QStringLiteral("wall (2)"), QStringLiteral("ΣΊΣΥΦΟΣ"),
+        QStringLiteral("σίσυφοσ"), QStringLiteral("σίσυφος"), QStringLiteral("ＡＢＣ"), QStringLiteral("ａｂｃ"),
+        QStringLiteral("STRASSE"), QStringLiteral("straße"), QStringLiteral("壁"), QStringLiteral("かべ"),
+        QStringLiteral("カベ"), QString::fromUtf16(u"\U00010400x"), QString::fromUtf16(u"\U00010428X"),
+        QString(QChar(0xD801)), QString(QChar(0xDC28)), QString(QChar(0xD801)) + QChar(u'a'),
+        QStringLiteral("İ"), QStringLiteral("i"), QStringLiteral("ı"), QStringLiteral("I"),
+    };
+    for (const QString& held : names) {
+        SheetNameSet set;
+        set.add(held);
+        for (const QString& asked : names)
+            EXPECT_EQ(set.contains(asked), QString::compare(held, asked, Qt::CaseInsensitive) == 0)
+                << held.toStdString() << " / " << asked.toStdString();
+    }
+    // A name held twice stays until both are gone.
+    SheetNameSet set;
+    set.add(QStringLiteral("Wall"));
+    set.add(QStringLiteral("wall"));
+    set.remove(QStringLiteral("WALL"));
+    EXPECT_TRUE(set.contains(QStringLiteral("Wall")));
+    set.remove(QStringLiteral("Wall"));
+    EXPECT_FALSE(set.contains(QStringLiteral("Wall")));
+}

@@ -1,7 +1,9 @@
 #include "ExportDrawing.h"
 
+#include "acad/LayerCounts.h"
 #include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
+#include "app/StaleWorkFolders.h"
 #include "cad/MacroRegistry.h"
 #include "cad/macros/PictureMacros.h"
 
@@ -49,6 +51,29 @@ QString drawLayerPictures(const acad::ApplicationPtr& host, const acad::Document
     host->loadDVB(project);
     host->runMacro(acad::macro::kMakeAllLayer);
     return macros::pictureFolder(workFolder);
+}
+
+QStringList exportedLayers(const acad::DocumentPtr& document, const QStringList& named)
+{
+    const acad::LayersPtr layers = document->layers();
+    QStringList chosen;
+    for (qint32 i = 0; i < layers->count(); ++i) {
+        const QString name = layers->item(i)->name();
+        if (named.isEmpty() ? acad::CountLayerObjects(document, name) > 0 : named.contains(name))
+            chosen << name;
+    }
+    return chosen;
+}
+
+std::unique_ptr<QTemporaryDir> makeExportWorkFolder(QTextStream& errors)
+{
+    // Folders that killed exports left behind go first; ours names this process.
+    app::removeStaleWorkFolders(QStringLiteral("export"), QDir::tempPath());
+    auto work = std::make_unique<QTemporaryDir>(app::workFolderTemplate(QStringLiteral("export")));
+    if (work->isValid())
+        return work;
+    errors << "kasanemi-cad: cannot make a work folder: " << work->errorString() << Qt::endl;
+    return nullptr;
 }
 
 } // namespace cad::cli

@@ -8,6 +8,8 @@
 #include "cad/CadDocument.h"
 
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <memory>
@@ -25,5 +27,14 @@ std::shared_ptr<CadDocument> openForExport(const QString& path, QTextStream& err
 /// acad::AcadError, or std::runtime_error when the work folder cannot be written.
 QString drawLayerPictures(const acad::ApplicationPtr& host, const acad::DocumentPtr& document,
                           const QString& workFolder);
+
+/// The layers an export takes, in table order: those of `named` the drawing
+/// has, or with no names every layer holding objects.
+QStringList exportedLayers(const acad::DocumentPtr& document, const QStringList& named);
+
+/// A work folder of this export's own in the temporary folder, once the
+/// folders of killed exports are gone; null, said on `errors`, when it
+/// cannot be made.
+std::unique_ptr<QTemporaryDir> makeExportWorkFolder(QTextStream& errors);
 
 } // namespace cad::cli

@@ -3,7 +3,6 @@
 #include "DrawingReport.h"
 #include "ExportDrawing.h"
 
-#include "acad/LayerCounts.h"
 #include "acad/LayerWildcard.h"
 #include "app/StaleWorkFolders.h"
 #include "cad/local/LocalApplication.h"
@@ -63,6 +62,8 @@ struct SetWorkbook {
     excel::WorksheetsPtr sheets;
     excel::WorkbookModelPtr model;
     excel::WorksheetPtr summary;
+    /// Where the searches for free sheet names stopped, across the drawings.
+    excel::SheetNameClashes sheetNameClashes;
 };
 
 /// Adds one drawing's sheets after the last sheet; a failure takes them out
@@ -76,13 +77,7 @@ void addDrawingSheets(SetWorkbook& book, const QString& path, const QString& lab
 
     const acad::ApplicationPtr host = std::make_shared<LocalApplication>(drawing);
     const acad::DocumentPtr document = host->activeDocument();
-    const acad::LayersPtr layers = document->layers();
-    QStringList chosen;
-    for (qint32 i = 0; i < layers->count(); ++i) {
-        const QString name = layers->item(i)->name();
-        if (a.layers.isEmpty() ? acad::CountLayerObjects(document, name) > 0 : a.layers.contains(name))
-            chosen << name;
-    }
+    const QStringList chosen = exportedLayers(document, a.layers);
 
     QTemporaryDir work(app::workFolderTemplate(QStringLiteral("export")));
     if (!work.isValid())
@@ -92,16 +87,19 @@ void addDrawingSheets(SetWorkbook& book, const QString& path, const QString& lab
     request.layerNames = chosen;
     request.pictureFolder = drawLayerPictures(host, document, work.path());
     request.pictureSheetPrefix = picturePrefix(label);
+    request.sheetNameClashes = &book.sheetNameClashes;
 
     const qint32 before = book.sheets->count();
     try {
         const excel::WorksheetPtr listSheet = book.sheets->addAfter(book.sheets->item(before));
-        nameSheetSafely(book.sheets, listSheet, document->name());
+        nameSheetSafely(listSheet, document->name(), &book.sheetNameClashes);
         if (!writeLayerSheets(book.excel, book.sheets, listSheet, request, options))
             throw std::runtime_error("the layer table cannot be written");
     } catch (...) {
         for (qint32 i = book.sheets->count(); i > before; --i)
             book.sheets->item(i)->erase();
+        // Their names are free again, below where the searches stopped.
+        book.sheetNameClashes.forget();
         throw;
     }
 }
@@ -193,13 +191,9 @@ int runExportSet(const ExportXlsxArguments& a, const ExportExcelOptions& options
         errors << "kasanemi-cad: the standard " << a.standard << " cannot be read" << Qt::endl;
         return 2;
     }
-    // Folders that killed exports left behind go first; ours names this process.
-    app::removeStaleWorkFolders(QStringLiteral("export"), QDir::tempPath());
-    QTemporaryDir staging(app::workFolderTemplate(QStringLiteral("export")));
-    if (!staging.isValid()) {
-        errors << "kasanemi-cad: cannot make a work folder: " << staging.errorString() << Qt::endl;
+    const std::unique_ptr<QTemporaryDir> staging = makeExportWorkFolder(errors);
+    if (!staging)
         return 1;
-    }
 
     SetWorkbook book;
     std::vector<SetDrawing> drawings;
@@ -216,7 +210,7 @@ int runExportSet(const ExportXlsxArguments& a, const ExportExcelOptions& options
         return 1;
     }
 
-    excel::XlsxPackageStream stream(staging.path());
+    excel::XlsxPackageStream stream(staging->path());
     int skipped = 0;
     for (qsizetype k = 0; k < paths.size(); ++k) {
         errors << "kasanemi-cad: [" << (k + 1) << '/' << paths.size() << "] " << labels[k] << Qt::endl;

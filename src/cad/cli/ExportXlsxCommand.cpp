@@ -5,14 +5,11 @@
 #include "ExportSetCommand.h"
 #include "ExportXlsxArguments.h"
 
-#include "acad/LayerCounts.h"
-#include "app/StaleWorkFolders.h"
 #include "app/UserInterface.h"
 #include "cad/local/LocalApplication.h"
 #include "excel/XlsxConnector.h"
 #include "export/ExportExcel.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -35,29 +32,19 @@ int runSingle(const ExportXlsxArguments& a, const ExportExcelOptions& options, Q
         return 2;
     }
 
-    // Folders that killed exports left behind go first; ours names this process.
-    app::removeStaleWorkFolders(QStringLiteral("export"), QDir::tempPath());
-    QTemporaryDir work(app::workFolderTemplate(QStringLiteral("export")));
-    if (!work.isValid()) {
-        errors << "kasanemi-cad: cannot make a work folder: " << work.errorString() << Qt::endl;
+    const std::unique_ptr<QTemporaryDir> work = makeExportWorkFolder(errors);
+    if (!work)
         return 1;
-    }
 
     ConsoleUserInterface console(output, errors);
     try {
         // The layers to export: those named, or every layer with objects, in table order.
         const acad::ApplicationPtr host = std::make_shared<LocalApplication>(drawing);
         const acad::DocumentPtr document = host->activeDocument();
-        const acad::LayersPtr layers = document->layers();
+        const QStringList chosen = exportedLayers(document, a.layers);
         QStringList wanted = a.layers;
-        QStringList chosen;
-        for (qint32 i = 0; i < layers->count(); ++i) {
-            const QString name = layers->item(i)->name();
-            if (a.layers.isEmpty() ? acad::CountLayerObjects(document, name) > 0 : a.layers.contains(name)) {
-                chosen << name;
-                wanted.removeAll(name);
-            }
-        }
+        for (const QString& name : chosen)
+            wanted.removeAll(name);
         if (!wanted.isEmpty()) {
             errors << "kasanemi-cad: the drawing has no layer named " << wanted.first() << Qt::endl;
             return 2;
@@ -66,7 +53,7 @@ int runSingle(const ExportXlsxArguments& a, const ExportExcelOptions& options, Q
         ExportRequest request;
         request.document = document;
         request.layerNames = chosen;
-        request.pictureFolder = drawLayerPictures(host, document, work.path());
+        request.pictureFolder = drawLayerPictures(host, document, work->path());
 
         const app::ScopedUi scopedUi(console);
         const auto connector = excel::XlsxConnector::toFile(a.out);

@@ -8,7 +8,7 @@
 
 #include "acad/AcadError.h"
 #include "acad/LayerStates.h"
-#include "app/PlantedLink.h"
+#include "app/AtomicReplace.h"
 #include "cad/CadDocument.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
@@ -18,7 +18,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
@@ -147,31 +146,22 @@ int runRender(const QStringList& args)
     const QSize size(std::max(1, int(std::lround(natural.width() * scale))),
                      std::max(1, int(std::lround(natural.height() * scale))));
 
-    if (const QString link = app::plantedLinkOnPath(request->output); !link.isEmpty()) {
-        fail(app::plantedLinkMessage(request->output, link));
-        return 1;
-    }
-    QSaveFile file(request->output);
-    if (!file.open(QIODevice::WriteOnly)) {
-        fail(QStringLiteral("cannot write %1: %2").arg(request->output, file.errorString()));
-        return 1;
-    }
-    bool written = true;
-    if (request->output.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+    const QString why = app::replaceFile(request->output, [&](QIODevice& file) {
+        if (!request->output.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+            QImage image(size, QImage::Format_RGB32);
+            play(picture, image, size);
+            return image.save(&file, "PNG");
+        }
         QSvgGenerator svg;
         svg.setOutputDevice(&file);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QFileInfo(request->drawing).fileName());
         play(picture, svg, size);
-    } else {
-        QImage image(size, QImage::Format_RGB32);
-        play(picture, image, size);
-        written = image.save(&file, "PNG");
-    }
-    // Flushed before the commit, which misses a failed flush (a full disk).
-    if (!written || !file.flush() || !file.commit()) {
-        fail(QStringLiteral("cannot write %1: %2").arg(request->output, file.errorString()));
+        return true;
+    });
+    if (!why.isEmpty()) {
+        fail(QStringLiteral("cannot write %1: %2").arg(request->output, why));
         return 1;
     }
     return 0;

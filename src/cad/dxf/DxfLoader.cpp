@@ -144,7 +144,7 @@ LoadedDrawing Loader::run()
         }
         if (!isKeyword(head, "SECTION")) {
             if (!m_sawSection)
-                throw DxfFormatError("the file does not start with a DXF section; it is not a DXF drawing");
+                throw DxfFormatError(DxfFormatError::Kind::NoLeadingSection);
             continue; // stray groups between sections
         }
         m_sawSection = true;
@@ -162,7 +162,7 @@ LoadedDrawing Loader::run()
         else skipSection();
     }
     if (!m_sawSection)
-        throw DxfFormatError("the file holds no DXF sections; it is not a DXF drawing");
+        throw DxfFormatError(DxfFormatError::Kind::NoSections);
     m_out.truncated = !sawEof;
     m_out.lastLine = m_tok.lineNumber();
     resolvePlotStyles();
@@ -575,10 +575,10 @@ LoadedDrawing loadDxfFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw DxfFormatError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()).toStdString());
+        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, file.errorString()});
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw DxfFormatError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()).toStdString());
+        throw DxfFormatError(DxfFormatError::Kind::CannotRead, {path, file.errorString()});
     LoadedDrawing loaded = loadDxf(std::move(bytes));
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();

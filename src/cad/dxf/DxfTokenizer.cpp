@@ -53,7 +53,7 @@ DxfTokenizer::DxfTokenizer(const QByteArray& bytes)
     static const char binarySentinel[] = "AutoCAD Binary DXF";
     if (m_size >= qsizetype(sizeof binarySentinel - 1)
         && std::memcmp(m_data, binarySentinel, sizeof binarySentinel - 1) == 0)
-        throw DxfFormatError("binary DXF files are not supported; save the drawing as ASCII DXF");
+        throw DxfFormatError(DxfFormatError::Kind::BinaryDxf);
     // A UTF-8 byte order mark in front of the first code.
     if (m_size >= 3 && std::memcmp(m_data, "\xEF\xBB\xBF", 3) == 0)
         m_pos = 3;
@@ -96,8 +96,7 @@ bool DxfTokenizer::next(Group& group)
     if (c.empty() || ec != std::errc() || end != c.data() + c.size() || code < 0 || code > 1071) {
         if (c.empty())
             return false; // trailing blank lines at the end of the file
-        throw DxfFormatError("line " + std::to_string(m_codeLine)
-                             + ": a group code was expected; the file is not a readable DXF drawing");
+        throw DxfFormatError(DxfFormatError::Kind::GroupCodeExpected, {QString::number(m_codeLine)});
     }
     std::string_view valueLine;
     qsizetype valueBegin = 0;

@@ -9,6 +9,8 @@
 // and a damaged file must end in a clear message, where dxflib stops silently
 // or reads past the end. One pass over the bytes serves all of these.
 
+#include "DxfMessages.h"
+
 #include <QByteArray>
 
 #include <charconv>
@@ -17,12 +19,6 @@
 #include <string_view>
 
 namespace cad::dxf {
-
-/// A file that cannot be read as a drawing; what() is one line for the user.
-class DxfFormatError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 /// One group: its code and its value (trailing CR and, for numbers, spaces
 /// removed), with the value's byte offset in the file.
