@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include <sys/mman.h>
 
 #include <unordered_map>
 #include <unordered_set>
@@ -17,6 +21,46 @@
 namespace cad::dxf {
 
 namespace {
+
+/// Asks for huge pages under the large buffers the reader fills, where the
+/// system gives them on request: a 40 MB drawing then takes some 40 page
+/// faults instead of 10,000. Only whole 2 MB pages inside the range.
+void adviseHugePages(void* data, std::size_t size)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + huge - 1) & ~(huge - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(huge - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+
+/// The whole file in one buffer of its size (readAll would round a large
+/// file up to the next power of two).
+QByteArray readWhole(QFile& file)
+{
+    const qint64 size = file.size();
+    if (size <= 0 || size >= std::numeric_limits<qsizetype>::max() / 2 || file.isSequential())
+        return file.readAll();
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    adviseHugePages(bytes.data(), std::size_t(size));
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(bytes.data() + done, size - done);
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    bytes.truncate(qsizetype(done));
+    // The file grew while it was read: take the rest too.
+    if (done == size && !file.atEnd())
+        bytes += file.readAll();
+    return bytes;
+}
 
 std::string_view trimmed(std::string_view s)
 {
@@ -133,6 +177,7 @@ LoadedDrawing Loader::run()
     // An entity takes some 150 to 250 bytes of DXF text; reserving once
     // spares the copies (and fresh pages) of a growing vector.
     m_out.drawing.entities.reserve(size_t(m_bytes.size() / 200));
+    adviseHugePages(m_out.drawing.entities.data(), m_out.drawing.entities.capacity() * sizeof(Entity));
     bool sawEof = false;
     while (readRecord()) {
         const Group& head = m_groups.front();
@@ -576,7 +621,7 @@ LoadedDrawing loadDxfFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw DxfFormatError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()).toStdString());
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = readWhole(file);
     if (file.error() != QFileDevice::NoError)
         throw DxfFormatError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()).toStdString());
     LoadedDrawing loaded = loadDxf(std::move(bytes));
