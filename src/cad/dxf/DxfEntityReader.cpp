@@ -109,6 +109,14 @@ NameId DxfEntityReader::nameId(std::string_view raw)
     return id;
 }
 
+const QString& DxfEntityReader::sharedText(std::string_view raw)
+{
+    auto it = m_sharedTexts.find(raw);
+    if (it == m_sharedTexts.end())
+        it = m_sharedTexts.emplace(std::string(raw), m_text.decode(raw)).first;
+    return it->second;
+}
+
 void DxfEntityReader::readCommon(const Group& g, Entity& e)
 {
     switch (g.code) {
