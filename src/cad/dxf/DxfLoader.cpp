@@ -144,23 +144,28 @@ bool Loader::readRecord()
         return true;
     }
     m_groups.clear();
-    Group g;
     if (m_haveNext) {
-        g = m_next;
+        m_groups.push_back(m_next);
         m_haveNext = false;
-    } else if (!m_tok.next(g)) {
+    } else if (Group first; m_tok.next(first)) {
+        m_groups.push_back(first);
+    } else {
         return false;
     }
-    m_groups.push_back(g);
-    while (m_tok.next(g)) {
+    // Each group is read straight into its place in the record.
+    for (;;) {
+        Group& g = m_groups.emplace_back();
+        if (!m_tok.next(g)) {
+            m_groups.pop_back();
+            return true;
+        }
         if (g.code == 0) {
             m_next = g;
             m_haveNext = true;
+            m_groups.pop_back();
             return true;
         }
-        m_groups.push_back(g);
     }
-    return true;
 }
 
 bool Loader::atEnd(std::string_view sectionEnd) const
