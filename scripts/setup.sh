@@ -20,6 +20,8 @@ packages=(
   nodejs
   # Qt's own Japanese texts (qtbase_ja.qm): the standard buttons and the file dialog.
   qt6-translations-l10n
+  # bench/cad_load measures dxflib's DXF parser beside ours (built only when present).
+  libdxflib-dev
 )
 # npm installs the converter's pinned package. Debian's npm; a Node.js from
 # elsewhere (NodeSource's package) brings its own npm and conflicts with it.
