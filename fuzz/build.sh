@@ -20,7 +20,7 @@ root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 srcs="Drawing.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
-srcs="$srcs dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
+srcs="$srcs dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/RawNameIds.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
 srcs="$srcs dxf/DxfHatchReader.cpp dxf/DxfBlockReferenceReaders.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
 srcs="$srcs dxf/DxfLoader.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
 srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/PropertyResolver.cpp render/TextShapes.cpp"

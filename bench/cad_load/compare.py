@@ -6,7 +6,8 @@ alternating rounds, and prints each figure with its ratio (see run.sh).
 
 Every figure is the median of the rounds (ROUNDS, default 5) of CPU seconds
 (user + system) of the process doing the work; wall seconds count the other
-users of a shared machine too. The load average is printed before and after.
+users of a shared machine too. The load average is printed before and after. KASANEMI_BENCH_PREVIOUS names
+a kasanemi-cad of an earlier commit to measure beside this one.
 """
 import os
 import statistics
@@ -62,6 +63,10 @@ named = [("cat", ["cat", big]), ("inspect", [cad, "--inspect", big]),
          ("inprocess", [os.path.join(bindir, "bench_cad_load"), big])]
 if os.path.exists(dxflib):
     named.append(("dxflib", [dxflib, big]))
+# A kasanemi-cad of an earlier commit, to stand beside this one in the same rounds.
+previous = os.environ.get("KASANEMI_BENCH_PREVIOUS")
+if previous:
+    named.append(("previous", [previous, "--inspect", big]))
 m = median_runs(named, rounds)
 cat_cpu, cat_wall = m["cat"][0], m["cat"][1]
 cpu, wall, inspect_peak, _ = m["inspect"]
@@ -71,6 +76,10 @@ print(f"file {os.path.basename(big)}: {file_mb:.1f} MiB, {inproc['layers'].split
 print(f"read (cat):              CPU {cat_cpu * 1000:7.1f} ms  wall {cat_wall * 1000:7.1f} ms")
 print(f"load (--inspect):        CPU {cpu * 1000:7.1f} ms  wall {wall * 1000:7.1f} ms"
       f"  -> {cpu / cat_cpu:.1f} x the read's CPU (goal <= 15 x), wall {wall / cat_wall:.1f} x")
+if previous:
+    p_cpu, p_wall = m["previous"][0], m["previous"][1]
+    print(f"  previous build:        CPU {p_cpu * 1000:7.1f} ms  wall {p_wall * 1000:7.1f} ms"
+          f"  -> {p_cpu / cat_cpu:.1f} x the read's CPU; this build takes {cpu / p_cpu:.2f} x its CPU")
 in_cpu = float(inproc["load_cpu_seconds"])
 print(f"load in process:         CPU {in_cpu * 1000:7.1f} ms  wall {float(inproc['load_seconds']) * 1000:7.1f} ms"
       f"  -> {in_cpu / cat_cpu:.1f} x the read's CPU (CadDocument::open alone, bench_cad_load)")

@@ -6,7 +6,8 @@
 #   bench/cad_load/run.sh [BUILD_DIR]     (default: build)
 # The drawings are generated once into $KASANEMI_BENCH_CACHE (default
 # /tmp/kasanemi-bench), outside the source tree; that takes about a minute.
-# ROUNDS=n sets the rounds (default 5); KASANEMI_BENCH_NO_EZDXF=1 leaves ezdxf out.
+# ROUNDS=n sets the rounds (default 5); KASANEMI_BENCH_NO_EZDXF=1 leaves ezdxf out;
+# KASANEMI_BENCH_PREVIOUS=path/to/kasanemi-cad measures an earlier build beside this one.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
