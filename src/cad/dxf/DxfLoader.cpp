@@ -1,6 +1,7 @@
 #include "DxfLoader.h"
 
 #include "DxfDrawOrder.h"
+#include "DxfFileBuffer.h"
 #include "DxfEntityReader.h"
 #include "DxfText.h"
 #include "DxfTokenizer.h"
@@ -10,10 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <limits>
-
-#include <sys/mman.h>
 
 #include <unordered_map>
 #include <unordered_set>
@@ -21,46 +18,6 @@
 namespace cad::dxf {
 
 namespace {
-
-/// Asks for huge pages under the large buffers the reader fills, where the
-/// system gives them on request: a 40 MB drawing then takes some 40 page
-/// faults instead of 10,000. Only whole 2 MB pages inside the range.
-void adviseHugePages(void* data, std::size_t size)
-{
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t huge = std::uintptr_t(2) << 20;
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(huge - 1);
-    if (end > begin)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
-#endif
-}
-
-/// The whole file in one buffer of its size (readAll would round a large
-/// file up to the next power of two).
-QByteArray readWhole(QFile& file)
-{
-    const qint64 size = file.size();
-    if (size <= 0 || size >= std::numeric_limits<qsizetype>::max() / 2 || file.isSequential())
-        return file.readAll();
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    adviseHugePages(bytes.data(), std::size_t(size));
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 got = file.read(bytes.data() + done, size - done);
-        if (got <= 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(qsizetype(done));
-    // The file grew while it was read: take the rest too.
-    if (done == size && !file.atEnd())
-        bytes += file.readAll();
-    return bytes;
-}
 
 std::string_view trimmed(std::string_view s)
 {
@@ -628,7 +585,7 @@ LoadedDrawing loadDxfFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw DxfFormatError(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()).toStdString());
-    QByteArray bytes = readWhole(file);
+    QByteArray bytes = readWholeFile(file);
     if (file.error() != QFileDevice::NoError)
         throw DxfFormatError(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()).toStdString());
     LoadedDrawing loaded = loadDxf(std::move(bytes));
