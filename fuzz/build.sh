@@ -20,9 +20,9 @@ root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 srcs="Drawing.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
-srcs="$srcs dxf/DxfMessages.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
+srcs="$srcs dxf/DxfMessages.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/RawNameIds.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
 srcs="$srcs dxf/DxfHatchReader.cpp dxf/DxfBlockReferenceReaders.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
-srcs="$srcs dxf/DxfLoader.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
+srcs="$srcs dxf/DxfLoader.cpp dxf/DxfFileBuffer.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
 srcs="$srcs render/DrawingFrontend.cpp render/NewerEntityShapes.cpp render/PropertyResolver.cpp render/TextShapes.cpp"
 srcs="$srcs render/HatchPattern.cpp render/GradientFill.cpp render/LinetypeDashes.cpp render/WidePolyline.cpp render/LineClip.cpp"
 srcs="$srcs text/MTextParser.cpp text/TextLayout.cpp"

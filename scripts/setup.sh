@@ -22,6 +22,8 @@ packages=(
   qt6-translations-l10n
   # A window manager for the test of where a framed window goes (under Xvfb).
   openbox
+  # bench/cad_load measures dxflib's DXF parser beside ours (built only when present).
+  libdxflib-dev
 )
 # npm installs the converter's pinned package. Debian's npm; a Node.js from
 # elsewhere (NodeSource's package) brings its own npm and conflicts with it.

@@ -5,6 +5,7 @@
 #include "text/TextLayout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -40,6 +41,50 @@ struct PointSink {
 
 namespace {
 
+/// True for a transform under which a curve's axis extremes stay its axis
+/// extremes (a move and scaling along the axes), so that an arc's box comes
+/// from its end points and the quadrant points it passes, in closed form.
+bool keepsAxes(const QTransform& t)
+{
+    return t.type() <= QTransform::TxScale;
+}
+
+/// The four points of a circle that lie furthest along the axes, at 0, 90,
+/// 180 and 270 degrees.
+std::array<QPointF, 4> quadrantPoints(QPointF c, double r)
+{
+    return {c + QPointF(r, 0), c + QPointF(0, r), c - QPointF(r, 0), c - QPointF(0, r)};
+}
+
+/// A number that grows with the direction's angle from the x axis, 0 to 4
+/// for a full turn and exactly 0, 1, 2, 3 on the axes: it orders directions
+/// as their angles do, without trigonometry.
+double turnOf(QPointF d)
+{
+    const double x = d.x(), y = d.y();
+    if (y >= 0)
+        return x >= 0 ? (x + y > 0 ? y / (x + y) : 0) : 1 - x / (y - x);
+    return x < 0 ? 2 - y / (-x - y) : 3 + x / (x - y);
+}
+
+/// Adds the quadrant points strictly inside the counter-clockwise turn from
+/// direction `from` to direction `to` (both seen from the centre c).
+void addQuadrantsBetween(PointSink& b, const QTransform& t, QPointF c, double r, QPointF from, QPointF to)
+{
+    const double first = turnOf(from);
+    double sweep = turnOf(to) - first;
+    if (sweep <= 0)
+        sweep += 4;
+    const auto quadrants = quadrantPoints(c, r);
+    for (int q = 0; q < 4; ++q) {
+        double past = q - first;
+        if (past <= 0)
+            past += 4;
+        if (past < sweep)
+            b.add(t.map(quadrants[size_t(q)]));
+    }
+}
+
 /// Adds an arc (angles in degrees, counter-clockwise from a0 to a1) by its
 /// end points and the axis extremes it passes.
 void addArc(PointSink& b, const QTransform& t, QPointF c, double r, double a0, double a1)
@@ -52,20 +97,66 @@ void addArc(PointSink& b, const QTransform& t, QPointF c, double r, double a0, d
     if (start < 0) start += 360;
     double sweep = std::fmod(a1 - a0, 360.0);
     if (sweep <= 0) sweep += 360;
+    if (keepsAxes(t) && !b.sampleArcs()) {
+        if (sweep >= 360) {
+            for (const QPointF& p : quadrantPoints(c, r))
+                b.add(t.map(p));
+            return;
+        }
+        const QPointF first = at(start), last = at(start + sweep);
+        b.add(t.map(first));
+        b.add(t.map(last));
+        addQuadrantsBetween(b, t, c, r, first - c, last - c);
+        return;
+    }
     b.add(t.map(at(start)));
     b.add(t.map(at(start + sweep)));
-    // Under a rotating or shearing transform the extremes move; sample the
-    // arc finely enough instead of only the quadrant points.
+    // Under a rotating or shearing transform the extremes move, and a
+    // block's hull must hold under any later one: sample the arc finely
+    // enough instead of only the quadrant points.
     for (int q = 0; q < 8; ++q) {
         const double angle = q * 90.0;
         if (angle > start && angle < start + sweep)
             b.add(t.map(at(angle)));
     }
-    if (t.type() > QTransform::TxScale || b.sampleArcs()) {
-        const int steps = 32;
-        for (int i = 1; i < steps; ++i)
-            b.add(t.map(at(start + sweep * i / steps)));
+    const int steps = 32;
+    for (int i = 1; i < steps; ++i)
+        b.add(t.map(at(start + sweep * i / steps)));
+}
+
+/// Adds the arc a bulge makes between p0 and p1 (their own points are added
+/// by the caller).
+void addBulge(PointSink& b, const QTransform& t, QPointF p0, QPointF p1, double bulge)
+{
+    const QPointF d = p1 - p0;
+    const double chord = std::hypot(d.x(), d.y());
+    if (chord == 0)
+        return;
+    const QPointF mid = (p0 + p1) / 2;
+    const QPointF normal(-d.y() / chord, d.x() / chord);
+    if (keepsAxes(t) && !b.sampleArcs()) {
+        // The bulge is tan(θ/4) of the included angle θ, so sin(θ/2) and
+        // cos(θ/2) are rational in it: the centre lies chord·(1 - b²)/(4b)
+        // from the chord's middle, at radius chord·(1 + b²)/(4|b|).
+        const double h = chord * (1 - bulge * bulge) / (4 * bulge);
+        const double r = std::abs(chord * (1 + bulge * bulge) / (4 * bulge));
+        const QPointF c = mid + normal * h;
+        // A negative bulge runs clockwise: counter-clockwise from p1 to p0.
+        if (bulge > 0)
+            addQuadrantsBetween(b, t, c, r, p0 - c, p1 - c);
+        else
+            addQuadrantsBetween(b, t, c, r, p1 - c, p0 - c);
+        return;
     }
+    // The arc through p0 and p1 with included angle 4·atan(bulge).
+    const double theta = 4 * std::atan(bulge);
+    const double r = chord / (2 * std::sin(theta / 2));
+    const double h = r * std::cos(theta / 2);
+    const QPointF c = mid + normal * h;
+    double a0 = std::atan2(p0.y() - c.y(), p0.x() - c.x()) * 180 / kPi;
+    double a1 = std::atan2(p1.y() - c.y(), p1.x() - c.x()) * 180 / kPi;
+    if (bulge < 0) std::swap(a0, a1);
+    addArc(b, t, c, std::abs(r), a0, a1);
 }
 
 void addPolyline(PointSink& b, const QTransform& t, const std::vector<PolyVertex>& vs, bool closed)
@@ -76,22 +167,55 @@ void addPolyline(PointSink& b, const QTransform& t, const std::vector<PolyVertex
         const double bulge = vs[i].bulge;
         if (bulge == 0 || !std::isfinite(bulge) || (!closed && i + 1 == n))
             continue;
-        const QPointF p0 = vs[i].pos, p1 = vs[(i + 1) % n].pos;
-        const QPointF d = p1 - p0;
-        const double chord = std::hypot(d.x(), d.y());
-        if (chord == 0)
+        addBulge(b, t, vs[i].pos, vs[(i + 1) % n].pos, bulge);
+    }
+}
+
+/// Adds an elliptical arc: in closed form (its end points and the points
+/// where it turns along an axis) where the transform keeps the axes, else by
+/// samples along it.
+void addEllipse(PointSink& b, const QTransform& t, const EllipseGeom& g)
+{
+    const QPointF minor(-g.majorAxis.y() * g.ratio, g.majorAxis.x() * g.ratio);
+    auto at = [&](double p) { return g.center + g.majorAxis * std::cos(p) + minor * std::sin(p); };
+    const double t0 = g.startParam;
+    // Counter-clockwise from start to end; equal parameters make a full turn.
+    double sweep = g.endParam - t0;
+    if (!(sweep > 0)) {
+        sweep = std::fmod(sweep, 2 * kPi);
+        if (sweep <= 0)
+            sweep += 2 * kPi;
+    }
+    if (!keepsAxes(t) || b.sampleArcs()) {
+        const int steps = 64;
+        for (int i = 0; i <= steps; ++i)
+            b.add(t.map(at(t0 + sweep * i / steps)));
+        return;
+    }
+    const bool whole = sweep >= 2 * kPi;
+    if (!whole) {
+        b.add(t.map(at(t0)));
+        b.add(t.map(at(t0 + sweep)));
+    }
+    // x(p) = cx + Mx·cos p + Nx·sin p is furthest out where (cos p, sin p)
+    // points along (Mx, Nx), and on the other side opposite; likewise y.
+    const QPointF axes[] = {{g.majorAxis.x(), minor.x()}, {g.majorAxis.y(), minor.y()}};
+    for (const QPointF& along : axes) {
+        const double length = std::hypot(along.x(), along.y());
+        if (!(length > 0) || !std::isfinite(length))
             continue;
-        // The arc through p0 and p1 with included angle 4·atan(bulge).
-        const double theta = 4 * std::atan(bulge);
-        const double r = chord / (2 * std::sin(theta / 2));
-        const QPointF mid = (p0 + p1) / 2;
-        const QPointF normal(-d.y() / chord, d.x() / chord);
-        const double h = r * std::cos(theta / 2);
-        const QPointF c = mid + normal * h;
-        double a0 = std::atan2(p0.y() - c.y(), p0.x() - c.x()) * 180 / kPi;
-        double a1 = std::atan2(p1.y() - c.y(), p1.x() - c.x()) * 180 / kPi;
-        if (bulge < 0) std::swap(a0, a1);
-        addArc(b, t, c, std::abs(r), a0, a1);
+        const QPointF turn = along / length; // (cos p, sin p) of the extreme
+        for (const double side : {1.0, -1.0}) {
+            const QPointF extreme = g.center + (g.majorAxis * turn.x() + minor * turn.y()) * side;
+            if (!whole) {
+                double past = std::fmod(std::atan2(side * turn.y(), side * turn.x()) - t0, 2 * kPi);
+                if (past < 0)
+                    past += 2 * kPi;
+                if (!(past > 0 && past < sweep))
+                    continue;
+            }
+            b.add(t.map(extreme));
+        }
     }
 }
 
@@ -237,14 +361,7 @@ void ExtentsMeter::addTo(PointSink& b, const Entity& e, const QTransform& t, int
         } else if constexpr (std::is_same_v<G, ArcGeom>) {
             addArc(b, t, g.center, g.radius, g.startAngle, g.endAngle);
         } else if constexpr (std::is_same_v<G, EllipseGeom>) {
-            const QPointF minor(-g.majorAxis.y() * g.ratio, g.majorAxis.x() * g.ratio);
-            double t0 = g.startParam, t1 = g.endParam;
-            while (t1 <= t0) t1 += 2 * kPi;
-            const int steps = 64;
-            for (int i = 0; i <= steps; ++i) {
-                const double p = t0 + (t1 - t0) * i / steps;
-                b.add(t.map(g.center + g.majorAxis * std::cos(p) + minor * std::sin(p)));
-            }
+            addEllipse(b, t, g);
         } else if constexpr (std::is_same_v<G, SplineGeom>) {
             // The curve lies inside the hull of its control points.
             for (const auto& p : g.controlPoints) b.add(t.map(p));

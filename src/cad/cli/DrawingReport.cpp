@@ -4,6 +4,9 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
+#include <vector>
+
 namespace cad::cli {
 
 namespace {
@@ -45,17 +48,22 @@ QJsonObject drawingReport(const CadDocument& document)
     report.insert(QStringLiteral("linetypes"), linetypes);
 
     // One key per layer name the entities use, as they spell it; layers
-    // without entities are left out.
-    QJsonObject counts;
+    // without entities are left out. The object keeps its keys sorted, so
+    // they go in in that order: each insert then lands at the end instead of
+    // moving every key after it (linear in the layers, not quadratic).
+    std::vector<const QString*> used;
     qint64 total = 0;
     const auto& byName = d.countsByLayerName();
     for (NameId id = 0; id < byName.size(); ++id) {
         if (byName[id] == 0)
             continue;
-        const QString& name = d.names.name(id);
-        counts.insert(name, qint64(document.countOnLayers(name)));
+        used.push_back(&d.names.name(id));
         total += byName[id];
     }
+    std::sort(used.begin(), used.end(), [](const QString* a, const QString* b) { return *a < *b; });
+    QJsonObject counts;
+    for (const QString* name : used)
+        counts.insert(*name, qint64(document.countOnLayers(*name)));
     report.insert(QStringLiteral("counts"), counts);
     report.insert(QStringLiteral("total"), total);
 

@@ -27,6 +27,9 @@ Geometry DxfEntityReader::readLine(EntityGroups& in)
 Geometry DxfEntityReader::readLwPolyline(EntityGroups& in)
 {
     PolylineGeom p;
+    // One vertex a group 10: reserved exactly, not grown by doubling.
+    p.vertices.reserve(size_t(std::count_if(in.all.begin() + 1, in.all.begin() + std::ptrdiff_t(in.end),
+                                            [](const Group& g) { return g.code == 10; })));
     for (size_t i = 1; i < in.end; ++i) {
         const Group& g = in.all[i];
         switch (g.code) {

@@ -101,12 +101,19 @@ DxfEntityReader::DxfEntityReader(Drawing& drawing, DxfText& text)
 NameId DxfEntityReader::nameId(std::string_view raw)
 {
     raw = trimmedName(raw);
-    auto it = m_nameCache.find(raw);
-    if (it != m_nameCache.end())
-        return it->second;
+    if (const std::optional<NameId> known = m_nameIds.find(raw))
+        return *known;
     const NameId id = m_drawing.names.intern(m_text.decode(raw));
-    m_nameCache.emplace(std::string(raw), id);
+    m_nameIds.insert(raw, id);
     return id;
+}
+
+const QString& DxfEntityReader::sharedText(std::string_view raw)
+{
+    auto it = m_sharedTexts.find(raw);
+    if (it == m_sharedTexts.end())
+        it = m_sharedTexts.emplace(std::string(raw), m_text.decode(raw)).first;
+    return it->second;
 }
 
 void DxfEntityReader::readCommon(const Group& g, Entity& e)

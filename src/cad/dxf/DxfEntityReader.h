@@ -17,6 +17,7 @@
 #include "cad/Drawing.h"
 #include "DxfText.h"
 #include "DxfTokenizer.h"
+#include "RawNameIds.h"
 
 #include <string>
 #include <unordered_map>
@@ -37,6 +38,9 @@ public:
 
     /// The name id of a raw name value, decoded once per distinct spelling.
     NameId nameId(std::string_view raw);
+    /// A decoded value that many entities repeat (a hatch's pattern name):
+    /// one string for every spelling, shared by the entities that use it.
+    const QString& sharedText(std::string_view raw);
     /// A BLOCK_RECORD's handle, by which MULTILEADERs name their content block.
     void addBlockRecord(std::string_view handle, const QString& name);
 
@@ -108,12 +112,13 @@ private:
 
     Drawing& m_drawing;
     DxfText& m_text;
+    RawNameIds m_nameIds;
     // Looked up by string_view without building a key string per entity.
     struct TransparentHash {
         using is_transparent = void;
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
-    std::unordered_map<std::string, NameId, TransparentHash, std::equal_to<>> m_nameCache;
+    std::unordered_map<std::string, QString, TransparentHash, std::equal_to<>> m_sharedTexts;
     NameId m_layerZero;
     /// The POLYLINE read last lies in a mirrored object coordinate system;
     /// its vertices, which follow it, are mirrored too.

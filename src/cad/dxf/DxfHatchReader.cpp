@@ -92,6 +92,8 @@ void readHatchLoops(const std::vector<Group>& gs, size_t& i, HatchGeom& hatch, b
                 else if (gs[i].code == 93) count = gs[i].toInt();
                 ++i;
             }
+            // The count is trusted only as far as the groups go (three at most a vertex).
+            loop.vertices.reserve(size_t(std::clamp<std::int64_t>(count, 0, std::int64_t(n - i) / 2)));
             for (std::int64_t v = 0; v < count && at(10); ++v) {
                 PolyVertex pv;
                 setX(pv.pos, gs[i]); ++i;
@@ -241,7 +243,7 @@ Geometry DxfEntityReader::readHatchOrMPolygon(const EntityGroups& in, bool mpoly
     HatchGeom h;
     for (size_t i = 1; i < in.end; ++i) {
         const Group& g = gs[i];
-        if (g.code == 2) h.patternName = m_text.decode(g.value);
+        if (g.code == 2) h.patternName = sharedText(g.value);
         else if (g.code == (mpolygon ? 71 : 70)) h.solidFill = g.toInt() & 1;
         else if (g.code == 63) h.fillColourIndex = std::int16_t(clampInt(g.toInt(), 0, 256));
         else if (g.code == 91) {

@@ -75,7 +75,7 @@ bool DxfTokenizer::readLine(std::string_view& line, qsizetype& begin)
     return true;
 }
 
-bool DxfTokenizer::next(Group& group)
+bool DxfTokenizer::nextInGeneral(Group& group)
 {
     if (m_hasPushed) {
         m_hasPushed = false;

@@ -14,6 +14,7 @@
 #include <QByteArray>
 
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <stdexcept>
 #include <string_view>
@@ -42,15 +43,24 @@ public:
 
     /// Reads the next group; false at the end of the data. Throws
     /// DxfFormatError when a code line is not a number.
-    bool next(Group& group);
+    bool next(Group& group)
+    {
+        return (!m_hasPushed && nextPlain(group)) || nextInGeneral(group);
+    }
     /// The next group is read again by the following next().
     void pushBack(const Group& group);
-    /// 1-based line number of the last group's code line, for messages.
+    /// 1-based number of the last line read (the last group's value line), for messages.
     qsizetype lineNumber() const { return m_line; }
     /// "\r\n" when the first line ends so, else "\n".
     QByteArray lineEnd() const;
 
 private:
+    /// The common case, read in one pass without copying: a code line of
+    /// leading blanks and digits, then its value line. False, having read
+    /// nothing, for anything else.
+    bool nextPlain(Group& group);
+    /// Every case: blank lines, a pushed-back group, the end, bad codes.
+    bool nextInGeneral(Group& group);
     bool readLine(std::string_view& line, qsizetype& begin);
 
     const char* m_data;
@@ -61,5 +71,36 @@ private:
     Group m_pushed;
     bool m_hasPushed = false;
 };
+
+inline bool DxfTokenizer::nextPlain(Group& group)
+{
+    const char* const end = m_data + m_size;
+    const char* p = m_data + m_pos;
+    while (p < end && *p == ' ')
+        ++p;
+    const char* const digits = p;
+    int code = 0;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - digits < 4)
+        code = code * 10 + (*p++ - '0');
+    if (p == digits || code > 1071)
+        return false;
+    if (p < end && *p == '\r')
+        ++p;
+    if (p + 1 >= end || *p != '\n')
+        return false; // more digits, trailing blanks, or the data ends here
+    const char* const value = p + 1;
+    const void* nl = std::memchr(value, '\n', size_t(end - value));
+    const char* valueEnd = nl ? static_cast<const char*>(nl) : end;
+    group.code = code;
+    group.offset = m_pos;
+    m_pos = nl ? valueEnd + 1 - m_data : m_size;
+    if (valueEnd > value && valueEnd[-1] == '\r')
+        --valueEnd;
+    group.value = std::string_view(value, size_t(valueEnd - value));
+    group.valueOffset = value - m_data;
+    m_line += 2;
+    m_codeLine = m_line - 1;
+    return true;
+}
 
 } // namespace cad::dxf

@@ -1,0 +1,73 @@
+// The tokenizer reads the common code line (blanks, digits, line end) on a
+// fast path and everything else on the general one; both must give the same
+// groups, byte offsets and line numbers, whatever mix of spellings a file has.
+
+#include "cad/dxf/DxfTokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using cad::dxf::DxfTokenizer;
+using cad::dxf::Group;
+
+struct Read {
+    int code;
+    std::string value;
+    qsizetype offset;
+    qsizetype valueOffset;
+    qsizetype line; ///< the last line read: the group's value line
+};
+
+std::vector<Read> readAll(const QByteArray& text)
+{
+    DxfTokenizer tokens(text);
+    std::vector<Read> out;
+    Group g;
+    while (tokens.next(g))
+        out.push_back({g.code, std::string(g.value), g.offset, g.valueOffset, tokens.lineNumber()});
+    return out;
+}
+
+TEST(DxfTokenizer, EverySpellingOfACodeLineGivesItsGroupOffsetsAndLine)
+{
+    // Plain, blank-padded, CRLF, trailing blanks, a tab, a blank line
+    // between groups, and a value ending the file without a line end.
+    const QByteArray text = "  0\nSECTION\r\n  2\r\nENTITIES\n0 \nLINE\n\t8\nWALL\n\n 10\n1.5\n20\n-2\n  0\nEOF";
+    const std::vector<Read> groups = readAll(text);
+    const std::vector<Read> want = {
+        {0, "SECTION", 0, 4, 2}, {2, "ENTITIES", 13, 18, 4}, {0, "LINE", 27, 30, 6}, {8, "WALL", 35, 38, 8},
+        {10, "1.5", 44, 48, 11}, {20, "-2", 52, 55, 13},    {0, "EOF", 58, 62, 15},
+    };
+    ASSERT_EQ(groups.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(groups[i].code, want[i].code);
+        EXPECT_EQ(groups[i].value, want[i].value);
+        EXPECT_EQ(groups[i].offset, want[i].offset);
+        EXPECT_EQ(groups[i].valueOffset, want[i].valueOffset);
+        EXPECT_EQ(groups[i].line, want[i].line);
+        // The offsets point into the text: saving rewrites values by them.
+        EXPECT_EQ(text.mid(groups[i].valueOffset, qsizetype(groups[i].value.size())).toStdString(),
+                  groups[i].value);
+    }
+}
+
+TEST(DxfTokenizer, CodesOutOfRangeOrCutShortEndAsBefore)
+{
+    // Five digits and codes past 1071 are no group codes.
+    EXPECT_THROW(readAll("10000\nX\n"), cad::dxf::DxfFormatError);
+    EXPECT_THROW(readAll("1072\nX\n"), cad::dxf::DxfFormatError);
+    EXPECT_EQ(readAll("1071\nX\n").size(), 1u);
+    // A code line without its value at the end of the data: the group is lost.
+    EXPECT_EQ(readAll("0\nLINE\n8\n").size(), 1u);
+    EXPECT_EQ(readAll("0\nLINE\n8").size(), 1u);
+    // The value line keeps inner and leading blanks; only the CR goes.
+    const auto kept = readAll("1\n  two words \r\n");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].value, "  two words ");
+}
+
+} // namespace
