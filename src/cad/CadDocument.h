@@ -32,7 +32,14 @@ public:
     static std::unique_ptr<CadDocument> open(const QString& path);
     ~CadDocument() override;
 
-    const Drawing& drawing() const { return m_drawing; }
+    const Drawing& drawing() const { return *m_drawing; }
+    /// The drawing for reading on another thread (the host window's picture).
+    /// Its entities, blocks and names stay as they are while it is held: a
+    /// rename, the one change that moves entities, then works on a copy. Its
+    /// layer table, current layer and lookups are the live ones, changed by
+    /// the calls; such a reader takes the table from a copy made on this
+    /// thread (PropertyResolver draws with a table of its own).
+    std::shared_ptr<const Drawing> sharedDrawing() const { return m_drawing; }
     QString fullName() const { return m_fullName; }
     QString name() const;
     /// True for a drawing read from a DWG file: it keeps the DWG's name, but
@@ -45,7 +52,7 @@ public:
     QString loadWarning() const { return m_loadWarning; }
 
     // --- layers (index = table position; throw acad::AcadError) -------------
-    int layerCount() const { return int(m_drawing.layers.size()); }
+    int layerCount() const { return int(m_drawing->layers.size()); }
     /// Table index of `name` (case-insensitive); throws kKeyNotFound.
     int layerIndex(const QString& name) const;
     const LayerRecord& layer(int index) const;
@@ -110,8 +117,12 @@ private:
     std::vector<NameId> matchingLayerNames(const QString& pattern) const;
     void buildLayerIndex() const;
     void writeFile(const QString& path, bool checkStamp);
+    /// The drawing, copied first when another thread holds it, for a change
+    /// of what sharedDrawing() promises stays as it is.
+    Drawing& unsharedDrawing();
 
-    Drawing m_drawing;
+    /// Shared with readers on other threads; see sharedDrawing().
+    std::shared_ptr<Drawing> m_drawing;
     DxfSource m_source;
     /// The layer table and current layer as last saved or loaded, to know
     /// which entries changed.
