@@ -15,8 +15,8 @@
 // size, and the load average before and after.
 
 #include "acad/AcadError.h"
-#include "acad/PictureProtocol.h"
 #include "acad/dbus/BusHostConnector.h"
+#include "MacroProject.h"
 #include "app/RecordingUserInterface.h"
 #include "app/UserInterface.h"
 #include "viewer/FrmWMF.h"
@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QThread>
 
 #include <algorithm>
@@ -79,14 +78,6 @@ double cpuSeconds(qint64 pid)
     if (fields.size() < 13)
         return -1;
     return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
-}
-
-void writeManifest(const QString& folder)
-{
-    QFile manifest(folder + QStringLiteral("/QEMTIN.dvb"));
-    manifest.open(QIODevice::WriteOnly);
-    QTextStream(&manifest) << acad::macro::kMakeAll << '\n' << acad::macro::kMakePart << '\n'
-                           << acad::macro::kMakeAllLayer << '\n' << acad::macro::kMakeViewLayer << '\n';
 }
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -230,6 +221,7 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each round as it ends, also into a file
     QStringList drawings;
     int rounds = 5;
     const QStringList args = application.arguments().mid(1);
@@ -253,7 +245,7 @@ int main(int argc, char** argv)
     }
     QTemporaryDir home;
     qputenv("KASANEMI_HOME", home.path().toUtf8());
-    writeManifest(home.path());
+    testsupport::writeMacroProject(home.path());
     std::printf("load average before: %s\n", loadAverage().constData());
     for (const QString& drawing : drawings)
         benchDrawing(drawing, rounds, home.path());
