@@ -10,7 +10,8 @@
 // - reference: `kasanemi-cad --pictures DRAWING DIR`: the same load and the
 //   same pictures in one process, with no bus, window or viewer.
 // Each round prints both and where ours went (until the host answered, the
-// refresh); the end prints the medians, their ratio, the host's memory once
+// refresh, the CPU of host, reference and viewer); the end prints the
+// medians, the median of the rounds' ratios, the host's memory once
 // its window has settled after the refresh (and its peak) against the file's
 // size, and the load average before and after.
 
@@ -32,6 +33,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <cstdio>
 #include <vector>
@@ -86,8 +88,9 @@ struct OurRun {
     double totalMs = -1;
     double answeredMs = -1;  ///< the host's name appeared on the bus
     int tiles = 0;
-    /// CPU seconds during the refresh: the host's (with its window's
-    /// drawing) and the viewer's (this process).
+    /// CPU seconds: the host's from its start to the tiles shown (load,
+    /// calls, macros and its window's drawing), the viewer's (this process)
+    /// during the refresh.
     double hostCpu = -1;
     double viewerCpu = -1;
     double settledBytes = -1;
@@ -128,7 +131,7 @@ OurRun runOurs(const QString& drawing)
         QThread::msleep(2);
     }
     run.answeredMs = ms(t);
-    const double hostBefore = cpuSeconds(host.processId()), viewerBefore = cpuSeconds(0);
+    const double viewerBefore = cpuSeconds(0);
     {
         app::RecordingUserInterface ui;
         app::ScopedUi scoped(ui);
@@ -140,7 +143,7 @@ OurRun runOurs(const QString& drawing)
         if (window.bRefreshDone()) {
             run.totalMs = ms(t);
             run.tiles = window.tiles().tileCount();
-            run.hostCpu = cpuSeconds(host.processId()) - hostBefore;
+            run.hostCpu = cpuSeconds(host.processId());
             run.viewerCpu = cpuSeconds(0) - viewerBefore;
         }
         for (const auto& m : ui.messages())
@@ -155,18 +158,35 @@ OurRun runOurs(const QString& drawing)
     return run;
 }
 
-/// `kasanemi-cad --pictures`: the host's own load and pictures; milliseconds or -1.
-double runReference(const QString& drawing, const QString& folder)
+struct ReferenceRun {
+    double ms = -1;
+    double cpu = -1;  ///< CPU seconds, user and system
+};
+
+double reapedChildrenCpu()
 {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+/// `kasanemi-cad --pictures`: the host's own load and pictures.
+ReferenceRun runReference(const QString& drawing, const QString& folder)
+{
+    ReferenceRun run;
     QProcess pictures;
     pictures.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     pictures.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = reapedChildrenCpu();
     QElapsedTimer t;
     t.start();
     pictures.start(hostProgram(), {QStringLiteral("--pictures"), drawing, folder});
     if (!pictures.waitForFinished(120'000) || pictures.exitCode() != 0)
-        return -1;
-    return ms(t);
+        return run;
+    run.ms = ms(t);
+    run.cpu = reapedChildrenCpu() - cpuBefore;  // reaped by waitForFinished
+    return run;
 }
 
 double median(std::vector<double> values)
@@ -181,13 +201,13 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
 {
     const double fileBytes = double(QFileInfo(drawing).size());
     std::printf("\n%s (%.1f MiB)\n", qPrintable(QFileInfo(drawing).fileName()), fileBytes / kMiB);
-    std::printf("round   ours ms (answered / refresh; CPU s host, viewer)   reference ms   ratio   load average\n");
-    std::vector<double> ours, references, settled, peaks;
+    std::printf("round   ours ms (answered / refresh)   reference ms   ratio   CPU s: host  reference  viewer   load average\n");
+    std::vector<double> ours, references, ratios, hostCpus, referenceCpus, settled, peaks;
     int tiles = 0;
     for (int round = 1; round <= rounds; ++round) {
         // Alternate which runs first, so neither always follows the other.
         OurRun our;
-        double reference = -1;
+        ReferenceRun reference;
         const QString pictures = work + QStringLiteral("/pictures-%1").arg(round);
         if (round % 2) {
             our = runOurs(drawing);
@@ -196,22 +216,27 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
             reference = runReference(drawing, pictures);
             our = runOurs(drawing);
         }
-        if (our.totalMs < 0 || reference < 0) {
-            std::printf("%5d   failed (ours %.0f, reference %.0f)\n", round, our.totalMs, reference);
+        if (our.totalMs < 0 || reference.ms < 0) {
+            std::printf("%5d   failed (ours %.0f, reference %.0f)\n", round, our.totalMs, reference.ms);
             continue;
         }
-        std::printf("%5d   %7.0f (%6.0f / %6.0f; %5.2f, %5.2f)          %9.0f      %5.2f   %s\n", round, our.totalMs,
-                    our.answeredMs, our.totalMs - our.answeredMs, our.hostCpu, our.viewerCpu, reference,
-                    our.totalMs / reference, loadAverage().constData());
+        std::printf("%5d   %7.0f (%6.0f / %6.0f)       %9.0f   %5.2f   %10.2f %10.2f %7.2f   %s\n", round, our.totalMs,
+                    our.answeredMs, our.totalMs - our.answeredMs, reference.ms, our.totalMs / reference.ms,
+                    our.hostCpu, reference.cpu, our.viewerCpu, loadAverage().constData());
         ours.push_back(our.totalMs);
-        references.push_back(reference);
+        references.push_back(reference.ms);
+        ratios.push_back(our.totalMs / reference.ms);
+        hostCpus.push_back(our.hostCpu);
+        referenceCpus.push_back(reference.cpu);
         settled.push_back(our.settledBytes);
         peaks.push_back(our.peakBytes);
         tiles = our.tiles;
     }
-    const double ourMedian = median(ours), referenceMedian = median(references);
+    // The ratio is the median of the rounds' own: each pair ran under the same load.
     std::printf("median  %7.0f ms host start -> %d tiles shown   %7.0f ms load + pictures   ratio %.2f (target <= 1.30)\n",
-                ourMedian, tiles, referenceMedian, ourMedian / referenceMedian);
+                median(ours), tiles, median(references), median(ratios));
+    std::printf("host CPU %.2f s (load, calls, macros, window) against %.2f s for load + pictures: ratio %.2f\n",
+                median(hostCpus), median(referenceCpus), median(hostCpus) / median(referenceCpus));
     std::printf("host memory after the refresh %.0f MiB = %.2f x the file; peak %.0f MiB = %.2f x (target <= 3)\n",
                 median(settled) / kMiB, median(settled) / fileBytes, median(peaks) / kMiB, median(peaks) / fileBytes);
 }
