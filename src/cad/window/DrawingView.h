@@ -32,7 +32,8 @@ class CadDocument;
 ///
 /// The worker reads the document's own drawing, shared (its entities stay as
 /// they are while it is held), with a copy of the layer table taken when the
-/// picture starts: the only part the calls change meanwhile.
+/// picture starts: of what the picture reads, the only part the calls change
+/// meanwhile.
 class DrawingView : public QWidget {
     Q_OBJECT
 public:
