@@ -23,6 +23,7 @@
 #include "viewer/FrmWMF.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
@@ -67,11 +68,33 @@ double statusBytes(qint64 pid, const char* field)
     return -1;
 }
 
+/// CPU seconds (user + system) in a /proc stat file; -1 when it cannot be read.
+double cpuSecondsIn(const QString& statPath);
+
 /// CPU seconds (user + system) of a process so far, all its threads; -1
 /// when it cannot be read. `pid` 0 is this process.
 double cpuSeconds(qint64 pid)
 {
-    QFile file(pid ? QStringLiteral("/proc/%1/stat").arg(pid) : QStringLiteral("/proc/self/stat"));
+    return cpuSecondsIn(pid ? QStringLiteral("/proc/%1/stat").arg(pid) : QStringLiteral("/proc/self/stat"));
+}
+
+/// The CPU seconds of the host's window pictures so far: its pool threads,
+/// which draw nothing else.
+double windowCpuSeconds(qint64 pid)
+{
+    double total = 0;
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks + u'/' + task + QStringLiteral("/comm"));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "Thread (pooled)")
+            total += std::max(0.0, cpuSecondsIn(tasks + u'/' + task + QStringLiteral("/stat")));
+    }
+    return total;
+}
+
+double cpuSecondsIn(const QString& statPath)
+{
+    QFile file(statPath);
     if (!file.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray stat = file.readAll();
@@ -93,6 +116,9 @@ struct OurRun {
     /// during the refresh.
     double hostCpu = -1;
     double viewerCpu = -1;
+    /// The host window's pictures, from the host's start until it is stopped
+    /// (its last picture included).
+    double windowCpu = -1;
     double settledBytes = -1;
     double peakBytes = -1;
 };
@@ -154,6 +180,7 @@ OurRun runOurs(const QString& drawing)
     QThread::msleep(1500);
     run.settledBytes = statusBytes(host.processId(), "VmRSS");
     run.peakBytes = statusBytes(host.processId(), "VmHWM");
+    run.windowCpu = windowCpuSeconds(host.processId());
     stopHost(host);
     return run;
 }
@@ -202,7 +229,7 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
     const double fileBytes = double(QFileInfo(drawing).size());
     std::printf("\n%s (%.1f MiB)\n", qPrintable(QFileInfo(drawing).fileName()), fileBytes / kMiB);
     std::printf("round   ours ms (answered / refresh)   reference ms   ratio   CPU s: host  reference  viewer   load average\n");
-    std::vector<double> ours, references, ratios, hostCpus, referenceCpus, settled, peaks;
+    std::vector<double> ours, references, ratios, hostCpus, referenceCpus, windowCpus, settled, peaks;
     int tiles = 0;
     for (int round = 1; round <= rounds; ++round) {
         // Alternate which runs first, so neither always follows the other.
@@ -228,6 +255,7 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
         ratios.push_back(our.totalMs / reference.ms);
         hostCpus.push_back(our.hostCpu);
         referenceCpus.push_back(reference.cpu);
+        windowCpus.push_back(our.windowCpu);
         settled.push_back(our.settledBytes);
         peaks.push_back(our.peakBytes);
         tiles = our.tiles;
@@ -237,6 +265,7 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
                 median(ours), tiles, median(references), median(ratios));
     std::printf("host CPU %.2f s (load, calls, macros, window) against %.2f s for load + pictures: ratio %.2f\n",
                 median(hostCpus), median(referenceCpus), median(hostCpus) / median(referenceCpus));
+    std::printf("host window pictures, from the host's start to its last picture: %.2f s CPU\n", median(windowCpus));
     std::printf("host memory after the refresh %.0f MiB = %.2f x the file; peak %.0f MiB = %.2f x (target <= 3)\n",
                 median(settled) / kMiB, median(settled) / fileBytes, median(peaks) / kMiB, median(peaks) / fileBytes);
 }
