@@ -71,11 +71,29 @@ protected:
         view.show();
     }
 
+    void TearDown() override { gate.release(); }  // a failed test leaves no worker held
+
     bool settled()
     {
         return waitUntil([this] { return !view.isDrawing(); });
     }
 
+    /// Shows the document, its first picture held by the worker before its
+    /// first entity until `gate` is released; true once the worker holds it.
+    bool showWithFirstPictureHeld()
+    {
+        view.setPainter([this](const cad::DrawingView::Job& job) {
+            entered.release();
+            if (hold.exchange(false))
+                gate.acquire();
+            return cad::DrawingView::paint(job);
+        });
+        view.setDocument(document);
+        return waitUntil([this] { return entered.tryAcquire(); });
+    }
+
+    QSemaphore entered, gate;
+    std::atomic<bool> hold = true;
     QTemporaryDir folder;
     std::shared_ptr<cad::CadDocument> document;
     int red = -1;
@@ -104,16 +122,7 @@ TEST_F(DrawingViewTest, ABurstOfRegenerationsDrawsOnce)
 
 TEST_F(DrawingViewTest, ANewerStateStopsThePictureUnderWayAndOnlyTheLatestIsShown)
 {
-    QSemaphore entered, gate;
-    std::atomic<bool> hold = true;
-    view.setPainter([&](const cad::DrawingView::Job& job) {
-        entered.release();
-        if (hold.exchange(false))
-            gate.acquire();  // the first picture is held before its first entity
-        return cad::DrawingView::paint(job);
-    });
-    view.setDocument(document);
-    ASSERT_TRUE(waitUntil([&] { return entered.tryAcquire(); }));
+    ASSERT_TRUE(showWithFirstPictureHeld());
 
     // The worker is held; the calls go on meanwhile, never waiting for it:
     // the red layer goes off, another is renamed (which moves entities), and
@@ -134,16 +143,7 @@ TEST_F(DrawingViewTest, ANewerStateStopsThePictureUnderWayAndOnlyTheLatestIsShow
 
 TEST_F(DrawingViewTest, ANewDocumentDropsThePictureOfTheOldOne)
 {
-    QSemaphore entered, gate;
-    std::atomic<bool> hold = true;
-    view.setPainter([&](const cad::DrawingView::Job& job) {
-        entered.release();
-        if (hold.exchange(false))
-            gate.acquire();
-        return cad::DrawingView::paint(job);
-    });
-    view.setDocument(document);
-    ASSERT_TRUE(waitUntil([&] { return entered.tryAcquire(); }));
+    ASSERT_TRUE(showWithFirstPictureHeld());
     auto other = std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(folder.filePath("squares.dxf")));
     other->setLayerOn(other->layerIndex(QStringLiteral("BLUE")), false);
     view.setDocument(other);
