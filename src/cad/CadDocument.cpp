@@ -1,5 +1,6 @@
 #include "CadDocument.h"
 
+#include "Extents.h"
 #include "FileReplacement.h"
 #include "acad/LayerWildcard.h"
 #include "acad/AcadError.h"
@@ -327,6 +328,13 @@ std::vector<std::uint32_t> CadDocument::entitiesOnLayers(const QString& pattern)
         out.insert(out.end(), m_byLayer.begin() + m_byLayerStart[k], m_byLayer.begin() + m_byLayerStart[k + 1]);
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::optional<QRectF> CadDocument::modelExtents() const
+{
+    if (!m_modelExtents)
+        m_modelExtents = cad::modelExtents(*m_drawing);
+    return *m_modelExtents;
 }
 
 // --- regeneration and saving -------------------------------------------------

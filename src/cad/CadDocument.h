@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace cad {
@@ -86,6 +87,11 @@ public:
     /// matches `pattern`, in file order.
     std::vector<std::uint32_t> entitiesOnLayers(const QString& pattern) const;
 
+    /// modelExtents() of the drawing, worked out on the first call: entities
+    /// keep their geometry while the host runs (a rename only moves them to
+    /// another layer name), so every picture of the document shares it.
+    std::optional<QRectF> modelExtents() const;
+
     // --- regeneration and saving --------------------------------------------
     /// Tells every listener to redraw; `which` is accepted as AutoCAD does (0 or 1).
     void regen(int which);
@@ -141,6 +147,8 @@ private:
     mutable std::vector<std::uint32_t> m_byLayer;
     mutable QHash<QString, std::vector<NameId>> m_layerNamesFolded;
     mutable bool m_indexBuilt = false;
+    /// modelExtents(), once worked out (the outer optional).
+    mutable std::optional<std::optional<QRectF>> m_modelExtents;
 };
 
 /// A named selection set's contents: the entities that the last Select found
