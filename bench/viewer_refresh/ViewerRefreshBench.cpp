@@ -20,6 +20,7 @@
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusSurface.h"
 #include "app/ProgramFolder.h"
+#include "MacroProject.h"
 #include "app/RecordingUserInterface.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
@@ -54,14 +55,6 @@ public:
         return false;
     }
 };
-
-void writeManifest(const QString& folder)
-{
-    QFile manifest(folder + QStringLiteral("/QEMTIN.dvb"));
-    manifest.open(QIODevice::WriteOnly);
-    QTextStream(&manifest) << acad::macro::kMakeAll << '\n' << acad::macro::kMakePart << '\n'
-                           << acad::macro::kMakeAllLayer << '\n' << acad::macro::kMakeViewLayer << '\n';
-}
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
@@ -194,7 +187,7 @@ int main(int argc, char** argv)
     }
     QTemporaryDir home;
     qputenv("KASANEMI_HOME", home.path().toUtf8());
-    writeManifest(home.path());
+    testsupport::writeMacroProject(home.path());
     cad::macros::registerPictureMacros(cad::MacroRegistry::global());
 
     QFile loadavg(QStringLiteral("/proc/loadavg"));

@@ -1,5 +1,6 @@
 #include "CadDocument.h"
 
+#include "Extents.h"
 #include "FileReplacement.h"
 #include "acad/LayerWildcard.h"
 #include "acad/AcadError.h"
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <atomic>
 
 namespace cad {
 
@@ -51,10 +54,10 @@ QByteArray newDrawingText()
 CadDocument::CadDocument()
 {
     dxf::LoadedDrawing fresh = dxf::loadDxf(newDrawingText());
-    m_drawing = std::move(fresh.drawing);
+    m_drawing = std::make_shared<Drawing>(std::move(fresh.drawing));
     m_source = std::move(fresh.source);
-    m_savedLayers = m_drawing.layers;
-    m_savedClayer = m_drawing.clayer;
+    m_savedLayers = m_drawing->layers;
+    m_savedClayer = m_drawing->clayer;
     // A never-saved drawing's full name must not point at a file: a folder
     // of this process that is never created.
     m_fullName = QDir(QDir::tempPath())
@@ -63,11 +66,11 @@ CadDocument::CadDocument()
 }
 
 CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName, QString loadWarning)
-    : m_drawing(std::move(drawing)), m_source(std::move(source)), m_fullName(std::move(fullName)),
+    : m_drawing(std::make_shared<Drawing>(std::move(drawing))), m_source(std::move(source)), m_fullName(std::move(fullName)),
       m_loadWarning(std::move(loadWarning))
 {
-    m_savedLayers = m_drawing.layers;
-    m_savedClayer = m_drawing.clayer;
+    m_savedLayers = m_drawing->layers;
+    m_savedClayer = m_drawing->clayer;
 }
 
 CadDocument::~CadDocument() = default;
@@ -116,7 +119,7 @@ void CadDocument::markChanged()
 
 int CadDocument::layerIndex(const QString& name) const
 {
-    const int index = m_drawing.findLayer(name);
+    const int index = m_drawing->findLayer(name);
     if (index < 0)
         fail(error::kKeyNotFound, QStringLiteral("キーが見つかりません。画層「%1」").arg(name));
     return index;
@@ -125,13 +128,13 @@ int CadDocument::layerIndex(const QString& name) const
 const LayerRecord& CadDocument::layer(int index) const
 {
     checkIndex(index);
-    return m_drawing.layers[size_t(index)];
+    return m_drawing->layers[size_t(index)];
 }
 
 void CadDocument::setLayerOn(int index, bool on)
 {
     checkIndex(index);
-    auto& l = m_drawing.layers[size_t(index)];
+    auto& l = m_drawing->layers[size_t(index)];
     if (l.on == on) return;
     l.on = on;
     markChanged();
@@ -140,7 +143,7 @@ void CadDocument::setLayerOn(int index, bool on)
 void CadDocument::setLayerFrozen(int index, bool frozen)
 {
     checkIndex(index);
-    auto& l = m_drawing.layers[size_t(index)];
+    auto& l = m_drawing->layers[size_t(index)];
     if (frozen && index == currentLayer())
         fail(error::kCurrentLayerFrozen, QStringLiteral("現在画層はフリーズできません。"));
     if (l.frozen == frozen) return;
@@ -151,7 +154,7 @@ void CadDocument::setLayerFrozen(int index, bool frozen)
 void CadDocument::setLayerLocked(int index, bool locked)
 {
     checkIndex(index);
-    auto& l = m_drawing.layers[size_t(index)];
+    auto& l = m_drawing->layers[size_t(index)];
     if (l.locked == locked) return;
     l.locked = locked;
     markChanged();
@@ -160,11 +163,11 @@ void CadDocument::setLayerLocked(int index, bool locked)
 void CadDocument::setLayerLinetype(int index, const QString& linetype)
 {
     checkIndex(index);
-    const int lt = m_drawing.findLinetype(linetype);
+    const int lt = m_drawing->findLinetype(linetype);
     if (lt < 0 || linetype.isEmpty())
         fail(error::kKeyNotFound, QStringLiteral("キーが見つかりません。線種「%1」").arg(linetype));
-    auto& l = m_drawing.layers[size_t(index)];
-    const QString& spelled = m_drawing.linetypes[size_t(lt)];
+    auto& l = m_drawing->layers[size_t(index)];
+    const QString& spelled = m_drawing->linetypes[size_t(lt)];
     if (l.linetype == spelled) return;
     l.linetype = spelled;
     markChanged();
@@ -175,49 +178,60 @@ void CadDocument::setLayerName(int index, const QString& name)
     checkIndex(index);
     if (name.trimmed().isEmpty())
         fail(error::kInvalidArgument, QStringLiteral("画層名が空です。"));
-    const int other = m_drawing.findLayer(name);
+    const int other = m_drawing->findLayer(name);
     if (other >= 0 && other != index)
         fail(error::kInvalidArgument, QStringLiteral("画層「%1」は既にあります。").arg(name));
-    auto& l = m_drawing.layers[size_t(index)];
-    if (l.name == name) return;
+    if (m_drawing->layers[size_t(index)].name == name) return;
     // Entities name their layer; they move with it, as in AutoCAD.
+    Drawing& drawing = unsharedDrawing();
+    LayerRecord& l = drawing.layers[size_t(index)];
     const QString old = l.name;
-    const NameId newId = m_drawing.names.intern(name);
+    const NameId newId = drawing.names.intern(name);
     auto follow = [&](std::vector<Entity>& list) {
         for (Entity& e : list) {
-            if (m_drawing.names.name(e.layer).compare(old, Qt::CaseInsensitive) == 0) e.layer = newId;
+            if (drawing.names.name(e.layer).compare(old, Qt::CaseInsensitive) == 0) e.layer = newId;
             if (e.attributes)
                 for (Entity& a : *e.attributes)
-                    if (m_drawing.names.name(a.layer).compare(old, Qt::CaseInsensitive) == 0) a.layer = newId;
+                    if (drawing.names.name(a.layer).compare(old, Qt::CaseInsensitive) == 0) a.layer = newId;
         }
     };
-    follow(m_drawing.entities);
-    for (BlockDefinition& b : m_drawing.blocks) follow(b.entities);
-    if (m_drawing.clayer.compare(old, Qt::CaseInsensitive) == 0)
-        m_drawing.clayer = name;
+    follow(drawing.entities);
+    for (BlockDefinition& b : drawing.blocks) follow(b.entities);
+    if (drawing.clayer.compare(old, Qt::CaseInsensitive) == 0)
+        drawing.clayer = name;
     l.name = name;
-    m_drawing.rebuildIndex();
+    drawing.rebuildIndex();
     m_indexBuilt = false;
     m_renamed = true;
     markChanged();
 }
 
+Drawing& CadDocument::unsharedDrawing()
+{
+    if (m_drawing.use_count() > 1)
+        m_drawing = std::make_shared<Drawing>(*m_drawing);
+    else
+        // The other thread's last reads come before its release of the drawing.
+        std::atomic_thread_fence(std::memory_order_acquire);
+    return *m_drawing;
+}
+
 int CadDocument::currentLayer() const
 {
-    const int index = m_drawing.findLayer(m_drawing.clayer);
+    const int index = m_drawing->findLayer(m_drawing->clayer);
     if (index >= 0) return index;
-    const int zero = m_drawing.findLayer(QStringLiteral("0"));
+    const int zero = m_drawing->findLayer(QStringLiteral("0"));
     return zero >= 0 ? zero : 0;
 }
 
 void CadDocument::setCurrentLayer(int index)
 {
     checkIndex(index);
-    const auto& l = m_drawing.layers[size_t(index)];
+    const auto& l = m_drawing->layers[size_t(index)];
     if (l.frozen)
         fail(error::kFrozenLayerCurrent, QStringLiteral("画層「%1」はフリーズされているため、現在画層にできません。").arg(l.name));
-    if (m_drawing.clayer == l.name) return;
-    m_drawing.clayer = l.name;
+    if (m_drawing->clayer == l.name) return;
+    m_drawing->clayer = l.name;
     markChanged();
 }
 
@@ -260,22 +274,22 @@ void CadDocument::removeSelectionSet(const SelectionSetData* set)
 void CadDocument::buildLayerIndex() const
 {
     if (m_indexBuilt) return;
-    const auto& counts = m_drawing.countsByLayerName();
+    const auto& counts = m_drawing->countsByLayerName();
     const size_t names = counts.size();
     m_byLayerStart.assign(names + 1, 0);
     for (size_t k = 0; k < names; ++k)
         m_byLayerStart[k + 1] = m_byLayerStart[k] + counts[k];
     m_byLayer.assign(m_byLayerStart.back(), 0);
     std::vector<std::uint32_t> fill(m_byLayerStart.begin(), m_byLayerStart.end() - 1);
-    for (std::uint32_t i = 0; i < m_drawing.entities.size(); ++i) {
-        const NameId layer = m_drawing.entities[i].layer;
+    for (std::uint32_t i = 0; i < m_drawing->entities.size(); ++i) {
+        const NameId layer = m_drawing->entities[i].layer;
         if (layer < names)
             m_byLayer[fill[layer]++] = i;
     }
     m_layerNamesFolded.clear();
     for (NameId k = 0; k < names; ++k)
         if (counts[k] > 0)
-            m_layerNamesFolded[m_drawing.names.name(k).toCaseFolded()].push_back(k);
+            m_layerNamesFolded[m_drawing->names.name(k).toCaseFolded()].push_back(k);
     m_indexBuilt = true;
 }
 
@@ -290,7 +304,7 @@ std::vector<NameId> CadDocument::matchingLayerNames(const QString& pattern) cons
     std::vector<NameId> ids;
     for (auto it = m_layerNamesFolded.constBegin(); it != m_layerNamesFolded.constEnd(); ++it)
         for (NameId k : it.value())
-            if (wildcard.matches(m_drawing.names.name(k)))
+            if (wildcard.matches(m_drawing->names.name(k)))
                 ids.push_back(k);
     return ids;
 }
@@ -298,7 +312,7 @@ std::vector<NameId> CadDocument::matchingLayerNames(const QString& pattern) cons
 std::uint32_t CadDocument::countOnLayers(const QString& pattern) const
 {
     std::uint32_t total = 0;
-    const auto& counts = m_drawing.countsByLayerName();
+    const auto& counts = m_drawing->countsByLayerName();
     for (NameId k : matchingLayerNames(pattern))
         total += counts[k];
     return total;
@@ -311,6 +325,13 @@ std::vector<std::uint32_t> CadDocument::entitiesOnLayers(const QString& pattern)
         out.insert(out.end(), m_byLayer.begin() + m_byLayerStart[k], m_byLayer.begin() + m_byLayerStart[k + 1]);
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::optional<QRectF> CadDocument::modelExtents() const
+{
+    if (!m_modelExtents)
+        m_modelExtents = cad::modelExtents(*m_drawing);
+    return *m_modelExtents;
 }
 
 // --- regeneration and saving -------------------------------------------------
@@ -363,8 +384,8 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
         fail(error::kHostFailure, QStringLiteral("画層名を変更した図面は、この図面ホストでは保存できません。"));
     // Layers the loader added (layer "0" of a file without one) have no entry
     // in the text to write their change into.
-    for (std::size_t i = m_source.layerEntries.size(); i < m_drawing.layers.size() && i < m_savedLayers.size(); ++i) {
-        const LayerRecord &now = m_drawing.layers[i], &before = m_savedLayers[i];
+    for (std::size_t i = m_source.layerEntries.size(); i < m_drawing->layers.size() && i < m_savedLayers.size(); ++i) {
+        const LayerRecord &now = m_drawing->layers[i], &before = m_savedLayers[i];
         if (now.on != before.on || now.frozen != before.frozen || now.locked != before.locked
             || now.linetype != before.linetype || now.color != before.color)
             fail(error::kHostFailure, QStringLiteral("画層「%1」は図面ファイルの画層テーブルにありません（図面を読んだときに"
@@ -382,8 +403,8 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
             fail(error::kHostFailure,
                  QStringLiteral("「%1」は読み込んだ後に変更されています。上書きしませんでした。").arg(info.fileName()));
     }
-    const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing.layers, m_savedClayer,
-                                              m_drawing.clayer);
+    const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing->layers, m_savedClayer,
+                                              m_drawing->clayer);
     if (const QString problem = replaceFileContents(path, bytes); !problem.isEmpty())
         fail(error::kHostFailure, problem);
 
@@ -397,8 +418,8 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
     const QFileInfo info(path);
     m_source.fileSize = info.size();
     m_source.modified = info.lastModified();
-    m_savedLayers = m_drawing.layers;
-    m_savedClayer = m_drawing.clayer;
+    m_savedLayers = m_drawing->layers;
+    m_savedClayer = m_drawing->clayer;
     m_modified = false;
 }
 

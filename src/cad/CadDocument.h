@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace cad {
@@ -32,7 +33,14 @@ public:
     static std::unique_ptr<CadDocument> open(const QString& path);
     ~CadDocument() override;
 
-    const Drawing& drawing() const { return m_drawing; }
+    const Drawing& drawing() const { return *m_drawing; }
+    /// The drawing for reading on another thread (the host window's picture).
+    /// Its entities, blocks and names stay as they are while it is held: a
+    /// rename, the one change that moves entities, then works on a copy. Its
+    /// layer table, current layer and lookups are the live ones, changed by
+    /// the calls; such a reader takes the table from a copy made on this
+    /// thread (PropertyResolver draws with a table of its own).
+    std::shared_ptr<const Drawing> sharedDrawing() const { return m_drawing; }
     QString fullName() const { return m_fullName; }
     QString name() const;
     /// True for a drawing read from a DWG file: it keeps the DWG's name, but
@@ -45,7 +53,7 @@ public:
     QString loadWarning() const { return m_loadWarning; }
 
     // --- layers (index = table position; throw acad::AcadError) -------------
-    int layerCount() const { return int(m_drawing.layers.size()); }
+    int layerCount() const { return int(m_drawing->layers.size()); }
     /// Table index of `name` (case-insensitive); throws kKeyNotFound.
     int layerIndex(const QString& name) const;
     const LayerRecord& layer(int index) const;
@@ -79,6 +87,11 @@ public:
     /// matches `pattern`, in file order.
     std::vector<std::uint32_t> entitiesOnLayers(const QString& pattern) const;
 
+    /// modelExtents() of the drawing, worked out on the first call: entities
+    /// keep their geometry while the host runs (a rename only moves them to
+    /// another layer name), so every picture of the document shares it.
+    std::optional<QRectF> modelExtents() const;
+
     // --- regeneration and saving --------------------------------------------
     /// Tells every listener to redraw; `which` is accepted as AutoCAD does (0 or 1).
     void regen(int which);
@@ -110,8 +123,12 @@ private:
     std::vector<NameId> matchingLayerNames(const QString& pattern) const;
     void buildLayerIndex() const;
     void writeFile(const QString& path, bool checkStamp);
+    /// The drawing, copied first when another thread holds it, for a change
+    /// of what sharedDrawing() promises stays as it is.
+    Drawing& unsharedDrawing();
 
-    Drawing m_drawing;
+    /// Shared with readers on other threads; see sharedDrawing().
+    std::shared_ptr<Drawing> m_drawing;
     DxfSource m_source;
     /// The layer table and current layer as last saved or loaded, to know
     /// which entries changed.
@@ -130,6 +147,8 @@ private:
     mutable std::vector<std::uint32_t> m_byLayer;
     mutable QHash<QString, std::vector<NameId>> m_layerNamesFolded;
     mutable bool m_indexBuilt = false;
+    /// modelExtents(), once worked out (the outer optional).
+    mutable std::optional<std::optional<QRectF>> m_modelExtents;
 };
 
 /// A named selection set's contents: the entities that the last Select found

@@ -77,6 +77,7 @@ TEST_F(HostWindowTest, OpeningAnotherDrawingAsksAboutUnsavedChanges)
     EXPECT_TRUE(window->openDrawing(sample("ezdxf_viewport_frozen_layers.dxf")));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [ezdxf_viewport_frozen_layers.dxf]"));
     EXPECT_TRUE(dimOnInFile(drawing)); // dropped as asked: the file is untouched
+    EXPECT_TRUE(ui.pleaseWaitEvents().isEmpty()); // a DXF reads too fast to need one
 }
 
 TEST_F(HostWindowTest, ClosingSavesWhenAskedAndStaysOpenOnCancel)
@@ -200,6 +201,10 @@ TEST_F(HostWindowTest, ADwgOpensUnderItsNameAndSaveOffersSaveAsDxf)
     ui.scriptOpenFileNames({dwg});
     ASSERT_TRUE(window->openDrawing());
     EXPECT_TRUE(ui.fileDialogs()[0].filter.contains(QStringLiteral("*.dwg")));
+    // The conversion's seconds show the please-wait window, closed once it is read.
+    ASSERT_EQ(ui.pleaseWaitEvents().size(), 2);
+    EXPECT_EQ(ui.pleaseWaitEvents()[0].text, QStringLiteral("DWG 図面を変換して読み込み中．．．"));
+    EXPECT_FALSE(ui.pleaseWaitEvents()[1].shown);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kasanemi CAD - [plan.dwg]"));
     EXPECT_EQ(application->activeDocument()->fullName(), QFileInfo(dwg).absoluteFilePath());
     application->activeDocument()->layers()->item("Tavolo 2")->setLayerOn(false);
@@ -229,6 +234,9 @@ TEST_F(HostWindowTest, ADwgOpensUnderItsNameAndSaveOffersSaveAsDxf)
 TEST_F(HostWindowTest, ADwgTheLibraryCrashesOnGivesOneMessageAndKeepsTheDrawing)
 {
     EXPECT_FALSE(window->openDrawing(dwgSample("libredwg_example_2004.dwg")));
+    // The please-wait window is gone before the message comes.
+    ASSERT_EQ(ui.pleaseWaitEvents().size(), 2);
+    EXPECT_FALSE(ui.pleaseWaitEvents()[1].shown);
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages()[0].icon, app::MsgIcon::Critical);
     EXPECT_TRUE(ui.messages()[0].text.startsWith(QStringLiteral("図面を開けませんでした。\rlibredwg_example_2004.dwg: ")))

@@ -149,16 +149,25 @@ std::size_t drawPicture(const Drawing& drawing, const render::PictureFrame& fram
     return frontend.outlinedInserts();
 }
 
+/// The document's picture frame: its extents are worked out once a document.
+render::PictureFrame frameOf(const CadDocument& document)
+{
+    return render::PictureFrame::forWorld(document.modelExtents().value_or(QRectF()));
+}
+
 void makeDrawingPicture(LocalApplication& application, const QString& projectFolder, const QString& fileName)
 {
     const QString folder = acad::systemFolderIn(pictureFolder(projectFolder));
-    const PictureStats stats = writeDrawingPicture(application.document().drawing(), folder + u'/' + fileName);
+    const CadDocument& document = application.document();
+    const PictureStats stats = writeDrawingPicture(document.drawing(), folder + u'/' + fileName, frameOf(document));
     application.document().notePicturesCut(stats.outlinedInserts);
 }
 
 void makeLayerPictures(LocalApplication& application, const QString& projectFolder, LayerChoice choice)
 {
-    const PictureStats stats = writeLayerPictures(application.document().drawing(), pictureFolder(projectFolder), choice);
+    const CadDocument& document = application.document();
+    const PictureStats stats =
+        writeLayerPictures(document.drawing(), pictureFolder(projectFolder), choice, frameOf(document));
     application.document().notePicturesCut(stats.outlinedInserts);
 }
 
@@ -177,15 +186,23 @@ QString picturesCutNote(std::size_t outlinedInserts)
         .arg(qulonglong(outlinedInserts));
 }
 
-QByteArray drawingPicture(const Drawing& drawing, std::size_t* outlinedInserts)
+namespace {
+
+QByteArray drawingPictureIn(const Drawing& drawing, const render::PictureFrame& frame, std::size_t* outlinedInserts)
 {
-    const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
     metafile::WmfWriter writer(frame.logical, frame.unitsPerInch);
     render::WmfBackend backend(writer, frame);
     const std::size_t outlined = drawPicture(drawing, frame, backend);
     if (outlinedInserts)
         *outlinedInserts = outlined;
     return writer.finish();
+}
+
+} // namespace
+
+QByteArray drawingPicture(const Drawing& drawing, std::size_t* outlinedInserts)
+{
+    return drawingPictureIn(drawing, render::PictureFrame::forDrawing(drawing), outlinedInserts);
 }
 
 QByteArray layerPicture(const Drawing& drawing, int layer)
@@ -200,9 +217,14 @@ QByteArray layerPicture(const Drawing& drawing, int layer)
 
 PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
 {
+    return writeDrawingPicture(drawing, path, render::PictureFrame::forDrawing(drawing));
+}
+
+PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path, const render::PictureFrame& frame)
+{
     ensureFolder(QFileInfo(path).absolutePath());
     std::size_t outlined = 0;
-    const QByteArray bytes = drawingPicture(drawing, &outlined);
+    const QByteArray bytes = drawingPictureIn(drawing, frame, &outlined);
     QString error;
     if (!metafile::writeFileAtomically(path, bytes, &error, metafile::FileSync::RenameOnly))
         throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("画像を書き込めません: %1").arg(error));
@@ -211,8 +233,13 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path)
 
 PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice)
 {
+    return writeLayerPictures(drawing, folder, choice, render::PictureFrame::forDrawing(drawing));
+}
+
+PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice,
+                                const render::PictureFrame& frame)
+{
     ensureFolder(folder);
-    const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
     // One pass over the entities, each primitive going straight into the
     // picture of its layer; then one file a layer.
     LayerSplitBackend pictures(frame, drawing.layers.size());

@@ -30,6 +30,9 @@
 namespace cad {
 class MacroRegistry;
 }
+namespace cad::render {
+struct PictureFrame;
+}
 
 namespace cad::macros {
 
@@ -59,6 +62,9 @@ QByteArray layerPicture(const Drawing& drawing, int layer);
 /// Writes the picture of the visible drawing to `path` (creating its folder).
 /// Throws acad::AcadError (kHostFailure) when it cannot be written.
 PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path);
+/// The same in `frame`, which must be the drawing's (PictureFrame::forDrawing;
+/// it depends on the entities only, so one may serve every picture).
+PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path, const render::PictureFrame& frame);
 
 /// Writes one picture per chosen layer into `folder` (created when missing).
 /// The layer pictures are drawn in one pass and share one primitive budget,
@@ -66,6 +72,9 @@ PictureStats writeDrawingPicture(const Drawing& drawing, const QString& path);
 /// Every file that can be written is written; then a failure, if any, is
 /// thrown as acad::AcadError (kHostFailure) naming the first one.
 PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice);
+/// The same in `frame`, the drawing's (as for writeDrawingPicture).
+PictureStats writeLayerPictures(const Drawing& drawing, const QString& folder, LayerChoice choice,
+                                const render::PictureFrame& frame);
 
 /// The work folder beside a macro project: "<projectFolder>/LAYER".
 QString pictureFolder(const QString& projectFolder);

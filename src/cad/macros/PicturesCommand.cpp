@@ -6,6 +6,7 @@
 #include "cad/CadDocument.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
+#include "cad/render/PictureFrame.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -31,9 +32,11 @@ int runPicturesCommand(const QString& dxfPath, const QString& folder, QTextStrea
         const auto host = std::make_shared<LocalApplication>(std::move(document));
         acad::switchLayersOnAndThawed(*host->activeDocument());
         const Drawing& drawing = host->document().drawing();
+        // One frame for every picture, as the macros of a refresh share the document's.
+        const render::PictureFrame frame = render::PictureFrame::forDrawing(drawing);
         const PictureStats whole = writeDrawingPicture(
-            drawing, acad::systemFolderIn(QDir::cleanPath(folder)) + u'/' + acad::kAllPictureName);
-        const PictureStats layers = writeLayerPictures(drawing, folder, LayerChoice::AllLayers);
+            drawing, acad::systemFolderIn(QDir::cleanPath(folder)) + u'/' + acad::kAllPictureName, frame);
+        const PictureStats layers = writeLayerPictures(drawing, folder, LayerChoice::AllLayers, frame);
         if (const std::size_t cut = std::max(whole.outlinedInserts, layers.outlinedInserts))
             errors << "kasanemi-cad: warning: " << picturesCutNote(cut) << Qt::endl;
         output << "kasanemi-cad: " << whole.files + layers.files << " pictures, " << whole.bytes + layers.bytes

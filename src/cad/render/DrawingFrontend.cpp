@@ -46,8 +46,9 @@ void inDrawOrder(const std::vector<Entity>& entities, const std::vector<std::uin
 
 } // namespace
 
-DrawingFrontend::DrawingFrontend(const Drawing& drawing, double tolerance, std::size_t primitiveBudget)
-    : m_drawing(drawing), m_resolver(drawing), m_tolerance(tolerance > 0 ? tolerance : 1e-3),
+DrawingFrontend::DrawingFrontend(const Drawing& drawing, const std::vector<LayerRecord>& layers, double tolerance,
+                                 std::size_t primitiveBudget)
+    : m_drawing(drawing), m_resolver(drawing, layers), m_tolerance(tolerance > 0 ? tolerance : 1e-3),
       m_budgetLimit(primitiveBudget), m_extents(drawing)
 {
 }
@@ -58,6 +59,7 @@ void DrawingFrontend::drawModelSpace(RenderBackend& backend)
     m_backend = m_budget = &budget;
     m_skipped = 0;
     m_outlined = 0;
+    m_stopped = false;
     m_notes.clear();
     const QTransform identity;
     const BlockContext top;
@@ -272,6 +274,10 @@ void DrawingFrontend::drawGradient(const HatchGeom& g, const std::vector<std::ve
 void DrawingFrontend::drawEntity(const Entity& entity, const QTransform& transform, const BlockContext& context,
                                  int depth)
 {
+    if (m_stop && (m_stopped || m_stop->load(std::memory_order_relaxed))) {
+        m_stopped = true;
+        return;
+    }
     const ResolvedProperties resolved = m_resolver.resolve(entity, context);
     // An insert on a layer that is off still shows the entities of its block
     // that lie on other layers; only a frozen layer hides the whole block.

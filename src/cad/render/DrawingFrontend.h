@@ -11,6 +11,7 @@
 #include <QRectF>
 #include <QTransform>
 
+#include <atomic>
 #include <optional>
 
 namespace cad::render {
@@ -38,7 +39,20 @@ public:
     /// `tolerance`: how far, in drawing units, flattened curves may stray;
     /// also the finest detail the output can show.
     DrawingFrontend(const Drawing& drawing, double tolerance,
+                    std::size_t primitiveBudget = PrimitiveBudget::kPrimitivesPerPicture)
+        : DrawingFrontend(drawing, drawing.layers, tolerance, primitiveBudget)
+    {
+    }
+    /// Draws with `layers` in place of the drawing's layer table (see
+    /// PropertyResolver); both must outlive the frontend.
+    DrawingFrontend(const Drawing& drawing, const std::vector<LayerRecord>& layers, double tolerance,
                     std::size_t primitiveBudget = PrimitiveBudget::kPrimitivesPerPicture);
+
+    /// Once `*stop` turns true (from any thread), drawModelSpace draws no
+    /// further entity, at the top level or inside a block, and returns.
+    void setStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
+    /// True when the last drawModelSpace ended early at the stop flag.
+    bool stopped() const { return m_stopped; }
 
     /// The picture's frame (drawing units), which endless lines are clipped
     /// to; without one they run to the model-space extents.
@@ -118,6 +132,8 @@ private:
     /// a continuous line) and its scale.
     const LinetypePattern* m_pattern = nullptr;
     double m_patternScale = 1;
+    const std::atomic<bool>* m_stop = nullptr;
+    bool m_stopped = false;
 };
 
 } // namespace cad::render

@@ -96,14 +96,15 @@ void PainterBackend::drawPoint(QPointF position, const Style& style)
     m_painter.drawPoint(m_toDevice.map(position));
 }
 
-std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing)
+PaintedDrawing paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing,
+                            const std::vector<LayerRecord>& layers, const PictureFrame& frame,
+                            const std::atomic<bool>* stop)
 {
-    std::size_t outlined = 0;
+    PaintedDrawing painted;
     painter.save();
     painter.fillRect(target, Qt::white);
     painter.setClipRect(target, Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const PictureFrame frame = PictureFrame::forDrawing(drawing);
     const double scale = std::min(target.width() / frame.world.width(), target.height() / frame.world.height());
     if (scale > 0 && std::isfinite(scale)) {
         const QPointF centre = target.center();
@@ -111,15 +112,17 @@ std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing&
         const QTransform toDevice(scale, 0, 0, -scale, centre.x() - worldCentre.x() * scale,
                                   centre.y() + worldCentre.y() * scale);
         PainterBackend backend(painter, toDevice);
-        DrawingFrontend frontend(drawing, 0.25 / scale);
+        DrawingFrontend frontend(drawing, layers, 0.25 / scale);
         frontend.setFrame(frame.world);
+        frontend.setStopFlag(stop);
         // Weights in the same proportion to the drawing as in its pictures.
         frontend.setLineweightScale(frame.drawingUnitsPerMillimetre());
         frontend.drawModelSpace(backend);
-        outlined = frontend.outlinedInserts();
+        painted.outlinedInserts = frontend.outlinedInserts();
+        painted.complete = !frontend.stopped();
     }
     painter.restore();
-    return outlined;
+    return painted;
 }
 
 } // namespace cad::render

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "cad/Drawing.h"
+#include "cad/render/PictureFrame.h"
 #include "cad/render/RenderBackend.h"
 
 #include <QTransform>
+
+#include <atomic>
 
 class QPainter;
 
@@ -29,10 +32,22 @@ private:
     double m_scale;
 };
 
-/// Paints the visible model space of `drawing` into `target` on white,
-/// framed as its pictures are and centred with its proportions kept.
-/// Returns the number of inserts drawn as their outline box because the
-/// picture reached its primitive budget.
-std::size_t paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing);
+/// What paintDrawing drew.
+struct PaintedDrawing {
+    /// Inserts drawn as their outline box because the picture reached its
+    /// primitive budget.
+    std::size_t outlinedInserts = 0;
+    /// False when the stop flag ended the picture before its last entity.
+    bool complete = true;
+};
+
+/// Paints the model space of `drawing` that is visible by the layer states of
+/// `layers` into `target` on white, in `frame` (the drawing's picture frame,
+/// PictureFrame::forDrawing, which depends on the entities only and so may
+/// be kept from one picture to the next), centred with its proportions kept.
+/// Stops at the next entity once `*stop` turns true.
+PaintedDrawing paintDrawing(QPainter& painter, const QRectF& target, const Drawing& drawing,
+                            const std::vector<LayerRecord>& layers, const PictureFrame& frame,
+                            const std::atomic<bool>* stop = nullptr);
 
 } // namespace cad::render

@@ -25,11 +25,18 @@ int patternIndex(const Drawing& drawing, int index)
 }
 } // namespace
 
-PropertyResolver::PropertyResolver(const Drawing& drawing) : m_drawing(drawing)
+PropertyResolver::PropertyResolver(const Drawing& drawing, const std::vector<LayerRecord>& layers)
+    : m_drawing(drawing), m_layers(layers)
 {
     m_layerByName.assign(drawing.names.size(), -1);
     m_linetypeByName.assign(drawing.names.size(), continuous);
     // Names are few (layers, linetypes, blocks); each is looked up once here.
+    // The first of two layer names that fold alike wins, as a search in
+    // table order finds it.
+    QHash<QString, int> layerIndex;
+    layerIndex.reserve(qsizetype(layers.size()));
+    for (std::size_t i = layers.size(); i-- > 0;)
+        layerIndex.insert(layers[i].name.toCaseFolded(), int(i));
     QHash<QString, int> linetypeIndex;
     for (std::size_t i = 0; i < drawing.linetypes.size(); ++i)
         linetypeIndex.insert(drawing.linetypes[i].toCaseFolded(), int(i));
@@ -43,11 +50,11 @@ PropertyResolver::PropertyResolver(const Drawing& drawing) : m_drawing(drawing)
     };
     for (std::size_t id = 0; id < drawing.names.size(); ++id) {
         const QString& name = drawing.names.name(NameId(id));
-        m_layerByName[id] = drawing.findLayer(name);
+        m_layerByName[id] = layerIndex.value(name.toCaseFolded(), -1);
         m_linetypeByName[id] = linetypeNamed(name);
     }
-    m_layerZero = drawing.findLayer(QStringLiteral("0"));
-    for (const LayerRecord& layer : drawing.layers) {
+    m_layerZero = layerIndex.value(QStringLiteral("0"), -1);
+    for (const LayerRecord& layer : layers) {
         const int linetype = linetypeNamed(layer.linetype);
         m_layerLinetype.push_back(linetype >= 0 ? linetype : continuous);
     }
@@ -62,15 +69,15 @@ int PropertyResolver::layerOf(NameId name) const
 
 bool PropertyResolver::layerVisible(int layer) const
 {
-    if (layer < 0 || std::size_t(layer) >= m_drawing.layers.size())
+    if (layer < 0 || std::size_t(layer) >= m_layers.size())
         return true;
-    const LayerRecord& record = m_drawing.layers[std::size_t(layer)];
+    const LayerRecord& record = m_layers[std::size_t(layer)];
     return record.on && !record.frozen;
 }
 
 bool PropertyResolver::layerFrozen(int layer) const
 {
-    return layer >= 0 && std::size_t(layer) < m_drawing.layers.size() && m_drawing.layers[std::size_t(layer)].frozen;
+    return layer >= 0 && std::size_t(layer) < m_layers.size() && m_layers[std::size_t(layer)].frozen;
 }
 
 QRgb PropertyResolver::colourOfIndex(int index) const
@@ -105,15 +112,15 @@ ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockCo
     } else if (entity.color == color::kByBlock) {
         out.colour = context.nested ? context.colour : black;
     } else if (entity.color == color::kByLayer || entity.color < 0 || entity.color > 255) {
-        const bool known = layer >= 0 && std::size_t(layer) < m_drawing.layers.size();
-        const LayerRecord* record = known ? &m_drawing.layers[std::size_t(layer)] : nullptr;
+        const bool known = layer >= 0 && std::size_t(layer) < m_layers.size();
+        const LayerRecord* record = known ? &m_layers[std::size_t(layer)] : nullptr;
         out.colour = record && record->trueColor >= 0 ? colourOfTrueColor(record->trueColor)
                                                       : colourOfIndex(record ? std::abs(record->color) : white);
     } else {
         out.colour = colourOfIndex(entity.color);
     }
 
-    const bool known = layer >= 0 && std::size_t(layer) < m_drawing.layers.size();
+    const bool known = layer >= 0 && std::size_t(layer) < m_layers.size();
     const int linetype = entity.linetype == kNoName || entity.linetype >= m_linetypeByName.size()
                              ? byLayer
                              : m_linetypeByName[entity.linetype];
@@ -127,7 +134,7 @@ ResolvedProperties PropertyResolver::resolve(const Entity& entity, const BlockCo
 
     std::int16_t weight = entity.lineweight;
     if (weight == lineweight::kByLayer)
-        weight = known ? std::int16_t(m_drawing.layers[std::size_t(layer)].lineweight) : lineweight::kDefault;
+        weight = known ? std::int16_t(m_layers[std::size_t(layer)].lineweight) : lineweight::kDefault;
     else if (weight == lineweight::kByBlock)
         weight = context.nested ? context.lineweight : lineweight::kDefault;
     out.lineweight = weight >= 0 ? weight : m_drawing.defaultLineweight;

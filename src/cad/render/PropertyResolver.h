@@ -36,9 +36,17 @@ struct ResolvedProperties {
 /// layer that is off or frozen drawing nothing. An entity on a layer the
 /// table lacks draws in colour 7, continuous, at the default lineweight, and
 /// is visible; a linetype the table lacks draws continuous.
+///
+/// The layer table may come from elsewhere than the drawing: the host window
+/// draws the document's entities, which stay as they are, with a copy of its
+/// layer table taken when the picture starts, while the calls change the
+/// live one. Nothing here then reads the drawing's own table or its lookups.
 class PropertyResolver {
 public:
-    explicit PropertyResolver(const Drawing& drawing);
+    explicit PropertyResolver(const Drawing& drawing) : PropertyResolver(drawing, drawing.layers) {}
+    /// Resolves with `layers` in place of the drawing's table; both must
+    /// outlive the resolver.
+    PropertyResolver(const Drawing& drawing, const std::vector<LayerRecord>& layers);
     ResolvedProperties resolve(const Entity& entity, const BlockContext& context) const;
     /// True when the layer (table index) is on and thawed; -1 counts as visible.
     bool layerVisible(int layer) const;
@@ -53,6 +61,7 @@ public:
 
 private:
     const Drawing& m_drawing;
+    const std::vector<LayerRecord>& m_layers;
     std::vector<int> m_layerByName; ///< NameId -> table index or -1
     /// NameId -> linetype table index, or one of the markers below.
     std::vector<int> m_linetypeByName;

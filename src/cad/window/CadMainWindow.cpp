@@ -4,6 +4,7 @@
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
 #include "cad/CadDocument.h"
+#include "cad/dwg/DwgConverter.h"
 #include "cad/local/LocalApplication.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@ namespace cad {
 namespace {
 const QString kOpenFilter = QStringLiteral("図面 (*.dxf *.dwg);;DXF 図面 (*.dxf);;DWG 図面 (*.dwg)");
 const QString kDxfFilter = QStringLiteral("DXF 図面 (*.dxf)");
+const QString kConvertingDwg = QStringLiteral("DWG 図面を変換して読み込み中．．．");
 }
 
 CadMainWindow::CadMainWindow(std::shared_ptr<LocalApplication> application, QWidget* parent)
@@ -165,10 +167,19 @@ bool CadMainWindow::openDrawing(const QString& path)
         if (file.isEmpty())
             return false;
     }
+    // A DWG goes through the converter first, which takes a few seconds
+    // with nothing else to show for them.
+    const bool dwg = dwg::isDwgFile(file);
+    if (dwg)
+        app::ui().showPleaseWait(kConvertingDwg);
     try {
         std::shared_ptr<CadDocument> document = CadDocument::open(file);
+        if (dwg)
+            app::ui().closePleaseWait();
         m_application->setDocument(std::move(document));
     } catch (const acad::AcadError& failure) {
+        if (dwg)
+            app::ui().closePleaseWait();
         reportFailure(QStringLiteral("図面を開けませんでした。\r%1").arg(failure.description()));
         return false;
     }

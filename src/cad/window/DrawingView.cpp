@@ -8,37 +8,29 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace cad {
-namespace {
 
-DrawingView::Picture drawPicture(const std::shared_ptr<const Drawing>& drawing, QSize size, qreal ratio)
+DrawingView::Picture DrawingView::paint(const Job& job)
 {
     // The picture takes only the time the processor has spare, so that the
     // thread answering the bus (and the macros it runs) come first.
     QThread::currentThread()->setPriority(QThread::IdlePriority);
-    DrawingView::Picture drawn;
-    drawn.image = QImage(size * ratio, QImage::Format_RGB32);
-    drawn.image.setDevicePixelRatio(ratio);
+    Picture drawn;
+    drawn.state = job.state;
+    drawn.document = job.document;
+    drawn.frame = job.frame ? *job.frame : render::PictureFrame::forDrawing(*job.drawing);
+    drawn.image = QImage(job.size * job.ratio, QImage::Format_RGB32);
+    drawn.image.setDevicePixelRatio(job.ratio);
     drawn.image.fill(Qt::white);
     QPainter painter(&drawn.image);
     painter.setRenderHint(QPainter::Antialiasing);
-    drawn.outlinedInserts = render::paintDrawing(painter, QRectF(QPointF(0, 0), QSizeF(size)), *drawing);
+    const render::PaintedDrawing painted = render::paintDrawing(
+        painter, QRectF(QPointF(0, 0), QSizeF(job.size)), *job.drawing, job.layers, drawn.frame, job.stop.get());
     painter.end();
+    drawn.outlinedInserts = painted.outlinedInserts;
+    drawn.complete = painted.complete;
     QThread::currentThread()->setPriority(QThread::NormalPriority);
     return drawn;
 }
-
-bool sameLayerNames(const Drawing& a, const Drawing& b)
-{
-    if (a.layers.size() != b.layers.size())
-        return false;
-    for (std::size_t i = 0; i < a.layers.size(); ++i) {
-        if (a.layers[i].name != b.layers[i].name)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
 {
@@ -52,8 +44,10 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
 
 DrawingView::~DrawingView()
 {
-    // The worker holds its own copy of the drawing; only its answer must not
-    // arrive at a view that is gone.
+    // The worker holds its share of the drawing; it only has to stop, and
+    // its answer must not arrive at a view that is gone.
+    if (m_stop)
+        m_stop->store(true);
     m_drawing.disconnect(this);
     m_drawing.waitForFinished();
 }
@@ -61,21 +55,24 @@ DrawingView::~DrawingView()
 void DrawingView::setDocument(std::shared_ptr<CadDocument> document)
 {
     m_document = std::move(document);
+    ++m_documentNumber;
+    m_frame.reset();
     m_picture = QImage();
-    m_copy.reset();  // a drawing still running keeps the old copy alive
-    m_staleDrawing = m_drawing.isRunning();
     redraw();
     update();
 }
 
 void DrawingView::redraw()
 {
+    ++m_state;
+    if (m_stop)
+        m_stop->store(true);
     m_settle.start();
 }
 
 bool DrawingView::isDrawing() const
 {
-    return m_settle.isActive() || m_drawing.isRunning() || m_again;
+    return m_settle.isActive() || m_stop;
 }
 
 void DrawingView::resizeEvent(QResizeEvent* event)
@@ -84,46 +81,41 @@ void DrawingView::resizeEvent(QResizeEvent* event)
     redraw();
 }
 
-void DrawingView::refreshCopy()
-{
-    const Drawing& live = m_document->drawing();
-    if (!m_copy || !sameLayerNames(*m_copy, live)) {
-        m_copy = std::make_shared<Drawing>(live);
-        return;
-    }
-    m_copy->layers = live.layers;
-    m_copy->clayer = live.clayer;
-}
-
 void DrawingView::startDrawing()
 {
-    if (m_drawing.isRunning()) {
-        m_again = true;
+    // A picture still stopping starts the newer one when it ends.
+    if (m_stop || !m_document || size().isEmpty())
         return;
-    }
-    m_again = false;
-    m_staleDrawing = false;
-    if (!m_document || size().isEmpty())
-        return;
-    refreshCopy();
-    m_drawing.setFuture(QtConcurrent::run(drawPicture, std::shared_ptr<const Drawing>(m_copy), size(),
-                                          devicePixelRatioF()));
+    Job job;
+    job.drawing = m_document->sharedDrawing();
+    job.layers = m_document->drawing().layers;
+    job.frame = m_frame;
+    job.size = size();
+    job.ratio = devicePixelRatioF();
+    job.stop = m_stop = std::make_shared<std::atomic<bool>>(false);
+    job.state = m_state;
+    job.document = m_documentNumber;
+    ++m_counts.started;
+    m_drawing.setFuture(QtConcurrent::run(m_painter, std::move(job)));
 }
 
 void DrawingView::takePicture()
 {
-    if (m_staleDrawing) {
-        // A picture of the drawing that was replaced meanwhile.
-        m_staleDrawing = false;
-        startDrawing();
+    const Picture drawn = m_drawing.result();
+    m_stop.reset();
+    if (drawn.document == m_documentNumber && !m_frame)
+        m_frame = drawn.frame;
+    if (!drawn.complete || drawn.state != m_state) {
+        ++m_counts.abandoned;
+        // The settle time of the newer state may have run out meanwhile.
+        if (!m_settle.isActive())
+            startDrawing();
         return;
     }
-    const Picture drawn = m_drawing.result();
+    ++m_counts.shown;
     m_picture = drawn.image;
     update();
     emit this->drawn(qulonglong(drawn.outlinedInserts));
-    if (m_again)
-        startDrawing();
 }
 
 void DrawingView::paintEvent(QPaintEvent*)

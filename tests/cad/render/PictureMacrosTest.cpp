@@ -173,6 +173,30 @@ TEST(PictureMacros, RunMacroThroughTheHostWritesBesideTheProject)
     EXPECT_THROW(application.runMacro("QEMTIN.basWMF.pu_subMakeWMF_Nothing"), acad::AcadError);
 }
 
+TEST(PictureMacros, TheDocumentsKeptFrameGivesThePicturesOfTheDrawingAsItIsNow)
+{
+    const QString dxf = samples() + "/qcad_flange.dxf";
+    if (!QFile::exists(dxf))
+        GTEST_SKIP() << "samples not found";
+    registerPictureMacros(cad::MacroRegistry::global());
+    auto document = std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(dxf));
+    cad::LocalApplication application(document);
+    QTemporaryDir dir;
+    const QString project = dir.filePath("QEMTIN.dvb");
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KASANEMI_BIN") + "/QEMTIN.dvb", project));
+    application.loadDVB(project);
+    const auto macroPicture = [&] {
+        application.runMacro(acad::macro::kMakeAll);
+        QFile file(dir.filePath("LAYER/SYS/all.wmf"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_EQ(macroPicture(), drawingPicture(document->drawing()));
+    // Layer states and names change; the frame, kept from the first picture, still fits.
+    document->setLayerOn(1, false);
+    document->setLayerName(2, QStringLiteral("改名"));
+    EXPECT_EQ(macroPicture(), drawingPicture(document->drawing()));
+}
+
 TEST(PictureMacros, ThePicturesCommandRefusesAnUnreadableDrawingWithOneLine)
 {
     QTemporaryDir dir;
