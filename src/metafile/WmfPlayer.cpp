@@ -90,8 +90,7 @@ void WmfPlayer::play()
         m_baseClip = m_painter.clipPath();
     updateTransform();
     applyPen();
-    for (const WmfRecord& record : m_list.records)
-        playRecord(record);
+    m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
 }
 
 void WmfPlayer::updateTransform()
