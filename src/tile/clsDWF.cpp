@@ -357,9 +357,15 @@ void clsDWF::pr_subButtonUpdate()
 bool clsDWF::pr_funShowLineType()
 {
     QComboBox& box = *pr_oCboLineType;
-    // Linetype names, like layer names, are compared without regard to case.
+    if (m_layer.sLineType.isEmpty())
+        return false;
+    // Linetype names, like layer names, are compared without regard to case
+    // (and are unique so compared): a box that shows it already is left
+    // alone, without a search through the list.
+    if (box.currentIndex() >= 0 && box.currentText().compare(m_layer.sLineType, Qt::CaseInsensitive) == 0)
+        return true;
     const int index = box.findText(m_layer.sLineType, Qt::MatchFixedString);
-    if (index < 0 || m_layer.sLineType.isEmpty())
+    if (index < 0)
         return false;
     box.setCurrentIndex(index);
     return true;
