@@ -185,9 +185,12 @@ void clsDWF::InitialSetting(qint32 iIndex, const TileControls& controls, qint32 
         // only in the space between them.
         bar.raise();
         name.raise();
-        frame.setVisible(true);
-
+        // Put in its place before it is shown: shown where it was made, at the
+        // area's top left, every new tile would make the area repaint at the
+        // next step of the refresh, and a repaint of the area weighs every
+        // tile made so far.
         pu_subUpdateLocation(iPicMainWidth, 0);
+        frame.setVisible(true);
         pr_subSetLayerText();
         pu_subActiveLayerCheck(currentLayer);
         pr_subSetLineTypeList();
