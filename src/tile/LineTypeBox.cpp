@@ -3,6 +3,7 @@
 #include "app/FittedFont.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -16,7 +17,27 @@ namespace {
 const QString kLookName = QStringLiteral("LineTypeBoxLook");
 }
 
-LineTypeBox::LineTypeBox(QWidget* parent) : QComboBox(parent) {}
+LineTypeBox::LineTypeBox(QWidget* parent) : QComboBox(parent)
+{
+    keepApplicationPalette();
+}
+
+void LineTypeBox::keepApplicationPalette()
+{
+    // A box of the style sheet look takes the application's colours, not its
+    // bar's: on the current layer's red bar with white writing the box and
+    // its list stay black on white.
+    QPalette colours = QApplication::palette(this);
+    colours.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(colours);
+}
+
+void LineTypeBox::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        keepApplicationPalette();
+    QComboBox::changeEvent(event);
+}
 
 QString LineTypeBox::lookStyleSheet()
 {

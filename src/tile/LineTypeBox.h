@@ -33,10 +33,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     /// The window's hidden box that carries the style sheet, made on first use.
     QComboBox& look() const;
+    void keepApplicationPalette();
 };
 
 } // namespace tile

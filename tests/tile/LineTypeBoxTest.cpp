@@ -62,8 +62,17 @@ TEST(LineTypeBox, LooksAndMeasuresAsABoxOfItsOwnStyleSheet)
 {
     QWidget window;
     window.resize(300, 100);
-    tile::LineTypeBox shared(&window);
-    OwnStyleSheetBox own(&window);
+    // The boxes lie on a bar of the current layer's colours, white on red.
+    QWidget bar(&window);
+    bar.setGeometry(window.rect());
+    QPalette red = bar.palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base})
+        red.setColor(role, QColor(255, 0, 0));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        red.setColor(role, Qt::white);
+    bar.setPalette(red);
+    tile::LineTypeBox shared(&bar);
+    OwnStyleSheetBox own(&bar);
     for (QComboBox* box : std::initializer_list<QComboBox*>{&shared, &own}) {
         box->addItems({"Continuous", "一点鎖線", "DASHED"});
         box->setGeometry(100, 10, 89, 18);  // a tile's box, away from the pointer
@@ -85,6 +94,9 @@ TEST(LineTypeBox, LooksAndMeasuresAsABoxOfItsOwnStyleSheet)
     option.subControls = QStyle::SC_All;
     const QRect field = own.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &own);
     EXPECT_EQ(shared.nameRect(), field.adjusted(1, 0, -1, 0));
+    // The open list too keeps the application's colours.
+    EXPECT_EQ(shared.view()->palette().color(QPalette::Text), own.view()->palette().color(QPalette::Text));
+    EXPECT_EQ(shared.view()->palette().color(QPalette::Base), own.view()->palette().color(QPalette::Base));
 }
 
 TEST(LineTypeBox, BuildsItsListOnlyWhenOpened)
