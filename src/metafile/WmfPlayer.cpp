@@ -388,14 +388,18 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
 
 void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition)
 {
-    const QString text = decodeMetafileText(bytes, m_dc.font.charset);
-    if (text.isEmpty())
-        return;
-    const QPointF anchor = m_logicalToDevice.map(useCurrentPosition ? m_dc.position : logical);
     const double sx = std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12());
     const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
     if (sx <= 0 || sy <= 0)
         return;
+    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
+    // overview that is most of it, so it is known before any work is done.
+    if (m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5)
+        return;
+    const QString text = decodeMetafileText(bytes, m_dc.font.charset);
+    if (text.isEmpty())
+        return;
+    const QPointF anchor = m_logicalToDevice.map(useCurrentPosition ? m_dc.position : logical);
 
     QFont font;
     if (!m_dc.font.face.isEmpty())
