@@ -201,18 +201,16 @@ void WmfPlayer::createPen(const WmfRecord& r)
     object.kind = GdiObject::Pen;
     const std::uint16_t style = m_list.uword(r, 0) & 0x0F;
     object.penWidth = std::abs(m_list.word(r, 1));
-    QPen pen(colour(r, 3));
+    Qt::PenStyle penStyle = Qt::SolidLine;
     switch (style) {
-    case PsDash: pen.setStyle(Qt::DashLine); break;
-    case PsDot: pen.setStyle(Qt::DotLine); break;
-    case PsDashDot: pen.setStyle(Qt::DashDotLine); break;
-    case PsDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
-    case PsNull: pen.setStyle(Qt::NoPen); break;
-    default: pen.setStyle(Qt::SolidLine); break;
+    case PsDash: penStyle = Qt::DashLine; break;
+    case PsDot: penStyle = Qt::DotLine; break;
+    case PsDashDot: penStyle = Qt::DashDotLine; break;
+    case PsDashDotDot: penStyle = Qt::DashDotDotLine; break;
+    case PsNull: penStyle = Qt::NoPen; break;
+    default: break;
     }
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    object.pen = pen;
+    object.pen = QPen(QBrush(colour(r, 3)), 1, penStyle, Qt::RoundCap, Qt::RoundJoin);
     addObject(std::move(object));
 }
 
@@ -279,7 +277,11 @@ void WmfPlayer::applyBrush(bool fill)
 {
     m_painter.setBrush(fill ? m_dc.brush : QBrush(Qt::NoBrush));
     m_painter.setBackgroundMode(m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
-    m_painter.setBackground(m_dc.bkColor);
+    // Every filled shape and arc comes here, and the background colour seldom
+    // changes: a brush for it is made only when it does.
+    const QBrush& background = m_painter.background();
+    if (background.style() != Qt::SolidPattern || background.color() != m_dc.bkColor)
+        m_painter.setBackground(m_dc.bkColor);
 }
 
 void WmfPlayer::applyClip()
