@@ -9,6 +9,10 @@
 // running kasanemi-cad (host + bus + viewer, when a bus is there). The
 // differences give the viewer's and the bus's shares.
 //
+// Memory: the heap a refresh leaves behind (glibc's count of bytes in use,
+// taken before and after it), less the picture files the tiles and overviews
+// hold, a tile; over the bus the process holds the viewer alone.
+//
 // MANY_LAYERS.dxf: a drawing with about 2,000 layers. After a refresh the
 // window is resized and scrolled; each re-layout is timed against the peer
 // of moving the same frames directly, and the tile pictures painted by one
@@ -25,6 +29,7 @@
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
 #include "cad/macros/PictureMacros.h"
+#include "metafile/WmfPicture.h"
 #include "tile/WmfImage.h"
 #include "viewer/FrmWMF.h"
 
@@ -33,13 +38,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <malloc.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -58,27 +70,158 @@ public:
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
+/// Milliseconds spent in the host's picture macros since the last reset.
+double g_macroMs = 0;
+
+/// Wraps every picture macro so that the time the host spends in it, in the
+/// very refresh being measured, is known.
+void timePictureMacros()
+{
+    cad::MacroRegistry& registry = cad::MacroRegistry::global();
+    for (const QString& name : {acad::macro::kMakeAll, acad::macro::kMakePart, acad::macro::kMakeAllLayer,
+                                acad::macro::kMakeViewLayer}) {
+        cad::MacroFn macro = registry.find(name);
+        registry.registerMacro(name, [macro](cad::LocalApplication& application, const QString& folder) {
+            QElapsedTimer t;
+            t.start();
+            macro(application, folder);
+            g_macroMs += ms(t);
+        });
+    }
+}
+
+qint64 heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+/// Bytes of the pictures a refresh leaves for the window to hold: every
+/// layer picture and the overviews.
+qint64 pictureBytes()
+{
+    const QString work = acad::workFolderIn(app::programFolder());
+    qint64 bytes = 0;
+    for (const QString& folder : {work, acad::systemFolderIn(work)})
+        for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.wmf")}, QDir::Files))
+            bytes += file.size();
+    return bytes;
+}
+
+/// What a refresh left on the heap beyond the pictures, a tile, and how the
+/// overview was played.
+struct RefreshMemory {
+    double perTileKiB = 0;
+    double pictureMiB = 0;
+    QSize overviewPixels;
+    int overviewPaints = 0;  // plays of the overview picture until the window rests
+    double cpuMs = 0;        // this process's CPU time in the refresh
+};
+
+/// CPU time (user and system) of another process of ours, from /proc.
+double processCpuMsOf(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the command's closing parenthesis; utime and stime
+    // are the 12th and 13th of them, in clock ticks.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) * 1e3 / double(sysconf(_SC_CLK_TCK));
+}
+
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 /// One refresh through `connector`; returns milliseconds, or -1 on failure.
-double timedRefresh(const std::shared_ptr<acad::HostConnector>& connector, int* tiles = nullptr)
+double timedRefresh(const std::shared_ptr<acad::HostConnector>& connector, int* tiles = nullptr,
+                    RefreshMemory* memory = nullptr)
 {
     app::RecordingUserInterface ui;
     app::ScopedUi scoped(ui);
     frmWMF window;
     window.setHostConnector(connector);
     window.Form_Load(QString());
+    PaintCounter overviewPaints;
+    window.ImgALL()->installEventFilter(&overviewPaints);
+    malloc_trim(0);
+    const qint64 heapBefore = heapInUse();
     QElapsedTimer t;
     t.start();
+    const double cpuStart = processCpuMs();
     window.CmdRefresh_Click();
     const double elapsed = ms(t);
+    const double cpu = processCpuMs() - cpuStart;
+    QCoreApplication::processEvents();  // what the first paint keeps counts too
+    const int count = window.tiles().tileCount();
     if (tiles)
-        *tiles = window.tiles().tileCount();
+        *tiles = count;
+    if (memory && count > 0) {
+        const qint64 pictures = pictureBytes();
+        memory->pictureMiB = double(pictures) / (1024 * 1024);
+        memory->perTileKiB = double(heapInUse() - heapBefore - pictures) / 1024 / count;
+        memory->overviewPixels = window.ImgALL()->size();
+        memory->overviewPaints = overviewPaints.paints;
+        memory->cpuMs = cpu;
+    }
     for (const auto& m : ui.messages())
         std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
     return window.bRefreshDone() ? elapsed : -1;
 }
 
-void refreshFigures(const QString& bigPath, const QString& home)
+/// Playing all.wmf into the overview's size, as the overview paints it.
+void overviewFigures(const RefreshMemory& refresh)
 {
+    const QString path = acad::systemFolderIn(acad::workFolderIn(app::programFolder())) + QLatin1Char('/')
+                         + acad::kAllPictureName;
+    metafile::WmfPicture picture;
+    if (!picture.load(path) || refresh.overviewPixels.isEmpty())
+        return;
+    // On a shared machine the wall time also counts the time others had the
+    // cores; the thread's CPU time is printed beside it.
+    const auto cpuMs = [] {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    };
+    std::vector<double> plays, cpu;
+    for (int run = 0; run < 5; ++run) {
+        QImage image(refresh.overviewPixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QElapsedTimer t;
+        t.start();
+        const double cpuStart = cpuMs();
+        picture.draw(painter, QRectF(image.rect()));
+        cpu.push_back(cpuMs() - cpuStart);
+        plays.push_back(ms(t));
+    }
+    std::sort(plays.begin(), plays.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::printf("  play all.wmf into %dx%d        %9.1f ms  (CPU %.1f ms) median of 5 (last turn 118 ms, "
+                "target <= 120 ms); played %d times by the refresh and its first paint\n",
+                refresh.overviewPixels.width(), refresh.overviewPixels.height(), plays[plays.size() / 2],
+                cpu[cpu.size() / 2], refresh.overviewPaints);
+}
+
+/// What a refresh of one drawing left on the heap, beyond the pictures.
+struct HeapLeft {
+    int tiles = 0;
+    double localKiB = 0;  // host in process
+    double busKiB = -1;   // the viewer alone, -1 without a bus
+};
+
+HeapLeft refreshFigures(const QString& bigPath, const QString& home)
+{
+    HeapLeft left;
     auto document = std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(bigPath));
     auto application = std::make_shared<cad::LocalApplication>(document);
     std::printf("drawing: %s, %d layers, %zu entities\n", qPrintable(bigPath), document->layerCount(),
@@ -93,32 +236,50 @@ void refreshFigures(const QString& bigPath, const QString& home)
     const double hostMs = ms(t);
 
     int tiles = 0;
-    const double localMs = timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles);
+    RefreshMemory localMemory;
+    g_macroMs = 0;
+    const double localMs =
+        timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles, &localMemory);
+    const double macrosInRefreshMs = g_macroMs;
     std::printf("host (picture macros alone)      %9.1f ms\n", hostMs);
     std::printf("refresh, host in process         %9.1f ms  (%d tiles)\n", localMs, tiles);
     std::printf("  viewer share (refresh - host)  %9.1f ms  ratio refresh/host %.2f\n", localMs - hostMs,
                 localMs / hostMs);
+    // The macros' time varies from run to run with the file system (making
+    // hundreds of files just after deleting as many): the time they took in
+    // this very refresh is taken off as well.
+    std::printf("  viewer share (refresh - its macros %.1f ms) %9.1f ms\n", macrosInRefreshMs,
+                localMs - macrosInRefreshMs);
+    std::printf("  heap left a tile, in process   %9.1f KiB beyond %.1f MiB of pictures (target <= 40 KiB)\n",
+                localMemory.perTileKiB, localMemory.pictureMiB);
+    overviewFigures(localMemory);
+    left.tiles = tiles;
+    left.localKiB = localMemory.perTileKiB * tiles;
 
     // Over the bus, against a real host process, when a session bus is there.
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
         std::printf("refresh over the bus             (no session bus: run under dbus-run-session)\n");
-        return;
+        return left;
     }
     QProcess host;
     host.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/kasanemi-cad"), {bigPath});
     if (!host.waitForStarted(5000)) {
         std::printf("refresh over the bus             (kasanemi-cad did not start)\n");
-        return;
+        return left;
     }
     auto bus = std::make_shared<acad::dbus::BusHostConnector>(QCoreApplication::applicationDirPath()
                                                               + QStringLiteral("/../bin"));
     double busMs = -1;
     quint64 busCalls = 0;
+    RefreshMemory busMemory;
+    double hostCpuMs = 0;
     for (int attempt = 0; attempt < 120 && busMs < 0; ++attempt) {
         try {
             bus->attachRunning();
             const quint64 before = acad::dbus::busCallCount();
-            busMs = timedRefresh(bus);
+            const double hostCpuBefore = processCpuMsOf(host.processId());
+            busMs = timedRefresh(bus, nullptr, &busMemory);
+            hostCpuMs = processCpuMsOf(host.processId()) - hostCpuBefore;
             busCalls = acad::dbus::busCallCount() - before;
         } catch (const acad::AcadError&) {
             QThread::msleep(500);
@@ -129,6 +290,14 @@ void refreshFigures(const QString& bigPath, const QString& home)
     std::printf("refresh over the bus             %9.1f ms  %llu bus calls  ratio bus/in process %.2f (target <= 1.30)\n",
                 busMs, static_cast<unsigned long long>(busCalls), busMs / localMs);
     std::printf("  bus share (bus - in process)   %9.1f ms\n", busMs - localMs);
+    std::printf("  heap left a tile, viewer alone %9.1f KiB beyond %.1f MiB of pictures (target <= 40 KiB)\n",
+                busMemory.perTileKiB, busMemory.pictureMiB);
+    // Over the bus the host works in its own process: this process's CPU
+    // time is the viewer's own share, whatever the machine's load.
+    std::printf("  viewer's own CPU in that refresh %7.1f ms  against the host's %.1f ms (ratio %.2f)\n",
+                busMemory.cpuMs, hostCpuMs, hostCpuMs > 0 ? busMemory.cpuMs / hostCpuMs : 0.0);
+    left.busKiB = busMemory.perTileKiB * tiles;
+    return left;
 }
 
 void relayoutFigures(const QString& manyPath)
@@ -189,13 +358,24 @@ int main(int argc, char** argv)
     qputenv("KASANEMI_HOME", home.path().toUtf8());
     testsupport::writeMacroProject(home.path());
     cad::macros::registerPictureMacros(cad::MacroRegistry::global());
+    timePictureMacros();
 
     QFile loadavg(QStringLiteral("/proc/loadavg"));
     if (loadavg.open(QIODevice::ReadOnly))
         std::printf("load average: %s\n", loadavg.readLine().trimmed().constData());
-    refreshFigures(QString::fromLocal8Bit(argv[1]), home.path());
+    const HeapLeft big = refreshFigures(QString::fromLocal8Bit(argv[1]), home.path());
     std::printf("\n");
-    refreshFigures(QString::fromLocal8Bit(argv[2]), home.path());
+    const HeapLeft many = refreshFigures(QString::fromLocal8Bit(argv[2]), home.path());
+    // A tile's own share: how much more a refresh leaves for each tile more,
+    // which leaves out what a refresh keeps whatever its number of tiles.
+    if (many.tiles != big.tiles) {
+        const auto slope = [&](double a, double b) { return (b - a) / (many.tiles - big.tiles); };
+        std::printf("\nheap a tile, %d to %d tiles, beyond the pictures: in process %.1f KiB", big.tiles, many.tiles,
+                    slope(big.localKiB, many.localKiB));
+        if (big.busKiB >= 0 && many.busKiB >= 0)
+            std::printf(", viewer alone %.1f KiB", slope(big.busKiB, many.busKiB));
+        std::printf(" (target <= 40 KiB)\n");
+    }
     relayoutFigures(QString::fromLocal8Bit(argv[2]));
     return 0;
 }

@@ -42,15 +42,16 @@ void setError(QString* error, const QString& text)
 QRectF firstWindow(const WmfRecordList& list)
 {
     QPointF origin;
-    for (const WmfRecord& r : list.records) {
-        if (r.wordCount < 2)
-            continue;
+    QRectF window;
+    list.forEachRecord([&](const WmfRecord& r) {
+        if (!window.isNull() || r.wordCount < 2)
+            return;
         if (r.function == fn::SetWindowOrg)
             origin = QPointF(list.word(r, 1), list.word(r, 0));
         else if (r.function == fn::SetWindowExt && list.word(r, 0) != 0 && list.word(r, 1) != 0)
-            return QRectF(origin, QSizeF(list.word(r, 1), list.word(r, 0))).normalized();
-    }
-    return {};
+            window = QRectF(origin, QSizeF(list.word(r, 1), list.word(r, 0))).normalized();
+    });
+    return window;
 }
 
 /// The frame of a plain metafile that never sets its window: what its
@@ -149,6 +150,7 @@ bool WmfPicture::loadData(const QByteArray& data, QString* error)
 
     // Record sizes are never trusted: a record that claims more than is left,
     // or less than its own size and function words, ends the list.
+    list->firstRecord = at;
     while (at + 6 <= data.size()) {
         const std::uint32_t sizeWords = readU32(data, at);
         const std::uint16_t function = readU16(data, at + 4);
@@ -156,9 +158,9 @@ bool WmfPicture::loadData(const QByteArray& data, QString* error)
             break;
         if (function == fn::Eof)
             break;
-        list->records.push_back({function, std::uint32_t(at + 6), sizeWords - 3});
         at += qsizetype(sizeWords) * 2;
     }
+    list->recordsEnd = at;
 
     if (!placeableBounds.isEmpty())
         list->bounds = placeableBounds;

@@ -90,8 +90,7 @@ void WmfPlayer::play()
         m_baseClip = m_painter.clipPath();
     updateTransform();
     applyPen();
-    for (const WmfRecord& record : m_list.records)
-        playRecord(record);
+    m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
 }
 
 void WmfPlayer::updateTransform()
@@ -107,12 +106,26 @@ void WmfPlayer::updateTransform()
                                       * QTransform::fromScale(sx, sy)
                                       * QTransform::fromTranslate(m_dc.viewportOrg.x(), m_dc.viewportOrg.y());
     m_logicalToDevice = logicalToFrame * m_frameToTarget * m_base;
+    m_deviceScale = std::sqrt(std::abs(m_logicalToDevice.determinant()));
+    bool invertible = false;
+    const QTransform back = m_logicalToDevice.inverted(&invertible);
+    m_deviceToLogical = invertible ? std::optional<QTransform>(back) : std::nullopt;
     m_painter.setWorldTransform(m_logicalToDevice);
 }
 
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
 {
     return QPointF(m_list.word(r, index + 1), m_list.word(r, index));
+}
+
+const QPolygonF& WmfPlayer::points(const WmfRecord& r, std::uint32_t index, std::uint32_t count)
+{
+    // One buffer for every polyline and polygon of the picture: most are a
+    // few points, and there are hundreds of thousands of them.
+    m_points.resize(qsizetype(count));
+    for (std::uint32_t i = 0; i < count; ++i)
+        m_points[i] = QPointF(m_list.word(r, index + 2 * i), m_list.word(r, index + 1 + 2 * i));
+    return m_points;
 }
 
 QRectF WmfPlayer::rect(const WmfRecord& r, std::uint32_t index) const
@@ -128,29 +141,37 @@ QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
-void WmfPlayer::addObject(const GdiObject& object)
+void WmfPlayer::addObject(GdiObject&& object)
 {
     // A new object takes the lowest free slot of the table.
-    for (GdiObject& slot : m_objects) {
-        if (slot.kind == GdiObject::Empty) {
-            slot = object;
+    for (std::size_t i = m_firstFree; i < m_objects.size(); ++i) {
+        if (m_objects[i].kind == GdiObject::Empty) {
+            m_objects[i] = std::move(object);
+            m_firstFree = i + 1;
             return;
         }
     }
-    if (m_objects.size() < maximumObjects)
-        m_objects.push_back(object);
+    m_firstFree = m_objects.size();
+    if (m_objects.size() < maximumObjects) {
+        m_objects.push_back(std::move(object));
+        m_firstFree = m_objects.size();
+    }
 }
 
 void WmfPlayer::selectObject(std::uint16_t index)
 {
     if (index >= m_objects.size())
         return;
-    const GdiObject& object = m_objects[index];
+    GdiObject& object = m_objects[index];
     switch (object.kind) {
     case GdiObject::Pen:
         m_dc.pen = object.pen;
         m_dc.penWidth = object.penWidth;
-        applyPen();
+        if (object.drawnPenScale != m_deviceScale) {
+            object.drawnPen = drawnPen(object.pen, object.penWidth);
+            object.drawnPenScale = m_deviceScale;
+        }
+        m_painter.setPen(object.drawnPen);
         break;
     case GdiObject::Brush:
         m_dc.brush = object.brush;
@@ -166,9 +187,12 @@ void WmfPlayer::selectObject(std::uint16_t index)
 void WmfPlayer::deleteObject(std::uint16_t index)
 {
     // The device context keeps its own copy of a selected object, as GDI
-    // keeps a selected object alive, so deleting only frees the slot.
-    if (index < m_objects.size())
-        m_objects[index] = GdiObject();
+    // keeps a selected object alive, so deleting only frees the slot; what
+    // it held goes when the slot is taken again.
+    if (index < m_objects.size() && m_objects[index].kind != GdiObject::Empty) {
+        m_objects[index].kind = GdiObject::Empty;
+        m_firstFree = std::min<std::size_t>(m_firstFree, index);
+    }
 }
 
 void WmfPlayer::createPen(const WmfRecord& r)
@@ -177,19 +201,17 @@ void WmfPlayer::createPen(const WmfRecord& r)
     object.kind = GdiObject::Pen;
     const std::uint16_t style = m_list.uword(r, 0) & 0x0F;
     object.penWidth = std::abs(m_list.word(r, 1));
-    QPen pen(colour(r, 3));
+    Qt::PenStyle penStyle = Qt::SolidLine;
     switch (style) {
-    case PsDash: pen.setStyle(Qt::DashLine); break;
-    case PsDot: pen.setStyle(Qt::DotLine); break;
-    case PsDashDot: pen.setStyle(Qt::DashDotLine); break;
-    case PsDashDotDot: pen.setStyle(Qt::DashDotDotLine); break;
-    case PsNull: pen.setStyle(Qt::NoPen); break;
-    default: pen.setStyle(Qt::SolidLine); break;
+    case PsDash: penStyle = Qt::DashLine; break;
+    case PsDot: penStyle = Qt::DotLine; break;
+    case PsDashDot: penStyle = Qt::DashDotLine; break;
+    case PsDashDotDot: penStyle = Qt::DashDotDotLine; break;
+    case PsNull: penStyle = Qt::NoPen; break;
+    default: break;
     }
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    object.pen = pen;
-    addObject(object);
+    object.pen = QPen(QBrush(colour(r, 3)), 1, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    addObject(std::move(object));
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
@@ -206,7 +228,7 @@ void WmfPlayer::createBrush(const WmfRecord& r)
         object.brush = QBrush(Qt::NoBrush);
     else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
         object.brush = QBrush(QColor(128, 128, 128));
-    addObject(object);
+    addObject(std::move(object));
 }
 
 void WmfPlayer::createFont(const WmfRecord& r)
@@ -228,30 +250,38 @@ void WmfPlayer::createFont(const WmfRecord& r)
     if (const qsizetype end = face.indexOf('\0'); end >= 0)
         face.truncate(end);
     font.face = decodeMetafileText(face, font.charset);
-    addObject(object);
+    addObject(std::move(object));
 }
 
 void WmfPlayer::applyPen()
 {
-    QPen pen = m_dc.pen;
+    m_painter.setPen(drawnPen(m_dc.pen, m_dc.penWidth));
+}
+
+QPen WmfPlayer::drawnPen(const QPen& source, double width) const
+{
+    QPen pen = source;
     // A pen narrower than one pixel on the device draws one pixel wide, as
     // GDI never draws a line thinner than that.
-    const double deviceScale = std::sqrt(std::abs(m_logicalToDevice.determinant()));
-    if (m_dc.penWidth * deviceScale < 1.0) {
+    if (width * m_deviceScale < 1.0) {
         pen.setWidthF(0);
         pen.setCosmetic(true);
     } else {
-        pen.setWidthF(m_dc.penWidth);
+        pen.setWidthF(width);
         pen.setCosmetic(false);
     }
-    m_painter.setPen(pen);
+    return pen;
 }
 
 void WmfPlayer::applyBrush(bool fill)
 {
     m_painter.setBrush(fill ? m_dc.brush : QBrush(Qt::NoBrush));
     m_painter.setBackgroundMode(m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
-    m_painter.setBackground(m_dc.bkColor);
+    // Every filled shape and arc comes here, and the background colour seldom
+    // changes: a brush for it is made only when it does.
+    const QBrush& background = m_painter.background();
+    if (background.style() != Qt::SolidPattern || background.color() != m_dc.bkColor)
+        m_painter.setBackground(m_dc.bkColor);
 }
 
 void WmfPlayer::applyClip()
@@ -288,9 +318,7 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     const std::uint32_t count = m_list.uword(r, 0);
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
-    QPolygonF polygon(static_cast<qsizetype>(count));
-    for (std::uint32_t i = 0; i < count; ++i)
-        polygon[i] = QPointF(m_list.word(r, 1 + 2 * i), m_list.word(r, 2 + 2 * i));
+    const QPolygonF& polygon = points(r, 1, count);
     m_painter.drawPolyline(polygon);
 }
 
@@ -299,9 +327,7 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     const std::uint32_t count = m_list.uword(r, 0);
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
-    QPolygonF polygon(static_cast<qsizetype>(count));
-    for (std::uint32_t i = 0; i < count; ++i)
-        polygon[i] = QPointF(m_list.word(r, 1 + 2 * i), m_list.word(r, 2 + 2 * i));
+    const QPolygonF& polygon = points(r, 1, count);
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);
 }
@@ -356,24 +382,26 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     path.arcTo(box, startAngle, span);
     if (r.function != fn::Arc)
         path.closeSubpath();
-    bool invertible = false;
-    const QTransform back = m_logicalToDevice.inverted(&invertible);
-    if (!invertible)
+    if (!m_deviceToLogical)
         return;
     applyBrush(r.function != fn::Arc);
-    m_painter.drawPath(back.map(path));
+    m_painter.drawPath(m_deviceToLogical->map(path));
 }
 
 void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition)
 {
-    const QString text = decodeMetafileText(bytes, m_dc.font.charset);
-    if (text.isEmpty())
-        return;
-    const QPointF anchor = m_logicalToDevice.map(useCurrentPosition ? m_dc.position : logical);
     const double sx = std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12());
     const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
     if (sx <= 0 || sy <= 0)
         return;
+    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
+    // overview that is most of it, so it is known before any work is done.
+    if (m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5)
+        return;
+    const QString text = decodeMetafileText(bytes, m_dc.font.charset);
+    if (text.isEmpty())
+        return;
+    const QPointF anchor = m_logicalToDevice.map(useCurrentPosition ? m_dc.position : logical);
 
     QFont font;
     if (!m_dc.font.face.isEmpty())
@@ -623,7 +651,7 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         GdiObject object;
         object.kind = GdiObject::Brush;
         object.brush = QBrush(QColor(128, 128, 128));
-        addObject(object);
+        addObject(std::move(object));
         break;
     }
     case fn::CreatePalette:
@@ -631,7 +659,7 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         // Not drawn, but they take a slot, and later indexes count on it.
         GdiObject object;
         object.kind = GdiObject::Other;
-        addObject(object);
+        addObject(std::move(object));
         break;
     }
     case fn::SelectObject:

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QTransform>
 
@@ -46,6 +47,10 @@ private:
         QBrush brush;
         struct Font font;
         double penWidth = 0; ///< logical units; 0 draws one pixel wide
+        /// The pen as the painter draws it at the device scale it was made
+        /// for: pictures select the same pens again and again.
+        QPen drawnPen;
+        double drawnPenScale = -1;
     };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
@@ -70,14 +75,18 @@ private:
     void updateTransform();
     QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
     QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index
+    /// `count` points stored x, y from word `index` on; valid until the next call.
+    const QPolygonF& points(const WmfRecord& r, std::uint32_t index, std::uint32_t count);
     QColor colour(const WmfRecord& r, std::uint32_t index) const;
-    void addObject(const GdiObject& object);
+    void addObject(GdiObject&& object);
     void selectObject(std::uint16_t index);
     void deleteObject(std::uint16_t index);
     void createPen(const WmfRecord& r);
     void createBrush(const WmfRecord& r);
     void createFont(const WmfRecord& r);
     void applyPen();
+    /// `pen` `width` logical units wide as the painter draws it at the current scale.
+    QPen drawnPen(const QPen& pen, double width) const;
     void applyBrush(bool fill);
     void applyClip();
     void drawPolyline(const WmfRecord& r);
@@ -97,9 +106,13 @@ private:
     QTransform m_base;                     ///< the painter's own transform when play began
     std::optional<QPainterPath> m_baseClip; ///< the painter's clip (device units) when play began
     QTransform m_logicalToDevice;
+    double m_deviceScale = 1; ///< device units a logical unit, on average over both axes
+    std::optional<QTransform> m_deviceToLogical; ///< none while the transform cannot be inverted
     DeviceContext m_dc;
     std::vector<DeviceContext> m_saved;
     std::vector<GdiObject> m_objects;
+    std::size_t m_firstFree = 0; ///< no slot below this one is free
+    QPolygonF m_points;
 };
 
 } // namespace metafile

@@ -4,7 +4,6 @@
 #include <QRectF>
 
 #include <cstdint>
-#include <vector>
 
 namespace metafile {
 
@@ -16,11 +15,14 @@ struct WmfRecord {
     std::uint32_t wordCount = 0;   ///< number of 16-bit parameter words
 };
 
-/// A parsed metafile: the file bytes and the checked list of its records.
-/// Built once by WmfPicture and shared by every copy of it.
+/// A parsed metafile: the file bytes and where its checked run of records
+/// lies in them. Built once by WmfPicture and shared by every copy of it.
+/// The records are found again by their sizes at every walk: an index of
+/// them would cost nearly as much memory as the picture itself.
 struct WmfRecordList {
     QByteArray data;
-    std::vector<WmfRecord> records;
+    qsizetype firstRecord = 0; ///< byte offset of the first record
+    qsizetype recordsEnd = 0;  ///< byte offset just past the last checked record
     QRectF bounds;          ///< the picture's frame in logical units
     double unitsPerInch = 1440.0;
     bool placeable = false;
@@ -40,6 +42,22 @@ struct WmfRecordList {
     }
     /// The record's parameters as raw bytes (for strings and font names).
     QByteArray bytes(const WmfRecord& record, std::uint32_t firstWord, std::uint32_t byteCount) const;
+
+    /// Calls `visit` with every record in file order. The run was checked
+    /// when the picture was loaded: every size in it is sound.
+    template <typename Visit>
+    void forEachRecord(Visit&& visit) const
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+        for (qsizetype at = firstRecord; at < recordsEnd;) {
+            const std::uint32_t sizeWords = std::uint32_t(bytes[at]) | (std::uint32_t(bytes[at + 1]) << 8)
+                                            | (std::uint32_t(bytes[at + 2]) << 16)
+                                            | (std::uint32_t(bytes[at + 3]) << 24);
+            const auto function = std::uint16_t(bytes[at + 4] | (bytes[at + 5] << 8));
+            visit(WmfRecord{function, std::uint32_t(at + 6), sizeWords - 3});
+            at += qsizetype(sizeWords) * 2;
+        }
+    }
 };
 
 /// Record function numbers the player and writer use.

@@ -12,12 +12,18 @@ ImageButton::ImageButton(QWidget* parent) : QLabel(parent)
 
 void ImageButton::showPicture(const QPixmap& pixmap, const QString& pictureName)
 {
+    // Every tile shows its faces again each time it reads its layer, most of
+    // them unchanged: an unchanged face is neither set nor repainted.
+    if (pictureName == m_pictureName && pixmap.cacheKey() == this->pixmap().cacheKey())
+        return;
     m_pictureName = pictureName;
     setPixmap(pixmap);
 }
 
 void ImageButton::setFillColor(const QColor& color)
 {
+    if (color == m_fillColor && autoFillBackground())
+        return;
     m_fillColor = color;
     setAutoFillBackground(true);
     QPalette pal = palette();

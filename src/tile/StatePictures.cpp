@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <utility>
+
 // Resources of a static library must be registered explicitly, from outside
 // any namespace.
 static void initStatePictures()
@@ -35,11 +37,13 @@ QPixmap statePixmap(StatePicture which, qreal devicePixelRatio)
     }();
     Q_UNUSED(registered);
 
-    static QHash<QString, QPixmap> cache;
-    const QString name = statePictureName(which);
-    const QString key = name + QLatin1Char('@') + QString::number(devicePixelRatio);
+    // Every tile asks for three pictures each time it reads its layer: the
+    // key is made without building a text.
+    static QHash<std::pair<int, qreal>, QPixmap> cache;
+    const std::pair<int, qreal> key{int(which), devicePixelRatio};
     if (auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
+    const QString name = statePictureName(which);
 
     constexpr int kSide = 13;
     const int side = qRound(kSide * devicePixelRatio);

@@ -185,9 +185,12 @@ void clsDWF::InitialSetting(qint32 iIndex, const TileControls& controls, qint32 
         // only in the space between them.
         bar.raise();
         name.raise();
-        frame.setVisible(true);
-
+        // Put in its place before it is shown: shown where it was made, at the
+        // area's top left, every new tile would make the area repaint at the
+        // next step of the refresh, and a repaint of the area weighs every
+        // tile made so far.
         pu_subUpdateLocation(iPicMainWidth, 0);
+        frame.setVisible(true);
         pr_subSetLayerText();
         pu_subActiveLayerCheck(currentLayer);
         pr_subSetLineTypeList();
@@ -357,9 +360,15 @@ void clsDWF::pr_subButtonUpdate()
 bool clsDWF::pr_funShowLineType()
 {
     QComboBox& box = *pr_oCboLineType;
-    // Linetype names, like layer names, are compared without regard to case.
+    if (m_layer.sLineType.isEmpty())
+        return false;
+    // Linetype names, like layer names, are compared without regard to case
+    // (and are unique so compared): a box that shows it already is left
+    // alone, without a search through the list.
+    if (box.currentIndex() >= 0 && box.currentText().compare(m_layer.sLineType, Qt::CaseInsensitive) == 0)
+        return true;
     const int index = box.findText(m_layer.sLineType, Qt::MatchFixedString);
-    if (index < 0 || m_layer.sLineType.isEmpty())
+    if (index < 0)
         return false;
     box.setCurrentIndex(index);
     return true;

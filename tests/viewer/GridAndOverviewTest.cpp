@@ -208,3 +208,42 @@ TEST_F(GridAndOverview, ZoomAndPanCarryThePartPaneAndEveryTileAlong)
     EXPECT_EQ(window->ImgALL()->twipsGeometry(), fitted);
     EXPECT_EQ(window->ImgPart()->twipsGeometry(), fitted);
 }
+
+namespace {
+/// Counts the repaints of one widget.
+class PaintCount : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+} // namespace
+
+TEST_F(GridAndOverview, TheRefreshRepaintsTheTileAreaOnlyForTilesThatCanBeSeen)
+{
+    // Each step of the refresh lets the window repaint; a tile made out of
+    // sight must not make the tile area repaint (each repaint of the area
+    // weighs every tile in it, so a refresh of many layers slowed down with
+    // the square of their number).
+    openDrawing(kGenerated);
+    resizeOuter(5820, 6000);
+    window->show();
+    QCoreApplication::processEvents();
+    PaintCount area;
+    window->findChild<QWidget*>(QStringLiteral("PicMain"))->installEventFilter(&area);
+    window->CmdRefresh_Click();
+    ASSERT_TRUE(reports().isEmpty()) << reports().join('\n').toStdString();
+    const int n = window->tiles().tileCount();
+    ASSERT_GE(n, 40);
+    int inSight = 0;
+    for (int i = 1; i <= n; ++i)
+        inSight += window->tiles().oDWF(i)->FraOne()->visibleRegion().isEmpty() ? 0 : 1;
+    ASSERT_LT(inSight, n / 4);
+    // Made, pictured and read: three steps a tile in sight, and a few for the
+    // refresh's own start and end.
+    EXPECT_LE(area.paints, 3 * inSight + 4) << inSight << " of " << n << " tiles in sight";
+}

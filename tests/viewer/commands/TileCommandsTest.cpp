@@ -407,3 +407,35 @@ TEST_F(TileCommandsTest, EveryPaletteColourStandsOutOnTheTilesPictureGroundAndTh
     EXPECT_NE(swatch.pixelColor(0, 0), QColor(Qt::white));
     EXPECT_NE(swatch.pixelColor(swatch.width() - 1, swatch.height() - 1), QColor(Qt::white));
 }
+
+TEST_F(TileCommandsTest, ReadingALayerAgainShowsWhatChangedWhateverTheLinetypesCase)
+{
+    // A re-read leaves alone what did not change: the faces, the swatch and
+    // a linetype the box shows already, in whatever case the drawing spells it.
+    clsDWF& t = window->tileAt(2);
+    acad::LayerSnapshot state;
+    state.sLayerName = QStringLiteral("L2");
+    state.bLayerOn = acad::vbTrue;
+    state.lnColor = 7;
+    state.sLineType = QStringLiteral("dashed");
+    t.SetLayerState(state);
+    EXPECT_EQ(t.CboLineType()->currentText(), QStringLiteral("DASHED"));
+    EXPECT_EQ(picture(t.CmdView()), tile::statePictureName(StatePicture::ViewOn));
+    const QColor white = t.CmdColor()->fillColor();
+
+    t.SetLayerState(state);
+    EXPECT_EQ(t.CboLineType()->currentText(), QStringLiteral("DASHED"));
+    EXPECT_EQ(t.CmdColor()->fillColor(), white);
+
+    state.bLayerOn = acad::vbFalse;
+    state.bLock = acad::vbTrue;
+    state.lnColor = 1;
+    state.sLineType = QStringLiteral("Center");
+    t.SetLayerState(state);
+    EXPECT_EQ(t.CboLineType()->currentText(), QStringLiteral("CENTER"));
+    EXPECT_EQ(picture(t.CmdView()), tile::statePictureName(StatePicture::ViewOff));
+    EXPECT_EQ(picture(t.CmdLock()), tile::statePictureName(StatePicture::LockOn));
+    EXPECT_EQ(t.CmdColor()->fillColor(), QColor::fromRgb(acad::ColorIndexToRgb(1)));
+    EXPECT_EQ(t.CmdColor()->palette().color(QPalette::Window), QColor::fromRgb(acad::ColorIndexToRgb(1)));
+    EXPECT_TRUE(recorder.messages().isEmpty());
+}
