@@ -68,8 +68,9 @@ double statusBytes(qint64 pid, const char* field)
     return -1;
 }
 
-/// CPU seconds (user + system) in a /proc stat file; -1 when it cannot be read.
-double cpuSecondsIn(const QString& statPath);
+/// CPU seconds (user + system, or the system's alone) in a /proc stat
+/// file; -1 when it cannot be read.
+double cpuSecondsIn(const QString& statPath, bool kernelOnly = false);
 
 /// CPU seconds (user + system) of a process so far, all its threads; -1
 /// when it cannot be read. `pid` 0 is this process.
@@ -92,7 +93,7 @@ double windowCpuSeconds(qint64 pid)
     return total;
 }
 
-double cpuSecondsIn(const QString& statPath)
+double cpuSecondsIn(const QString& statPath, bool kernelOnly)
 {
     QFile file(statPath);
     if (!file.open(QIODevice::ReadOnly))
@@ -102,7 +103,14 @@ double cpuSecondsIn(const QString& statPath)
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     if (fields.size() < 13)
         return -1;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    const long long user = kernelOnly ? 0 : fields[11].toLongLong();
+    return double(user + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+/// The kernel's share of cpuSeconds (making files, mapping memory), or -1.
+double kernelSeconds(qint64 pid)
+{
+    return cpuSecondsIn(QStringLiteral("/proc/%1/stat").arg(pid), true);
 }
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
@@ -115,6 +123,7 @@ struct OurRun {
     /// calls, macros and its window's drawing), the viewer's (this process)
     /// during the refresh.
     double hostCpu = -1;
+    double hostKernelCpu = -1;  ///< hostCpu's share in the kernel
     double viewerCpu = -1;
     /// The host window's pictures, from the host's start until it is stopped
     /// (its last picture included).
@@ -170,6 +179,7 @@ OurRun runOurs(const QString& drawing)
             run.totalMs = ms(t);
             run.tiles = window.tiles().tileCount();
             run.hostCpu = cpuSeconds(host.processId());
+            run.hostKernelCpu = kernelSeconds(host.processId());
             run.viewerCpu = cpuSeconds(0) - viewerBefore;
         }
         for (const auto& m : ui.messages())
@@ -188,14 +198,15 @@ OurRun runOurs(const QString& drawing)
 struct ReferenceRun {
     double ms = -1;
     double cpu = -1;  ///< CPU seconds, user and system
+    double kernelCpu = -1;  ///< cpu's share in the kernel
 };
 
-double reapedChildrenCpu()
+double reapedChildrenCpu(bool kernelOnly = false)
 {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const timeval user = kernelOnly ? timeval{} : usage.ru_utime;
+    return double(user.tv_sec + usage.ru_stime.tv_sec) + double(user.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 /// `kasanemi-cad --pictures`: the host's own load and pictures.
@@ -206,6 +217,7 @@ ReferenceRun runReference(const QString& drawing, const QString& folder)
     pictures.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     pictures.setStandardOutputFile(QProcess::nullDevice());
     const double cpuBefore = reapedChildrenCpu();
+    const double kernelBefore = reapedChildrenCpu(true);
     QElapsedTimer t;
     t.start();
     pictures.start(hostProgram(), {QStringLiteral("--pictures"), drawing, folder});
@@ -213,6 +225,7 @@ ReferenceRun runReference(const QString& drawing, const QString& folder)
         return run;
     run.ms = ms(t);
     run.cpu = reapedChildrenCpu() - cpuBefore;  // reaped by waitForFinished
+    run.kernelCpu = reapedChildrenCpu(true) - kernelBefore;
     return run;
 }
 
@@ -230,12 +243,19 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
     std::printf("\n%s (%.1f MiB)\n", qPrintable(QFileInfo(drawing).fileName()), fileBytes / kMiB);
     std::printf("round   ours ms (answered / refresh)   reference ms   ratio   CPU s: host  reference  viewer   load average\n");
     std::vector<double> ours, references, ratios, hostCpus, referenceCpus, windowCpus, settled, peaks;
+    std::vector<double> hostKernelCpus, referenceKernelCpus;
     int tiles = 0;
     for (int round = 1; round <= rounds; ++round) {
         // Alternate which runs first, so neither always follows the other.
         OurRun our;
         ReferenceRun reference;
-        const QString pictures = work + QStringLiteral("/pictures-%1").arg(round);
+        // The reference writes into a folder just emptied of the last round's
+        // pictures, as the refresh rebuilds the work folder before its macros:
+        // on a file system without a journal the kernel steps over recently
+        // freed inodes for every file it makes, so a fresh folder after no
+        // deletion would spare the reference most of the pictures' file work.
+        const QString pictures = work + QStringLiteral("/pictures");
+        QDir(pictures).removeRecursively();
         if (round % 2) {
             our = runOurs(drawing);
             reference = runReference(drawing, pictures);
@@ -255,6 +275,8 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
         ratios.push_back(our.totalMs / reference.ms);
         hostCpus.push_back(our.hostCpu);
         referenceCpus.push_back(reference.cpu);
+        hostKernelCpus.push_back(our.hostKernelCpu);
+        referenceKernelCpus.push_back(reference.kernelCpu);
         windowCpus.push_back(our.windowCpu);
         settled.push_back(our.settledBytes);
         peaks.push_back(our.peakBytes);
@@ -265,6 +287,10 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
                 median(ours), tiles, median(references), median(ratios));
     std::printf("host CPU %.2f s (load, calls, macros, window) against %.2f s for load + pictures: ratio %.2f\n",
                 median(hostCpus), median(referenceCpus), median(hostCpus) / median(referenceCpus));
+    // Mostly making the picture files: the part that the file system's state
+    // (recent deletions) moves from run to run.
+    std::printf("of which in the kernel: host %.2f s, reference %.2f s\n", median(hostKernelCpus),
+                median(referenceKernelCpus));
     std::printf("host window pictures, from the host's start to its last picture: %.2f s CPU\n", median(windowCpus));
     std::printf("host memory after the refresh %.0f MiB = %.2f x the file; peak %.0f MiB = %.2f x (target <= 3)\n",
                 median(settled) / kMiB, median(settled) / fileBytes, median(peaks) / kMiB, median(peaks) / fileBytes);

@@ -18,6 +18,8 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 using namespace cad::macros;
 using testing_render::DrawingBuilder;
 
@@ -236,4 +238,66 @@ TEST(PictureMacros, AnotherReaderOpensEveryPictureOfTheSamples)
         }
     }
     EXPECT_GT(checked, 50);
+}
+
+namespace {
+
+/// A drawing of `layers` layers with `linesPerLayer` lines each, as DXF text.
+QByteArray manyLayerDxf(int layers, int linesPerLayer)
+{
+    QByteArray dxf = "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n" + QByteArray::number(layers + 1) + "\n";
+    dxf += "0\nLAYER\n2\n0\n70\n0\n62\n7\n6\nCONTINUOUS\n";
+    for (int l = 0; l < layers; ++l)
+        dxf += "0\nLAYER\n2\nL" + QByteArray::number(l) + "\n70\n0\n62\n" + QByteArray::number(1 + l % 7)
+               + "\n6\nCONTINUOUS\n";
+    dxf += "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < linesPerLayer; ++i)
+        for (int l = 0; l < layers; ++l) {
+            const QByteArray x = QByteArray::number(l * 10 + i % 10), y = QByteArray::number(i);
+            dxf += "0\nLINE\n8\nL" + QByteArray::number(l) + "\n10\n" + x + "\n20\n" + y + "\n30\n0\n11\n" + x
+                   + ".5\n21\n" + y + ".5\n31\n0\n";
+        }
+    return dxf + "0\nENDSEC\n0\nEOF\n";
+}
+
+/// This process's resident memory in bytes (Linux), or -1.
+qint64 residentBytes()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+} // namespace
+
+TEST(PictureMacros, TheLayerPicturesGiveTheirBuffersBackOnceWritten)
+{
+    // Every layer's picture grows side by side and is freed one by one: the
+    // host, which stays up with the drawing, must not keep those pages.
+    QTemporaryDir dir;
+    const QString dxf = dir.filePath("many.dxf");
+    QFile file(dxf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(manyLayerDxf(300, 1500));
+    file.close();
+    registerPictureMacros(cad::MacroRegistry::global());
+    cad::LocalApplication application(std::shared_ptr<cad::CadDocument>(cad::CadDocument::open(dxf)));
+    const QString project = dir.filePath("QEMTIN.dvb");
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("KASANEMI_BIN") + "/QEMTIN.dvb", project));
+    application.loadDVB(project);
+    application.runMacro(acad::macro::kMakeAll);
+
+    application.runMacro(acad::macro::kMakeAllLayer);
+    qint64 written = 0;
+    for (const QFileInfo& picture : QDir(dir.filePath("LAYER")).entryInfoList({"*.wmf"}, QDir::Files))
+        written += picture.size();
+    ASSERT_GT(written, 4 << 20);
+    // Nothing left that the allocator could still give back.
+    const qint64 after = residentBytes();
+    malloc_trim(0);
+    EXPECT_LT(after - residentBytes(), 1 << 20);
 }
