@@ -210,7 +210,11 @@ void WmfPlayer::createPen(const WmfRecord& r)
     case PsNull: penStyle = Qt::NoPen; break;
     default: break;
     }
-    object.pen = QPen(QBrush(colour(r, 3)), 1, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    // Made as a drawing at a small scale wants it, one pixel wide: a whole
+    // drawing makes a pen for nearly every line, and drawnPen() then hands
+    // this one on as it is instead of copying it.
+    object.pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    object.pen.setCosmetic(true);
     addObject(std::move(object));
 }
 
@@ -263,13 +267,13 @@ QPen WmfPlayer::drawnPen(const QPen& source, double width) const
     QPen pen = source;
     // A pen narrower than one pixel on the device draws one pixel wide, as
     // GDI never draws a line thinner than that.
-    if (width * m_deviceScale < 1.0) {
-        pen.setWidthF(0);
-        pen.setCosmetic(true);
-    } else {
-        pen.setWidthF(width);
-        pen.setCosmetic(false);
-    }
+    // Set only where it differs: each setter copies a shared pen.
+    const bool cosmetic = width * m_deviceScale < 1.0;
+    const double drawnWidth = cosmetic ? 0.0 : width;
+    if (pen.widthF() != drawnWidth)
+        pen.setWidthF(drawnWidth);
+    if (pen.isCosmetic() != cosmetic)
+        pen.setCosmetic(cosmetic);
     return pen;
 }
 

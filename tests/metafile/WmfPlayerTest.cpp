@@ -197,6 +197,28 @@ TEST(WmfPlayer, ArcsRunCounterclockwiseFromStartToEnd)
     EXPECT_EQ(countColour(image, QRect(0, 0, 45, 45), Qt::black), 0);    // nor top left
 }
 
+TEST(WmfPlayer, PensKeepTheirWidthAtEveryScaleAndNeverVanish)
+{
+    // A pen 40 units wide, then one of no width, each selected after the
+    // other was made, drawing across the window; played large and small.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreatePenIndirect, concat({0, 40, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {0, 250}).record(fn::LineTo, {1000, 250});
+    w.record(fn::SelectObject, {1}).record(fn::MoveTo, {0, 750}).record(fn::LineTo, {1000, 750});
+    const WmfPicture picture = loaded(w.finish());
+
+    const QImage large = render(picture);  // 40 units are 4 pixels here
+    EXPECT_GE(countColour(large, QRect(0, 20, 100, 1), Qt::black), 3);
+    EXPECT_LE(countColour(large, QRect(50, 20, 50, 1), Qt::black), 2);
+    // At a tenth of that size both are a pixel wide, and still drawn.
+    const QImage small = render(picture, QSize(10, 10));
+    EXPECT_GE(countColour(small, QRect(0, 5, 5, 1), Qt::black), 1);
+    EXPECT_GE(countColour(small, QRect(5, 5, 5, 1), Qt::black), 1);
+    EXPECT_LE(countColour(small, QRect(0, 5, 10, 1), Qt::black), 3);
+}
+
 TEST(WmfPlayer, ShortAndLyingRecordsAreSkippedWithoutHarm)
 {
     WmfBytes w = windowed(Qt::red);
