@@ -141,21 +141,25 @@ QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
-void WmfPlayer::addObject(GdiObject&& object)
+WmfPlayer::GdiObject* WmfPlayer::newObject(GdiObject::Kind kind)
 {
-    // A new object takes the lowest free slot of the table.
-    for (std::size_t i = m_firstFree; i < m_objects.size(); ++i) {
-        if (m_objects[i].kind == GdiObject::Empty) {
-            m_objects[i] = std::move(object);
-            m_firstFree = i + 1;
-            return;
+    // A new object takes the lowest free slot of the table. The caller fills
+    // in the fields of its kind in place: a whole drawing makes a pen for
+    // nearly every line, and a whole object made and moved in cost as much as
+    // the pen. Fields of other kinds left in a reused slot are never read.
+    std::size_t slot = m_firstFree;
+    while (slot < m_objects.size() && m_objects[slot].kind != GdiObject::Empty)
+        ++slot;
+    if (slot == m_objects.size()) {
+        if (m_objects.size() >= maximumObjects) {
+            m_firstFree = m_objects.size();
+            return nullptr;
         }
+        m_objects.emplace_back();
     }
-    m_firstFree = m_objects.size();
-    if (m_objects.size() < maximumObjects) {
-        m_objects.push_back(std::move(object));
-        m_firstFree = m_objects.size();
-    }
+    m_firstFree = slot + 1;
+    m_objects[slot].kind = kind;
+    return &m_objects[slot];
 }
 
 void WmfPlayer::selectObject(std::uint16_t index)
@@ -197,10 +201,8 @@ void WmfPlayer::deleteObject(std::uint16_t index)
 
 void WmfPlayer::createPen(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Pen;
     const std::uint16_t style = m_list.uword(r, 0) & 0x0F;
-    object.penWidth = std::abs(m_list.word(r, 1));
+    const double width = std::abs(m_list.word(r, 1));
     Qt::PenStyle penStyle = Qt::SolidLine;
     switch (style) {
     case PsDash: penStyle = Qt::DashLine; break;
@@ -213,33 +215,35 @@ void WmfPlayer::createPen(const WmfRecord& r)
     // Made as a drawing at a small scale wants it, one pixel wide: a whole
     // drawing makes a pen for nearly every line, and drawnPen() then hands
     // this one on as it is instead of copying it.
-    object.pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
-    object.pen.setCosmetic(true);
-    addObject(std::move(object));
+    QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    pen.setCosmetic(true);
+    if (GdiObject* object = newObject(GdiObject::Pen)) {
+        object->pen = std::move(pen);
+        object->penWidth = width;
+        object->drawnPenScale = -1;
+    }
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Brush;
+    QBrush brush;
     const std::uint16_t style = m_list.uword(r, 0);
     const QColor c = colour(r, 1);
     if (style == BsSolid)
-        object.brush = QBrush(c);
+        brush = QBrush(c);
     else if (style == BsHatched)
-        object.brush = QBrush(c, hatchStyle(m_list.uword(r, 3)));
+        brush = QBrush(c, hatchStyle(m_list.uword(r, 3)));
     else if (style == BsNull)
-        object.brush = QBrush(Qt::NoBrush);
+        brush = QBrush(Qt::NoBrush);
     else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
-        object.brush = QBrush(QColor(128, 128, 128));
-    addObject(std::move(object));
+        brush = QBrush(QColor(128, 128, 128));
+    if (GdiObject* object = newObject(GdiObject::Brush))
+        object->brush = std::move(brush);
 }
 
 void WmfPlayer::createFont(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Font;
-    Font& font = object.font;
+    Font font;
     font.height = m_list.word(r, 0);
     font.width = std::abs(m_list.word(r, 1));
     font.escapementDegrees = m_list.word(r, 2) / 10.0;
@@ -254,7 +258,8 @@ void WmfPlayer::createFont(const WmfRecord& r)
     if (const qsizetype end = face.indexOf('\0'); end >= 0)
         face.truncate(end);
     font.face = decodeMetafileText(face, font.charset);
-    addObject(std::move(object));
+    if (GdiObject* object = newObject(GdiObject::Font))
+        object->font = std::move(font);
 }
 
 void WmfPlayer::applyPen()
@@ -378,7 +383,12 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     double span = ellipseAngle(box, end) - startAngle;
     if (span <= 0)
         span += 360;
-    QPainterPath path;
+    if (!m_deviceToLogical)
+        return;
+    // Both outlines keep their storage from arc to arc: a whole drawing holds
+    // tens of thousands of arcs.
+    QPainterPath& path = m_arcOnDevice;
+    path.clear();
     if (r.function == fn::Pie)
         path.moveTo(box.center());
     else
@@ -386,10 +396,30 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     path.arcTo(box, startAngle, span);
     if (r.function != fn::Arc)
         path.closeSubpath();
-    if (!m_deviceToLogical)
-        return;
+    mapArcBack();
     applyBrush(r.function != fn::Arc);
-    m_painter.drawPath(m_deviceToLogical->map(path));
+    m_painter.drawPath(m_arcLogical);
+}
+
+void WmfPlayer::mapArcBack()
+{
+    // Point by point as QTransform maps a whole path, into the kept path.
+    const QTransform& back = *m_deviceToLogical;
+    m_arcLogical.clear();
+    const int count = m_arcOnDevice.elementCount();
+    for (int i = 0; i < count; ++i) {
+        const QPainterPath::Element e = m_arcOnDevice.elementAt(i);
+        const QPointF p = back.map(QPointF(e.x, e.y));
+        if (e.isMoveTo()) {
+            m_arcLogical.moveTo(p);
+        } else if (e.isLineTo()) {
+            m_arcLogical.lineTo(p);
+        } else if (e.isCurveTo() && i + 2 < count) {
+            const QPainterPath::Element c2 = m_arcOnDevice.elementAt(i + 1), end = m_arcOnDevice.elementAt(i + 2);
+            m_arcLogical.cubicTo(p, back.map(QPointF(c2.x, c2.y)), back.map(QPointF(end.x, end.y)));
+            i += 2;
+        }
+    }
 }
 
 void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition)
@@ -652,18 +682,14 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         break;
     case fn::CreatePatternBrush:
     case fn::DibCreatePatternBrush: {
-        GdiObject object;
-        object.kind = GdiObject::Brush;
-        object.brush = QBrush(QColor(128, 128, 128));
-        addObject(std::move(object));
+        if (GdiObject* object = newObject(GdiObject::Brush))
+            object->brush = QBrush(QColor(128, 128, 128));
         break;
     }
     case fn::CreatePalette:
     case fn::CreateRegion: {
         // Not drawn, but they take a slot, and later indexes count on it.
-        GdiObject object;
-        object.kind = GdiObject::Other;
-        addObject(std::move(object));
+        newObject(GdiObject::Other);
         break;
     }
     case fn::SelectObject:

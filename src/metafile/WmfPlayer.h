@@ -78,7 +78,8 @@ private:
     /// `count` points stored x, y from word `index` on; valid until the next call.
     const QPolygonF& points(const WmfRecord& r, std::uint32_t index, std::uint32_t count);
     QColor colour(const WmfRecord& r, std::uint32_t index) const;
-    void addObject(GdiObject&& object);
+    /// The lowest free slot of the table, now of `kind`; null when the table is full.
+    GdiObject* newObject(GdiObject::Kind kind);
     void selectObject(std::uint16_t index);
     void deleteObject(std::uint16_t index);
     void createPen(const WmfRecord& r);
@@ -93,6 +94,8 @@ private:
     void drawPolygon(const WmfRecord& r);
     void drawPolyPolygon(const WmfRecord& r);
     void drawArcFamily(const WmfRecord& r);
+    /// m_arcOnDevice brought back to logical units into m_arcLogical.
+    void mapArcBack();
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
     void textOut(const WmfRecord& r);
     void extTextOut(const WmfRecord& r);
@@ -113,6 +116,7 @@ private:
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
     QPolygonF m_points;
+    QPainterPath m_arcOnDevice, m_arcLogical; ///< the arc being drawn
 };
 
 } // namespace metafile
