@@ -385,9 +385,9 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
         span += 360;
     if (!m_deviceToLogical)
         return;
-    // Both outlines keep their storage from arc to arc: a whole drawing holds
+    // The outline keeps its storage from arc to arc: a whole drawing holds
     // tens of thousands of arcs.
-    QPainterPath& path = m_arcOnDevice;
+    QPainterPath& path = m_arc;
     path.clear();
     if (r.function == fn::Pie)
         path.moveTo(box.center());
@@ -398,27 +398,17 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
         path.closeSubpath();
     mapArcBack();
     applyBrush(r.function != fn::Arc);
-    m_painter.drawPath(m_arcLogical);
+    m_painter.drawPath(m_arc);
 }
 
 void WmfPlayer::mapArcBack()
 {
-    // Point by point as QTransform maps a whole path, into the kept path.
+    // In place, point by point as QTransform maps a whole path into a copy.
     const QTransform& back = *m_deviceToLogical;
-    m_arcLogical.clear();
-    const int count = m_arcOnDevice.elementCount();
-    for (int i = 0; i < count; ++i) {
-        const QPainterPath::Element e = m_arcOnDevice.elementAt(i);
+    for (int i = 0, count = m_arc.elementCount(); i < count; ++i) {
+        const QPainterPath::Element e = m_arc.elementAt(i);
         const QPointF p = back.map(QPointF(e.x, e.y));
-        if (e.isMoveTo()) {
-            m_arcLogical.moveTo(p);
-        } else if (e.isLineTo()) {
-            m_arcLogical.lineTo(p);
-        } else if (e.isCurveTo() && i + 2 < count) {
-            const QPainterPath::Element c2 = m_arcOnDevice.elementAt(i + 1), end = m_arcOnDevice.elementAt(i + 2);
-            m_arcLogical.cubicTo(p, back.map(QPointF(c2.x, c2.y)), back.map(QPointF(end.x, end.y)));
-            i += 2;
-        }
+        m_arc.setElementPositionAt(i, p.x(), p.y());
     }
 }
 

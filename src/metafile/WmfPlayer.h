@@ -94,7 +94,7 @@ private:
     void drawPolygon(const WmfRecord& r);
     void drawPolyPolygon(const WmfRecord& r);
     void drawArcFamily(const WmfRecord& r);
-    /// m_arcOnDevice brought back to logical units into m_arcLogical.
+    /// m_arc, built on the device, brought back to logical units.
     void mapArcBack();
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
     void textOut(const WmfRecord& r);
@@ -116,7 +116,7 @@ private:
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
     QPolygonF m_points;
-    QPainterPath m_arcOnDevice, m_arcLogical; ///< the arc being drawn
+    QPainterPath m_arc; ///< the arc being drawn
 };
 
 } // namespace metafile
