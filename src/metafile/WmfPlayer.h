@@ -13,6 +13,7 @@
 #include <QTransform>
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -117,6 +118,7 @@ private:
     std::size_t m_firstFree = 0; ///< no slot below this one is free
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
+    std::unordered_map<std::uint32_t, QPen> m_sharedPens; ///< by style and colour
 };
 
 } // namespace metafile

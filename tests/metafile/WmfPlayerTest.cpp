@@ -219,6 +219,25 @@ TEST(WmfPlayer, PensKeepTheirWidthAtEveryScaleAndNeverVanish)
     EXPECT_LE(countColour(small, QRect(0, 5, 10, 1), Qt::black), 3);
 }
 
+TEST(WmfPlayer, PensOfOneColourKeepTheirOwnStyle)
+{
+    // The same colour solid, dashed, then solid again from a reused slot.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::CreatePenIndirect, concat({1, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {205, 0}).record(fn::LineTo, {205, 1000});
+    w.record(fn::SelectObject, {1}).record(fn::MoveTo, {505, 0}).record(fn::LineTo, {505, 1000});
+    w.record(fn::DeleteObject, {0}).record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {805, 0}).record(fn::LineTo, {805, 1000});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GE(countColour(image, QRect(5, 20, 90, 1), Qt::black), 88);
+    const int dashed = countColour(image, QRect(5, 50, 90, 1), Qt::black);
+    EXPECT_GT(dashed, 20);
+    EXPECT_LT(dashed, 80);
+    EXPECT_GE(countColour(image, QRect(5, 80, 90, 1), Qt::black), 88);
+}
+
 TEST(WmfPlayer, ShortAndLyingRecordsAreSkippedWithoutHarm)
 {
     WmfBytes w = windowed(Qt::red);
