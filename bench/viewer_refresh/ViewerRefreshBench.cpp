@@ -206,7 +206,7 @@ void overviewFigures(const RefreshMemory& refresh)
     }
     std::sort(plays.begin(), plays.end());
     std::sort(cpu.begin(), cpu.end());
-    std::printf("  play all.wmf into %dx%d        %9.1f ms  (CPU %.1f ms) median of 5 (last turn 118 ms, "
+    std::printf("  play all.wmf into %dx%d        %9.1f ms  (CPU %.1f ms) median of 5 (previous build 159 ms at load 0.8, "
                 "target <= 120 ms); played %d times by the refresh and its first paint\n",
                 refresh.overviewPixels.width(), refresh.overviewPixels.height(), plays[plays.size() / 2],
                 cpu[cpu.size() / 2], refresh.overviewPaints);

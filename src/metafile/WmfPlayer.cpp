@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
+constexpr std::size_t maximumSharedPens = 4096;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -141,21 +142,25 @@ QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
-void WmfPlayer::addObject(GdiObject&& object)
+WmfPlayer::GdiObject* WmfPlayer::newObject(GdiObject::Kind kind)
 {
-    // A new object takes the lowest free slot of the table.
-    for (std::size_t i = m_firstFree; i < m_objects.size(); ++i) {
-        if (m_objects[i].kind == GdiObject::Empty) {
-            m_objects[i] = std::move(object);
-            m_firstFree = i + 1;
-            return;
+    // A new object takes the lowest free slot of the table. The caller fills
+    // in the fields of its kind in place: a whole drawing makes a pen for
+    // nearly every line, and a whole object made and moved in cost as much as
+    // the pen. Fields of other kinds left in a reused slot are never read.
+    std::size_t slot = m_firstFree;
+    while (slot < m_objects.size() && m_objects[slot].kind != GdiObject::Empty)
+        ++slot;
+    if (slot == m_objects.size()) {
+        if (m_objects.size() >= maximumObjects) {
+            m_firstFree = m_objects.size();
+            return nullptr;
         }
+        m_objects.emplace_back();
     }
-    m_firstFree = m_objects.size();
-    if (m_objects.size() < maximumObjects) {
-        m_objects.push_back(std::move(object));
-        m_firstFree = m_objects.size();
-    }
+    m_firstFree = slot + 1;
+    m_objects[slot].kind = kind;
+    return &m_objects[slot];
 }
 
 void WmfPlayer::selectObject(std::uint16_t index)
@@ -197,10 +202,8 @@ void WmfPlayer::deleteObject(std::uint16_t index)
 
 void WmfPlayer::createPen(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Pen;
     const std::uint16_t style = m_list.uword(r, 0) & 0x0F;
-    object.penWidth = std::abs(m_list.word(r, 1));
+    const double width = std::abs(m_list.word(r, 1));
     Qt::PenStyle penStyle = Qt::SolidLine;
     switch (style) {
     case PsDash: penStyle = Qt::DashLine; break;
@@ -210,32 +213,46 @@ void WmfPlayer::createPen(const WmfRecord& r)
     case PsNull: penStyle = Qt::NoPen; break;
     default: break;
     }
-    object.pen = QPen(QBrush(colour(r, 3)), 1, penStyle, Qt::RoundCap, Qt::RoundJoin);
-    addObject(std::move(object));
+    GdiObject* object = newObject(GdiObject::Pen);
+    if (!object)
+        return;
+    object->penWidth = width;
+    object->drawnPenScale = -1;
+    // A whole drawing makes a pen for nearly every line, from a few hundred
+    // distinct ones (138,000 of 201 in the standard drawing): equal pens
+    // share one. Each is made as a drawing at a small scale draws it, one
+    // pixel wide, so drawnPen() hands it on as it is instead of copying it.
+    const std::uint32_t key = (std::uint32_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
+    if (const auto shared = m_sharedPens.find(key); shared != m_sharedPens.end()) {
+        object->pen = shared->second;
+        return;
+    }
+    object->pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+    object->pen.setCosmetic(true);
+    if (m_sharedPens.size() < maximumSharedPens)
+        m_sharedPens.emplace(key, object->pen);
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Brush;
+    QBrush brush;
     const std::uint16_t style = m_list.uword(r, 0);
     const QColor c = colour(r, 1);
     if (style == BsSolid)
-        object.brush = QBrush(c);
+        brush = QBrush(c);
     else if (style == BsHatched)
-        object.brush = QBrush(c, hatchStyle(m_list.uword(r, 3)));
+        brush = QBrush(c, hatchStyle(m_list.uword(r, 3)));
     else if (style == BsNull)
-        object.brush = QBrush(Qt::NoBrush);
+        brush = QBrush(Qt::NoBrush);
     else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
-        object.brush = QBrush(QColor(128, 128, 128));
-    addObject(std::move(object));
+        brush = QBrush(QColor(128, 128, 128));
+    if (GdiObject* object = newObject(GdiObject::Brush))
+        object->brush = std::move(brush);
 }
 
 void WmfPlayer::createFont(const WmfRecord& r)
 {
-    GdiObject object;
-    object.kind = GdiObject::Font;
-    Font& font = object.font;
+    Font font;
     font.height = m_list.word(r, 0);
     font.width = std::abs(m_list.word(r, 1));
     font.escapementDegrees = m_list.word(r, 2) / 10.0;
@@ -250,7 +267,8 @@ void WmfPlayer::createFont(const WmfRecord& r)
     if (const qsizetype end = face.indexOf('\0'); end >= 0)
         face.truncate(end);
     font.face = decodeMetafileText(face, font.charset);
-    addObject(std::move(object));
+    if (GdiObject* object = newObject(GdiObject::Font))
+        object->font = std::move(font);
 }
 
 void WmfPlayer::applyPen()
@@ -263,13 +281,13 @@ QPen WmfPlayer::drawnPen(const QPen& source, double width) const
     QPen pen = source;
     // A pen narrower than one pixel on the device draws one pixel wide, as
     // GDI never draws a line thinner than that.
-    if (width * m_deviceScale < 1.0) {
-        pen.setWidthF(0);
-        pen.setCosmetic(true);
-    } else {
-        pen.setWidthF(width);
-        pen.setCosmetic(false);
-    }
+    // Set only where it differs: each setter copies a shared pen.
+    const bool cosmetic = width * m_deviceScale < 1.0;
+    const double drawnWidth = cosmetic ? 0.0 : width;
+    if (pen.widthF() != drawnWidth)
+        pen.setWidthF(drawnWidth);
+    if (pen.isCosmetic() != cosmetic)
+        pen.setCosmetic(cosmetic);
     return pen;
 }
 
@@ -374,7 +392,12 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     double span = ellipseAngle(box, end) - startAngle;
     if (span <= 0)
         span += 360;
-    QPainterPath path;
+    if (!m_deviceToLogical)
+        return;
+    // The outline keeps its storage from arc to arc: a whole drawing holds
+    // tens of thousands of arcs.
+    QPainterPath& path = m_arc;
+    path.clear();
     if (r.function == fn::Pie)
         path.moveTo(box.center());
     else
@@ -382,10 +405,20 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     path.arcTo(box, startAngle, span);
     if (r.function != fn::Arc)
         path.closeSubpath();
-    if (!m_deviceToLogical)
-        return;
+    mapArcBack();
     applyBrush(r.function != fn::Arc);
-    m_painter.drawPath(m_deviceToLogical->map(path));
+    m_painter.drawPath(m_arc);
+}
+
+void WmfPlayer::mapArcBack()
+{
+    // In place, point by point as QTransform maps a whole path into a copy.
+    const QTransform& back = *m_deviceToLogical;
+    for (int i = 0, count = m_arc.elementCount(); i < count; ++i) {
+        const QPainterPath::Element e = m_arc.elementAt(i);
+        const QPointF p = back.map(QPointF(e.x, e.y));
+        m_arc.setElementPositionAt(i, p.x(), p.y());
+    }
 }
 
 void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition)
@@ -648,18 +681,14 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         break;
     case fn::CreatePatternBrush:
     case fn::DibCreatePatternBrush: {
-        GdiObject object;
-        object.kind = GdiObject::Brush;
-        object.brush = QBrush(QColor(128, 128, 128));
-        addObject(std::move(object));
+        if (GdiObject* object = newObject(GdiObject::Brush))
+            object->brush = QBrush(QColor(128, 128, 128));
         break;
     }
     case fn::CreatePalette:
     case fn::CreateRegion: {
         // Not drawn, but they take a slot, and later indexes count on it.
-        GdiObject object;
-        object.kind = GdiObject::Other;
-        addObject(std::move(object));
+        newObject(GdiObject::Other);
         break;
     }
     case fn::SelectObject:

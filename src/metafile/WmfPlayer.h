@@ -13,6 +13,7 @@
 #include <QTransform>
 
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -78,7 +79,8 @@ private:
     /// `count` points stored x, y from word `index` on; valid until the next call.
     const QPolygonF& points(const WmfRecord& r, std::uint32_t index, std::uint32_t count);
     QColor colour(const WmfRecord& r, std::uint32_t index) const;
-    void addObject(GdiObject&& object);
+    /// The lowest free slot of the table, now of `kind`; null when the table is full.
+    GdiObject* newObject(GdiObject::Kind kind);
     void selectObject(std::uint16_t index);
     void deleteObject(std::uint16_t index);
     void createPen(const WmfRecord& r);
@@ -93,6 +95,8 @@ private:
     void drawPolygon(const WmfRecord& r);
     void drawPolyPolygon(const WmfRecord& r);
     void drawArcFamily(const WmfRecord& r);
+    /// m_arc, built on the device, brought back to logical units.
+    void mapArcBack();
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
     void textOut(const WmfRecord& r);
     void extTextOut(const WmfRecord& r);
@@ -113,6 +117,8 @@ private:
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
     QPolygonF m_points;
+    QPainterPath m_arc; ///< the arc being drawn
+    std::unordered_map<std::uint32_t, QPen> m_sharedPens; ///< by style and colour
 };
 
 } // namespace metafile

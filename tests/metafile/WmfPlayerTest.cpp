@@ -197,6 +197,47 @@ TEST(WmfPlayer, ArcsRunCounterclockwiseFromStartToEnd)
     EXPECT_EQ(countColour(image, QRect(0, 0, 45, 45), Qt::black), 0);    // nor top left
 }
 
+TEST(WmfPlayer, PensKeepTheirWidthAtEveryScaleAndNeverVanish)
+{
+    // A pen 40 units wide, then one of no width, each selected after the
+    // other was made, drawing across the window; played large and small.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreatePenIndirect, concat({0, 40, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {0, 250}).record(fn::LineTo, {1000, 250});
+    w.record(fn::SelectObject, {1}).record(fn::MoveTo, {0, 750}).record(fn::LineTo, {1000, 750});
+    const WmfPicture picture = loaded(w.finish());
+
+    const QImage large = render(picture);  // 40 units are 4 pixels here
+    EXPECT_GE(countColour(large, QRect(0, 20, 100, 1), Qt::black), 3);
+    EXPECT_LE(countColour(large, QRect(50, 20, 50, 1), Qt::black), 2);
+    // At a tenth of that size both are a pixel wide, and still drawn.
+    const QImage small = render(picture, QSize(10, 10));
+    EXPECT_GE(countColour(small, QRect(0, 5, 5, 1), Qt::black), 1);
+    EXPECT_GE(countColour(small, QRect(5, 5, 5, 1), Qt::black), 1);
+    EXPECT_LE(countColour(small, QRect(0, 5, 10, 1), Qt::black), 3);
+}
+
+TEST(WmfPlayer, PensOfOneColourKeepTheirOwnStyle)
+{
+    // The same colour solid, dashed, then solid again from a reused slot.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::CreatePenIndirect, concat({1, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {205, 0}).record(fn::LineTo, {205, 1000});
+    w.record(fn::SelectObject, {1}).record(fn::MoveTo, {505, 0}).record(fn::LineTo, {505, 1000});
+    w.record(fn::DeleteObject, {0}).record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::black)));
+    w.record(fn::SelectObject, {0}).record(fn::MoveTo, {805, 0}).record(fn::LineTo, {805, 1000});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GE(countColour(image, QRect(5, 20, 90, 1), Qt::black), 88);
+    const int dashed = countColour(image, QRect(5, 50, 90, 1), Qt::black);
+    EXPECT_GT(dashed, 20);
+    EXPECT_LT(dashed, 80);
+    EXPECT_GE(countColour(image, QRect(5, 80, 90, 1), Qt::black), 88);
+}
+
 TEST(WmfPlayer, ShortAndLyingRecordsAreSkippedWithoutHarm)
 {
     WmfBytes w = windowed(Qt::red);
