@@ -38,7 +38,7 @@ bool startsWithNoCase(const QString& s, const char* prefix)
 
 class Loader {
 public:
-    explicit Loader(QByteArray bytes) : m_bytes(std::move(bytes)), m_tok(m_bytes) {}
+    Loader(QByteArray bytes, EntityStream* stream) : m_bytes(std::move(bytes)), m_tok(m_bytes), m_stream(stream) {}
 
     LoadedDrawing run();
 
@@ -63,6 +63,8 @@ private:
     /// `layout` -1 an entity is in model space unless its group 67 puts it in
     /// the active paper space.
     void readEntityList(std::vector<Entity>& target, int layout);
+    /// Passes the drawing's entities read whole so far on to m_stream.
+    void handOn(std::vector<Entity>& entities);
     int paperLayout(const QString& blockName);
     void resolvePlotStyles();
     void applyDrawOrders();
@@ -70,6 +72,7 @@ private:
 
     QByteArray m_bytes;
     DxfTokenizer m_tok;
+    EntityStream* m_stream = nullptr;
     LoadedDrawing m_out;
     DxfText m_text;
     std::unique_ptr<DxfEntityReader> m_reader;
@@ -140,8 +143,10 @@ LoadedDrawing Loader::run()
     // array is reserved once for the densest common case, so that it never
     // grows by copying itself (for a moment twice its size); the part never
     // written to is address space only, no memory.
-    m_out.drawing.entities.reserve(size_t(m_bytes.size() / 100));
-    adviseHugePages(m_out.drawing.entities.data(), m_out.drawing.entities.capacity() * sizeof(Entity));
+    if (!m_stream) {
+        m_out.drawing.entities.reserve(size_t(m_bytes.size() / 100));
+        adviseHugePages(m_out.drawing.entities.data(), m_out.drawing.entities.capacity() * sizeof(Entity));
+    }
     bool sawEof = false;
     while (readRecord()) {
         const Group& head = m_groups.front();
@@ -423,8 +428,21 @@ void Loader::readBlocks()
     }
 }
 
+void Loader::handOn(std::vector<Entity>& entities)
+{
+    for (Entity& e : entities) {
+        m_out.drawing.countHandedOn(e.layer);
+        m_stream->take(std::move(e));
+    }
+    entities.clear();
+}
+
 void Loader::readEntityList(std::vector<Entity>& target, int layout)
 {
+    // A streamed drawing's entities pass through `target` one at a time: the
+    // last one read stays until the next begins, as its VERTEX or ATTRIB
+    // records may still follow.
+    const bool streamed = m_stream && &target == &m_out.drawing.entities;
     // POLYLINE and INSERT (with group 66) collect the VERTEX or ATTRIB records
     // that follow until SEQEND; such records are part of their owner, never
     // entities of their own, and are dropped when they have no owner.
@@ -436,7 +454,7 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
         const std::string_view k = kind();
         if (k == "ENDSEC" || k == "ENDBLK" || k == "EOF" || k == "BLOCK" || k == "SECTION") {
             unreadRecord();
-            return;
+            break;
         }
         if (k == "VERTEX") {
             if (open && target[*open].type == EntityType::Polyline)
@@ -464,6 +482,8 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
                 }
         }
         e.layout = std::uint16_t(std::min(where, 65535));
+        if (streamed)
+            handOn(target);
         target.push_back(std::move(e));
         const bool compound = k == "POLYLINE"
             || (k == "INSERT" && std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
@@ -472,6 +492,8 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
         if (compound) open = target.size() - 1;
         else open.reset();
     }
+    if (streamed)
+        handOn(target);
 }
 
 void Loader::readObjects()
@@ -574,13 +596,13 @@ void Loader::addStandardTableEntries()
 
 } // namespace
 
-LoadedDrawing loadDxf(QByteArray bytes)
+LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream)
 {
-    Loader loader(std::move(bytes));
+    Loader loader(std::move(bytes), stream);
     return loader.run();
 }
 
-LoadedDrawing loadDxfFile(const QString& path)
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -588,7 +610,7 @@ LoadedDrawing loadDxfFile(const QString& path)
     QByteArray bytes = readWholeFile(file);
     if (file.error() != QFileDevice::NoError)
         throw DxfFormatError(DxfFormatError::Kind::CannotRead, {path, file.errorString()});
-    LoadedDrawing loaded = loadDxf(std::move(bytes));
+    LoadedDrawing loaded = loadDxf(std::move(bytes), stream);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();

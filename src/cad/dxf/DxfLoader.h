@@ -5,6 +5,7 @@
 
 #include "cad/Drawing.h"
 #include "cad/DxfSource.h"
+#include "cad/EntityStream.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,10 +28,12 @@ struct LoadedDrawing {
 /// Like a CAD's recovery, a drawing always comes out with layer "0" and the
 /// linetype "Continuous": when the file lacks them they are added at the end
 /// of their table (and have no entry in the file's text).
-LoadedDrawing loadDxf(QByteArray bytes);
+/// With a `stream`, the model-space and paper-space entities go to it as they
+/// are read and the drawing keeps none (its counts still include them).
+LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream = nullptr);
 
 /// Reads the file at `path` and stamps the source with its size, time and
 /// hash. Throws DxfFormatError (also when the file cannot be opened).
-LoadedDrawing loadDxfFile(const QString& path);
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream = nullptr);
 
 } // namespace cad::dxf
