@@ -70,4 +70,46 @@ TEST(DxfTokenizer, CodesOutOfRangeOrCutShortEndAsBefore)
     EXPECT_EQ(kept[0].value, "  two words ");
 }
 
+TEST(DxfTokenizer, ValuesOfEveryLengthEndAtTheirOwnLineFeedWhereverTheyLie)
+{
+    // Line ends are looked for 64 bytes at a time: values that end just
+    // before, on and after those borders, span several of them, are empty, or
+    // run to the end of the data without a line end must read as one line
+    // each, at the offsets a byte-by-byte reading gives.
+    for (const char* lineEnd : {"\n", "\r\n"}) {
+        for (int last = 1; last < 70; ++last) {
+            QByteArray text;
+            std::vector<Read> want;
+            qsizetype line = 0;
+            for (int length = 0; length < 140; length += (length < 70 ? 1 : 13)) {
+                const qsizetype offset = text.size();
+                text += "  1";
+                text += lineEnd;
+                const qsizetype valueOffset = text.size();
+                const std::string value(size_t(length), char('a' + length % 26));
+                text += QByteArray::fromStdString(value);
+                text += lineEnd;
+                line += 2;
+                want.push_back({1, value, offset, valueOffset, line});
+            }
+            // The last value without a line end, `last` bytes long (a code
+            // line with no value at all is no group).
+            const qsizetype offset = text.size();
+            text += "  1\n";
+            const std::string value(size_t(last), 'z');
+            want.push_back({1, value, offset, text.size(), line + 2});
+            text += QByteArray::fromStdString(value);
+            SCOPED_TRACE(std::string(lineEnd == std::string("\n") ? "LF " : "CRLF ") + std::to_string(last));
+            const std::vector<Read> groups = readAll(text);
+            ASSERT_EQ(groups.size(), want.size());
+            for (size_t i = 0; i < want.size(); ++i) {
+                EXPECT_EQ(groups[i].value, want[i].value) << i;
+                EXPECT_EQ(groups[i].offset, want[i].offset) << i;
+                EXPECT_EQ(groups[i].valueOffset, want[i].valueOffset) << i;
+                EXPECT_EQ(groups[i].line, want[i].line) << i;
+            }
+        }
+    }
+}
+
 } // namespace

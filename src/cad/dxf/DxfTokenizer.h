@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <cstdint>
@@ -62,6 +63,11 @@ private:
     /// Every case: blank lines, a pushed-back group, the end, bad codes.
     bool nextInGeneral(Group& group);
     bool readLine(std::string_view& line, qsizetype& begin);
+    /// Offset of the first line feed at or after `from`, or m_size. Values
+    /// are a few bytes long: the line feeds of 64 bytes at a time are found
+    /// at once and kept as bits, which costs less than a search per line.
+    qsizetype nextLineFeed(qsizetype from);
+    void findLineFeeds(qsizetype blockStart);
 
     const char* m_data;
     qsizetype m_size;
@@ -70,7 +76,25 @@ private:
     qsizetype m_codeLine = 0;
     Group m_pushed;
     bool m_hasPushed = false;
+    /// Bit i set: byte m_blockStart + i is a line feed.
+    std::uint64_t m_lineFeeds = 0;
+    qsizetype m_blockStart = -64;
 };
+
+inline qsizetype DxfTokenizer::nextLineFeed(qsizetype from)
+{
+    for (;;) {
+        const qsizetype into = from - m_blockStart;
+        if (into >= 0 && into < 64) {
+            if (const std::uint64_t ahead = m_lineFeeds >> into)
+                return from + std::countr_zero(ahead);
+            from = m_blockStart + 64;
+        }
+        if (from >= m_size)
+            return m_size;
+        findLineFeeds(from);
+    }
+}
 
 inline bool DxfTokenizer::nextPlain(Group& group)
 {
@@ -89,11 +113,11 @@ inline bool DxfTokenizer::nextPlain(Group& group)
     if (p + 1 >= end || *p != '\n')
         return false; // more digits, trailing blanks, or the data ends here
     const char* const value = p + 1;
-    const void* nl = std::memchr(value, '\n', size_t(end - value));
-    const char* valueEnd = nl ? static_cast<const char*>(nl) : end;
+    const qsizetype lineFeed = nextLineFeed(value - m_data);
+    const char* valueEnd = m_data + lineFeed;
     group.code = code;
     group.offset = m_pos;
-    m_pos = nl ? valueEnd + 1 - m_data : m_size;
+    m_pos = lineFeed < m_size ? lineFeed + 1 : m_size;
     if (valueEnd > value && valueEnd[-1] == '\r')
         --valueEnd;
     group.value = std::string_view(value, size_t(valueEnd - value));
