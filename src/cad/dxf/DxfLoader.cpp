@@ -63,6 +63,7 @@ private:
     /// `layout` -1 an entity is in model space unless its group 67 puts it in
     /// the active paper space.
     void readEntityList(std::vector<Entity>& target, int layout);
+    void readEntityRecords(std::vector<Entity>& target, int layout, bool streamed);
     /// Passes the drawing's entities read whole so far on to m_stream.
     void handOn(std::vector<Entity>& entities);
     int paperLayout(const QString& blockName);
@@ -443,10 +444,18 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
     // last one read stays until the next begins, as its VERTEX or ATTRIB
     // records may still follow.
     const bool streamed = m_stream && &target == &m_out.drawing.entities;
+    readEntityRecords(target, layout, streamed);
+    if (streamed)
+        handOn(target);
+}
+
+void Loader::readEntityRecords(std::vector<Entity>& target, int layout, bool streamed)
+{
     // POLYLINE and INSERT (with group 66) collect the VERTEX or ATTRIB records
     // that follow until SEQEND; such records are part of their owner, never
     // entities of their own, and are dropped when they have no owner.
-    std::optional<size_t> open;
+    constexpr size_t kNoOwner = SIZE_MAX;
+    size_t open = kNoOwner;
     while (readRecord()) {
         const Group& head = m_groups.front();
         if (head.code != 0)
@@ -454,20 +463,20 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
         const std::string_view k = kind();
         if (k == "ENDSEC" || k == "ENDBLK" || k == "EOF" || k == "BLOCK" || k == "SECTION") {
             unreadRecord();
-            break;
+            return;
         }
         if (k == "VERTEX") {
-            if (open && target[*open].type == EntityType::Polyline)
-                m_reader->appendVertex(target[*open], m_groups);
+            if (open != kNoOwner && target[open].type == EntityType::Polyline)
+                m_reader->appendVertex(target[open], m_groups);
             continue;
         }
         if (k == "ATTRIB") {
-            if (open && target[*open].type == EntityType::Insert)
-                m_reader->appendAttribute(target[*open], m_groups);
+            if (open != kNoOwner && target[open].type == EntityType::Insert)
+                m_reader->appendAttribute(target[open], m_groups);
             continue;
         }
         if (k == "SEQEND") {
-            open.reset();
+            open = kNoOwner;
             continue;
         }
         Entity e = m_reader->read(m_groups);
@@ -489,11 +498,8 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
             || (k == "INSERT" && std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
                    return g.code == 66 && g.toInt() != 0;
                }));
-        if (compound) open = target.size() - 1;
-        else open.reset();
+        open = compound ? target.size() - 1 : kNoOwner;
     }
-    if (streamed)
-        handOn(target);
 }
 
 void Loader::readObjects()
