@@ -70,6 +70,21 @@ TEST(DxfTokenizer, CodesOutOfRangeOrCutShortEndAsBefore)
     EXPECT_EQ(kept[0].value, "  two words ");
 }
 
+TEST(DxfTokenizer, UnusualCodeLinesReadAsTheirNumber)
+{
+    // Zero-padded, five digits, a stray CR, trailing blanks and tabs: every
+    // one is the code it spells, the next group found after its value.
+    for (const char* codeLine : {"0008\n", "00008\n", "8\r\r\n", " 8 \n", "\t8\t\n", "8\r\n"}) {
+        SCOPED_TRACE(codeLine);
+        const std::vector<Read> groups = readAll(QByteArray(codeLine) + "V\n0\nEOF\n");
+        ASSERT_EQ(groups.size(), 2u);
+        EXPECT_EQ(groups[0].code, 8);
+        EXPECT_EQ(groups[0].value, "V");
+        EXPECT_EQ(groups[1].value, "EOF");
+        EXPECT_EQ(groups[1].line, 4);
+    }
+}
+
 TEST(DxfTokenizer, ValuesOfEveryLengthEndAtTheirOwnLineFeedWhereverTheyLie)
 {
     // Line ends are looked for 64 bytes at a time: values that end just

@@ -56,8 +56,8 @@ public:
     QByteArray lineEnd() const;
 
 private:
-    /// The common case, read in one pass without copying: a code line of
-    /// leading blanks and digits, then its value line. False, having read
+    /// The common case, read without copying: a code line of leading blanks
+    /// and one to four digits, then its value line. False, having read
     /// nothing, for anything else.
     bool nextPlain(Group& group);
     /// Every case: blank lines, a pushed-back group, the end, bad codes.
@@ -98,22 +98,30 @@ inline qsizetype DxfTokenizer::nextLineFeed(qsizetype from)
 
 inline bool DxfTokenizer::nextPlain(Group& group)
 {
-    const char* const end = m_data + m_size;
+    // Both line ends come from the kept bits first: the next group's start
+    // then never waits for the digits of this one's code to be read.
+    const qsizetype codeEnd = nextLineFeed(m_pos);
+    if (codeEnd + 1 >= m_size)
+        return false; // the data ends in or right after the code line
+    const qsizetype lineFeed = nextLineFeed(codeEnd + 1);
     const char* p = m_data + m_pos;
-    while (p < end && *p == ' ')
+    const char* codeLineEnd = m_data + codeEnd;
+    if (codeLineEnd > p && codeLineEnd[-1] == '\r')
+        --codeLineEnd;
+    while (p < codeLineEnd && *p == ' ')
         ++p;
-    const char* const digits = p;
+    const qsizetype digits = codeLineEnd - p;
+    if (digits < 1 || digits > 4)
+        return false; // no digits, more than four, or trailing blanks
     int code = 0;
-    while (p < end && static_cast<unsigned>(*p - '0') < 10 && p - digits < 4)
-        code = code * 10 + (*p++ - '0');
-    if (p == digits || code > 1071)
+    for (; p < codeLineEnd; ++p) {
+        if (static_cast<unsigned>(*p - '0') >= 10)
+            return false;
+        code = code * 10 + (*p - '0');
+    }
+    if (code > 1071)
         return false;
-    if (p < end && *p == '\r')
-        ++p;
-    if (p + 1 >= end || *p != '\n')
-        return false; // more digits, trailing blanks, or the data ends here
-    const char* const value = p + 1;
-    const qsizetype lineFeed = nextLineFeed(value - m_data);
+    const char* const value = m_data + codeEnd + 1;
     const char* valueEnd = m_data + lineFeed;
     group.code = code;
     group.offset = m_pos;
