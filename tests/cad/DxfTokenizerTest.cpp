@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -68,6 +69,24 @@ TEST(DxfTokenizer, CodesOutOfRangeOrCutShortEndAsBefore)
     const auto kept = readAll("1\n  two words \r\n");
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].value, "  two words ");
+}
+
+TEST(DxfTokenizer, ANumberReadsAlikeBareOrPaddedAndNothingUnreadableBecomesInfinite)
+{
+    const auto number = [](const char* spelling) {
+        Group g;
+        g.value = spelling;
+        return g.toDouble();
+    };
+    for (const char* spelling : {"1.5", " 1.5", "1.5 ", "\t1.5\t", "+1.5", " +1.5 ", "1.5x"})
+        EXPECT_EQ(number(spelling), 1.5) << spelling;
+    EXPECT_EQ(number(".5"), 0.5);
+    EXPECT_EQ(number("-2."), -2.0);
+    EXPECT_TRUE(std::signbit(number("-0.0")));
+    EXPECT_EQ(number("5874.1977610129425"), 5874.1977610129425);
+    // Out of range, not a number, or nothing: 0, never an infinity or a NaN.
+    for (const char* spelling : {"1e400", "-1e400", "nan", "inf", "x1", "", "-", "."})
+        EXPECT_EQ(number(spelling), 0.0) << spelling;
 }
 
 TEST(DxfTokenizer, UnusualCodeLinesReadAsTheirNumber)

@@ -24,7 +24,7 @@ std::string_view trimmed(std::string_view s)
 
 } // namespace
 
-double Group::toDouble() const
+double Group::toDoubleOfAnySpelling() const
 {
     std::string_view s = trimmed(value);
     if (!s.empty() && s.front() == '+')

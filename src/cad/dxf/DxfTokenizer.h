@@ -15,6 +15,7 @@
 
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <cstdint>
 #include <stdexcept>
@@ -32,9 +33,24 @@ struct Group {
     qsizetype offset = 0;
 
     bool is(int c, std::string_view v) const { return code == c && value == v; }
-    double toDouble() const;
+    double toDouble() const
+    {
+        // Most values are a bare number: read in place, without the call
+        // and the trimming the padded spellings need.
+        if (!value.empty() && static_cast<unsigned>(value.front() - '-') <= 12 && value.front() != '/'
+            && static_cast<unsigned>(value.back() - '0') < 10) {
+            double d = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), d);
+            if (ec == std::errc() && std::isfinite(d))
+                return d;
+        }
+        return toDoubleOfAnySpelling();
+    }
     /// Integer value; a real-number spelling ("1.0") is accepted; 0 when unreadable.
     std::int64_t toInt() const;
+
+private:
+    double toDoubleOfAnySpelling() const;
 };
 
 class DxfTokenizer {
