@@ -20,6 +20,7 @@
 
 #include "acad/FixedHostConnector.h"
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusSurface.h"
@@ -84,13 +85,16 @@ double median(std::vector<double> values)
 /// Milliseconds spent in the host's picture macros since the last reset,
 /// and the kernel's share of their CPU (making and writing the files).
 double g_macroMs = 0;
+double g_macroCpuMs = 0;
 double g_macroKernelMs = 0;
 
-double threadKernelMs()
+/// This thread's CPU milliseconds, user and system or the system's alone.
+double threadCpuMs(bool kernelOnly = false)
 {
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_stime.tv_sec) * 1e3 + double(usage.ru_stime.tv_usec) / 1e3;
+    const timeval user = kernelOnly ? timeval{} : usage.ru_utime;
+    return double(user.tv_sec + usage.ru_stime.tv_sec) * 1e3 + double(user.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 /// Wraps every picture macro so that the time the host spends in it, in the
@@ -104,10 +108,12 @@ void timePictureMacros()
         registry.registerMacro(name, [macro](cad::LocalApplication& application, const QString& folder) {
             QElapsedTimer t;
             t.start();
-            const double kernelBefore = threadKernelMs();
+            const double cpuBefore = threadCpuMs();
+            const double kernelBefore = threadCpuMs(true);
             macro(application, folder);
             g_macroMs += ms(t);
-            g_macroKernelMs += threadKernelMs() - kernelBefore;
+            g_macroCpuMs += threadCpuMs() - cpuBefore;
+            g_macroKernelMs += threadCpuMs(true) - kernelBefore;
         });
     }
 }
@@ -250,39 +256,53 @@ HeapLeft refreshFigures(const QString& bigPath, const QString& home)
                 document->drawing().entities.size());
 
     // Peer: the host's own work alone (the two macros of a refresh of every
-    // layer), run alternately with the refresh. Both start with the last
-    // run's pictures in LAYER, set them aside, make the new ones and delete
-    // the old after (the peer as the refresh does), so both make their files
-    // after the same deletions.
+    // layer, with every layer but the current one on and thawed as the
+    // refresh has them: the drawing's own states leave some out, and so
+    // would give the peer less to draw), run alternately with the refresh.
+    // Both start with the last run's pictures in LAYER, set them aside, make
+    // the new ones and delete the old after (the peer as the refresh does),
+    // so both make their files after the same deletions.
     application->loadDVB(home + QStringLiteral("/QEMTIN.dvb"));
     const QString work = acad::workFolderIn(app::programFolder());
     const auto runPeer = [&] {
+        std::vector<std::pair<bool, bool>> states;
+        for (int i = 0; i < document->layerCount(); ++i)
+            states.emplace_back(document->layer(i).on, document->layer(i).frozen);
+        acad::switchLayersOnAndThawed(*application->activeDocument());
         app::DeferredRemoval previous;
         previous.setAside(work);
         QDir().mkpath(acad::systemFolderIn(work));
-        g_macroMs = g_macroKernelMs = 0;
+        g_macroMs = g_macroCpuMs = g_macroKernelMs = 0;
         application->runMacro(acad::macro::kMakeAll);
         application->runMacro(acad::macro::kMakeAllLayer);
         previous.release();
         app::waitForDeferredRemovals();
+        for (int i = 0; i < document->layerCount(); ++i) {
+            document->setLayerOn(i, states[std::size_t(i)].first);
+            document->setLayerFrozen(i, states[std::size_t(i)].second);
+        }
     };
     runPeer();  // the first pictures, and the drawing's extents worked out
     constexpr int kRounds = 3;
-    std::vector<double> hostRuns, hostKernel, refreshRuns, refreshMacros, refreshKernel;
+    std::vector<double> hostRuns, hostCpu, hostKernel, refreshRuns, refreshCpu, refreshMacros, refreshMacroCpu,
+        refreshKernel;
     int tiles = 0;
     RefreshMemory localMemory;
     for (int round = 0; round < kRounds; ++round) {
         const auto peer = [&] {
             runPeer();
             hostRuns.push_back(g_macroMs);
+            hostCpu.push_back(g_macroCpuMs);
             hostKernel.push_back(g_macroKernelMs);
         };
         const auto refresh = [&] {
-            g_macroMs = g_macroKernelMs = 0;
+            g_macroMs = g_macroCpuMs = g_macroKernelMs = 0;
             refreshRuns.push_back(
                 timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles, &localMemory));
             refreshMacros.push_back(g_macroMs);
+            refreshMacroCpu.push_back(g_macroCpuMs);
             refreshKernel.push_back(g_macroKernelMs);
+            refreshCpu.push_back(localMemory.cpuMs);
             app::waitForDeferredRemovals();
         };
         if (round % 2) {
@@ -298,8 +318,8 @@ HeapLeft refreshFigures(const QString& bigPath, const QString& home)
     std::vector<double> shares;
     for (std::size_t i = 0; i < refreshRuns.size(); ++i)
         shares.push_back(refreshRuns[i] - refreshMacros[i]);
-    std::printf("host (picture macros alone)      %9.1f ms  (%.1f ms of it in the kernel), median of %d\n", hostMs,
-                median(hostKernel), kRounds);
+    std::printf("host (picture macros alone)      %9.1f ms  (CPU %.1f ms, %.1f ms of it in the kernel), median of %d\n",
+                hostMs, median(hostCpu), median(hostKernel), kRounds);
     std::printf("refresh, host in process         %9.1f ms  (%d tiles), median of %d run alternately with the peer\n",
                 localMs, tiles, kRounds);
     std::printf("  viewer share (refresh - host)  %9.1f ms  ratio refresh/host %.2f\n", localMs - hostMs,
@@ -309,6 +329,10 @@ HeapLeft refreshFigures(const QString& bigPath, const QString& home)
     // the very refresh is taken off as well.
     std::printf("  viewer share (refresh - its macros %.1f ms, %.1f ms of them in the kernel) %9.1f ms\n",
                 median(refreshMacros), median(refreshKernel), median(shares));
+    // CPU time is what the machine's load moves least.
+    std::printf("  CPU: refresh %.1f ms, its macros %.1f ms (alone %.1f ms), the viewer's share %.1f ms\n",
+                median(refreshCpu), median(refreshMacroCpu), median(hostCpu),
+                median(refreshCpu) - median(refreshMacroCpu));
     std::printf("  heap left a tile, in process   %9.1f KiB beyond %.1f MiB of pictures (target <= 40 KiB)\n",
                 localMemory.perTileKiB, localMemory.pictureMiB);
     overviewFigures(localMemory);
