@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "app/DeferredRemoval.h"
 
 #include <QDir>
@@ -14,9 +15,7 @@ namespace {
 
 void touch(const QString& path)
 {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("x");
+    testsupport::writeAll(path, "x");
 }
 
 /// Everything beside LAYER that a setting aside left (hidden names included).
