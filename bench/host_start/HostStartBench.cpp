@@ -195,6 +195,7 @@ OurRun runOurs(const QString& drawing)
         }
         for (const auto& m : ui.messages())
             std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
+        window.close();  // deletes LAYER, as the user's close does
     }
     // The closed window's LAYER is deleted off the user's thread: done
     // before the next run starts, as the reference's folder is.
