@@ -19,7 +19,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
-srcs="Drawing.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
+srcs="Drawing.cpp LoadedText.cpp OmissionNotes.cpp Extents.cpp Curves.cpp SplineInterpolation.cpp"
 srcs="$srcs dxf/DxfMessages.cpp dxf/DxfTokenizer.cpp dxf/DxfText.cpp dxf/DxfEntityReader.cpp dxf/RawNameIds.cpp dxf/DxfCurveReaders.cpp dxf/DxfTextReaders.cpp"
 srcs="$srcs dxf/DxfHatchReader.cpp dxf/DxfBlockReferenceReaders.cpp dxf/DxfNewerEntities.cpp dxf/ProxyGraphics.cpp"
 srcs="$srcs dxf/DxfLoader.cpp dxf/DxfFileBuffer.cpp dxf/DxfDrawOrder.cpp dxf/DxfLayerWriter.cpp"
@@ -33,7 +33,7 @@ flags="-std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize
 clang++ $flags \
     -I"$root/src" $(pkg-config --cflags Qt6Core Qt6Gui) \
     "$here/dxf_fuzz.cpp" $files \
-    $(pkg-config --libs Qt6Core Qt6Gui) -o "$out/dxf_fuzz"
+    $(pkg-config --libs Qt6Core Qt6Gui libxxhash) -o "$out/dxf_fuzz"
 echo "built $out/dxf_fuzz"
 
 # shellcheck disable=SC2086

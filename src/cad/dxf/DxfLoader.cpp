@@ -10,7 +10,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+
+#include <fcntl.h>
 
 #include <unordered_map>
 #include <unordered_set>
@@ -38,7 +42,9 @@ bool startsWithNoCase(const QString& s, const char* prefix)
 
 class Loader {
 public:
-    explicit Loader(QByteArray bytes) : m_bytes(std::move(bytes)), m_tok(m_bytes) {}
+    /// Reads `bytes`; with a `buffer` (whose text they are) the parse gives
+    /// back what it has passed as it goes.
+    Loader(QByteArray bytes, DxfFileBuffer* buffer) : m_bytes(std::move(bytes)), m_buffer(buffer), m_tok(m_bytes) {}
 
     LoadedDrawing run();
 
@@ -69,6 +75,7 @@ private:
     void addStandardTableEntries();
 
     QByteArray m_bytes;
+    DxfFileBuffer* m_buffer;
     DxfTokenizer m_tok;
     LoadedDrawing m_out;
     DxfText m_text;
@@ -102,6 +109,10 @@ bool Loader::readRecord()
     }
     m_groups.clear();
     if (m_haveNext) {
+        // Nothing read before the next record is looked at again: names and
+        // values kept are copies, byte ranges offsets.
+        if (m_buffer)
+            m_buffer->doneBefore(m_next.offset);
         m_groups.push_back(m_next);
         m_haveNext = false;
     } else if (Group first; m_tok.next(first)) {
@@ -180,7 +191,6 @@ LoadedDrawing Loader::run()
     // Text read before the header named the code page (none in a sane file)
     // stays as decoded; the table, block and entity names follow the header.
     m_out.drawing.rebuildIndex();
-    m_out.source.bytes = m_bytes;
     return std::move(m_out);
 }
 
@@ -576,8 +586,32 @@ void Loader::addStandardTableEntries()
 
 LoadedDrawing loadDxf(QByteArray bytes)
 {
-    Loader loader(std::move(bytes));
-    return loader.run();
+    Loader loader(bytes, nullptr);
+    LoadedDrawing loaded = loader.run();
+    loaded.source.text = LoadedText::held(std::move(bytes));
+    return loaded;
+}
+
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path)
+{
+    DxfFileBuffer buffer(std::move(file), path);
+    const auto cutWhileRead = [&] {
+        return DxfFormatError(DxfFormatError::Kind::CannotRead,
+                              {path, QStringLiteral("読み込み中にファイルが短くなりました")});
+    };
+    LoadedDrawing loaded;
+    try {
+        Loader loader(buffer.text(), &buffer);
+        loaded = loader.run();
+    } catch (const DxfFormatError&) {
+        if (buffer.wasCut())
+            throw cutWhileRead();
+        throw;
+    }
+    if (buffer.wasCut())
+        throw cutWhileRead();
+    loaded.source.text = buffer.finish();
+    return loaded;
 }
 
 LoadedDrawing loadDxfFile(const QString& path)
@@ -585,10 +619,13 @@ LoadedDrawing loadDxfFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, file.errorString()});
-    QByteArray bytes = readWholeFile(file);
-    if (file.error() != QFileDevice::NoError)
-        throw DxfFormatError(DxfFormatError::Kind::CannotRead, {path, file.errorString()});
-    LoadedDrawing loaded = loadDxf(std::move(bytes));
+    // The descriptor outlives the QFile: the source keeps it to read the
+    // text back at save.
+    const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0)
+        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, QString::fromLocal8Bit(std::strerror(errno))});
+    file.close();
+    LoadedDrawing loaded = loadDxfFile(OpenFile(descriptor), path);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();
