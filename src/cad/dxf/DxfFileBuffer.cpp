@@ -3,9 +3,12 @@
 #include "DxfMessages.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -18,11 +21,8 @@ namespace {
 /// Pages given back at a time: few madvise calls, little text resident.
 constexpr qsizetype kReleaseStep = qsizetype(4) << 20;
 
-qsizetype pageSize()
-{
-    static const qsizetype size = qsizetype(sysconf(_SC_PAGESIZE));
-    return size;
-}
+// Set before main: the signal handler below reads it.
+const qsizetype g_pageSize = qsizetype(sysconf(_SC_PAGESIZE));
 
 // A file truncated by another program while it is mapped would raise SIGBUS
 // when the parse reaches the missing pages. The guard puts a page of zeros
@@ -42,8 +42,8 @@ void onBusError(int signal, siginfo_t* info, void* context)
     const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
     for (GuardedRange& range : g_guarded) {
         if (address >= range.begin.load() && address < range.end.load()) {
-            const std::uintptr_t page = address & ~std::uintptr_t(pageSize() - 1);
-            if (mmap(reinterpret_cast<void*>(page), size_t(pageSize()), PROT_READ,
+            const std::uintptr_t page = address & ~std::uintptr_t(g_pageSize - 1);
+            if (mmap(reinterpret_cast<void*>(page), size_t(g_pageSize), PROT_READ,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED) {
                 range.cut.store(true);
                 return;
@@ -68,7 +68,7 @@ void installBusGuard()
     static const bool installed = [] {
         struct sigaction action = {};
         action.sa_sigaction = onBusError;
-        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        action.sa_flags = SA_SIGINFO;
         sigemptyset(&action.sa_mask);
         return sigaction(SIGBUS, &action, &g_previousBusAction) == 0;
     }();
@@ -134,7 +134,19 @@ QByteArray readWholeFile(QFile& file)
     return bytes;
 }
 
-DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path) : m_file(std::move(file))
+OpenFile openForReading(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, file.errorString()});
+    // A descriptor of its own outlives the QFile.
+    const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0)
+        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, QString::fromLocal8Bit(std::strerror(errno))});
+    return OpenFile(descriptor);
+}
+
+DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path) : m_file(std::move(file)), m_path(path)
 {
     struct stat status = {};
     if (fstat(m_file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
@@ -181,7 +193,7 @@ void DxfFileBuffer::doneBefore(qsizetype offset)
 {
     if (!m_mapped || offset - m_released < kReleaseStep)
         return;
-    const qsizetype end = std::min(offset, m_size) & ~(pageSize() - 1);
+    const qsizetype end = std::min(offset, m_size) & ~(g_pageSize - 1);
     m_hasher.add(m_mapped + m_released, size_t(end - m_released));
     madvise(const_cast<char*>(m_mapped) + m_released, size_t(end - m_released), MADV_DONTNEED);
     m_released = end;
@@ -190,6 +202,13 @@ void DxfFileBuffer::doneBefore(qsizetype offset)
 bool DxfFileBuffer::wasCut() const
 {
     return m_guardSlot >= 0 && g_guarded[m_guardSlot].cut.load();
+}
+
+void DxfFileBuffer::throwIfCut() const
+{
+    if (wasCut())
+        throw DxfFormatError(DxfFormatError::Kind::CannotRead,
+                             {m_path, QStringLiteral("読み込み中にファイルが短くなりました")});
 }
 
 LoadedText DxfFileBuffer::finish()

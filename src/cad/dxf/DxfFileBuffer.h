@@ -29,6 +29,9 @@ void adviseHugePages(void* data, std::size_t size);
 /// The caller checks file.error().
 QByteArray readWholeFile(QFile& file);
 
+/// The file at `path` opened read-only. Throws DxfFormatError when it cannot be.
+OpenFile openForReading(const QString& path);
+
 class DxfFileBuffer {
 public:
     /// The text of the file open at `file`, from its start; `path` names it
@@ -48,6 +51,8 @@ public:
     /// True when the file got shorter while it was read: the pages past its
     /// new end read as zeros, and the parse's result is not the file.
     bool wasCut() const;
+    /// Throws DxfFormatError (cannot read, cut while read) when wasCut().
+    void throwIfCut() const;
     /// Ends the load: what saving needs to read the text back (the open
     /// file, the text's size and hash), or the buffer itself when the text
     /// was not mapped. The text is gone afterwards.
@@ -57,6 +62,7 @@ private:
     void unmap();
 
     OpenFile m_file;
+    QString m_path;
     const char* m_mapped = nullptr;
     qsizetype m_size = 0;
     QByteArray m_buffer;

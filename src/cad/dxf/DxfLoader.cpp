@@ -1,3 +1,6 @@
+// One pass over a drawing's sections; a little over 600 lines because every
+// section reader shares the Loader's record state (the current and next record).
+
 #include "DxfLoader.h"
 
 #include "DxfDrawOrder.h"
@@ -10,11 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-
-#include <fcntl.h>
 
 #include <unordered_map>
 #include <unordered_set>
@@ -595,37 +594,21 @@ LoadedDrawing loadDxf(QByteArray bytes)
 LoadedDrawing loadDxfFile(OpenFile file, const QString& path)
 {
     DxfFileBuffer buffer(std::move(file), path);
-    const auto cutWhileRead = [&] {
-        return DxfFormatError(DxfFormatError::Kind::CannotRead,
-                              {path, QStringLiteral("読み込み中にファイルが短くなりました")});
-    };
     LoadedDrawing loaded;
     try {
-        Loader loader(buffer.text(), &buffer);
-        loaded = loader.run();
+        loaded = Loader(buffer.text(), &buffer).run();
     } catch (const DxfFormatError&) {
-        if (buffer.wasCut())
-            throw cutWhileRead();
+        buffer.throwIfCut(); // the cut, not what the parse made of it
         throw;
     }
-    if (buffer.wasCut())
-        throw cutWhileRead();
+    buffer.throwIfCut();
     loaded.source.text = buffer.finish();
     return loaded;
 }
 
 LoadedDrawing loadDxfFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, file.errorString()});
-    // The descriptor outlives the QFile: the source keeps it to read the
-    // text back at save.
-    const int descriptor = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
-    if (descriptor < 0)
-        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, QString::fromLocal8Bit(std::strerror(errno))});
-    file.close();
-    LoadedDrawing loaded = loadDxfFile(OpenFile(descriptor), path);
+    LoadedDrawing loaded = loadDxfFile(openForReading(path), path);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();
