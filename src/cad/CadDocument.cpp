@@ -433,9 +433,9 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
                                                      "加えた画層です）。この画層の変更はこのファイルに保存できません。")
                                           .arg(now.name));
     }
-    const QByteArray loaded = checkStamp ? unchangedFileText(path) : loadedText();
-    const QByteArray bytes = dxf::patchLayers(loaded, m_source, m_savedLayers, m_drawing->layers, m_savedClayer,
-                                              m_drawing->clayer);
+    QByteArray bytes = checkStamp ? unchangedFileText(path) : loadedText();
+    // The loaded text goes as soon as the new one is made.
+    bytes = dxf::patchLayers(bytes, m_source, m_savedLayers, m_drawing->layers, m_savedClayer, m_drawing->clayer);
     if (const QString problem = replaceFileContents(path, bytes); !problem.isEmpty())
         fail(error::kHostFailure, problem);
 

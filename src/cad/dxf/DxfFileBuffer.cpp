@@ -59,8 +59,10 @@ void onBusError(int signal, siginfo_t* info, void* context)
         return;
     if (g_previousBusAction.sa_handler != SIG_DFL && g_previousBusAction.sa_handler)
         return g_previousBusAction.sa_handler(signal);
-    // The default: end the process with the signal, as without the guard.
+    // The default: end the process with the signal, as without the guard
+    // (delivered once this handler returns).
     ::signal(SIGBUS, SIG_DFL);
+    ::raise(signal);
 }
 
 void installBusGuard()
