@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
-constexpr std::size_t maximumSharedPens = 4096;
+constexpr std::size_t maximumPens = 65536;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -73,7 +73,8 @@ WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF&
     // Before the file selects its own, a metafile draws with the device
     // context's defaults: a black one-pixel pen, a white brush, opaque text
     // background.
-    m_dc.pen = QPen(Qt::black, 0);
+    m_pens.push_back(Pen{QPen(Qt::black, 0), 0, {}, -1});
+    m_dc.pen = 0;
     m_dc.brush = QBrush(Qt::white);
     m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
 }
@@ -123,9 +124,13 @@ const QPolygonF& WmfPlayer::points(const WmfRecord& r, std::uint32_t index, std:
 {
     // One buffer for every polyline and polygon of the picture: most are a
     // few points, and there are hundreds of thousands of them.
+    // Read straight from the record: every caller has checked that the
+    // points lie within it.
     m_points.resize(qsizetype(count));
-    for (std::uint32_t i = 0; i < count; ++i)
-        m_points[i] = QPointF(m_list.word(r, index + 2 * i), m_list.word(r, index + 1 + 2 * i));
+    const auto* words = reinterpret_cast<const unsigned char*>(m_list.data.constData()) + r.paramOffset + 2 * index;
+    QPointF* to = m_points.data();
+    for (std::uint32_t i = 0; i < count; ++i, words += 4)
+        to[i] = QPointF(std::int16_t(words[0] | (words[1] << 8)), std::int16_t(words[2] | (words[3] << 8)));
     return m_points;
 }
 
@@ -171,12 +176,9 @@ void WmfPlayer::selectObject(std::uint16_t index)
     switch (object.kind) {
     case GdiObject::Pen:
         m_dc.pen = object.pen;
-        m_dc.penWidth = object.penWidth;
-        if (object.drawnPenScale != m_deviceScale) {
-            object.drawnPen = drawnPen(object.pen, object.penWidth);
-            object.drawnPenScale = m_deviceScale;
-        }
-        m_painter.setPen(object.drawnPen);
+        if (object.pen == penHeldInPlace)
+            m_dc.heldPen = object.heldPen;
+        applyPen();
         break;
     case GdiObject::Brush:
         m_dc.brush = object.brush;
@@ -216,21 +218,30 @@ void WmfPlayer::createPen(const WmfRecord& r)
     GdiObject* object = newObject(GdiObject::Pen);
     if (!object)
         return;
-    object->penWidth = width;
-    object->drawnPenScale = -1;
-    // A whole drawing makes a pen for nearly every line, from a few hundred
-    // distinct ones (138,000 of 201 in the standard drawing): equal pens
-    // share one. Each is made as a drawing at a small scale draws it, one
-    // pixel wide, so drawnPen() hands it on as it is instead of copying it.
-    const std::uint32_t key = (std::uint32_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
-    if (const auto shared = m_sharedPens.find(key); shared != m_sharedPens.end()) {
-        object->pen = shared->second;
-        return;
-    }
-    object->pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
-    object->pen.setCosmetic(true);
-    if (m_sharedPens.size() < maximumSharedPens)
-        m_sharedPens.emplace(key, object->pen);
+    // Made as a drawing at a small scale draws it, one pixel wide, so that
+    // drawnPen() hands it on as it is instead of copying it.
+    const auto make = [&] {
+        QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+        pen.setCosmetic(true);
+        return Pen{pen, width, {}, -1};
+    };
+    const std::uint64_t key = (std::uint64_t(width) << 32) | (std::uint64_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
+    object->pen = sharedPen(key, make);
+    if (object->pen == penHeldInPlace)
+        object->heldPen = make();
+}
+
+template <typename Make>
+std::uint32_t WmfPlayer::sharedPen(std::uint64_t key, Make&& make)
+{
+    if (const auto found = m_penIndex.find(key); found != m_penIndex.end())
+        return found->second;
+    if (m_pens.size() >= maximumPens)
+        return penHeldInPlace;
+    m_pens.push_back(make());
+    const auto index = std::uint32_t(m_pens.size() - 1);
+    m_penIndex.emplace(key, index);
+    return index;
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
@@ -273,7 +284,12 @@ void WmfPlayer::createFont(const WmfRecord& r)
 
 void WmfPlayer::applyPen()
 {
-    m_painter.setPen(drawnPen(m_dc.pen, m_dc.penWidth));
+    Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    if (pen.drawnScale != m_deviceScale) {
+        pen.drawn = drawnPen(pen.pen, pen.width);
+        pen.drawnScale = m_deviceScale;
+    }
+    m_painter.setPen(pen.drawn);
 }
 
 QPen WmfPlayer::drawnPen(const QPen& source, double width) const
@@ -293,10 +309,16 @@ QPen WmfPlayer::drawnPen(const QPen& source, double width) const
 
 void WmfPlayer::applyBrush(bool fill)
 {
-    m_painter.setBrush(fill ? m_dc.brush : QBrush(Qt::NoBrush));
-    m_painter.setBackgroundMode(m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
-    // Every filled shape and arc comes here, and the background colour seldom
-    // changes: a brush for it is made only when it does.
+    m_painter.setBrush(fill ? m_dc.brush : m_noBrush);
+    // Every filled shape and arc comes here; the painter's state changes are
+    // left out where nothing changes.
+    const int mode = m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode;
+    if (mode != m_backgroundMode) {
+        m_painter.setBackgroundMode(Qt::BGMode(mode));
+        m_backgroundMode = mode;
+    }
+    // The background colour seldom changes: a brush for it is made only when
+    // it does.
     const QBrush& background = m_painter.background();
     if (background.style() != Qt::SolidPattern || background.color() != m_dc.bkColor)
         m_painter.setBackground(m_dc.bkColor);

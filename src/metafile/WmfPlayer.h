@@ -42,22 +42,29 @@ private:
         std::uint8_t charset = 0;
         QString face;
     };
+    /// A pen as the file makes it, and as the painter draws it at the
+    /// device scale it was last drawn at.
+    struct Pen {
+        QPen pen;
+        double width = 0; ///< logical units; 0 draws one pixel wide
+        QPen drawn;
+        double drawnScale = -1;
+    };
+    /// A pen of the picture's table of distinct pens, or one held in place
+    /// (once that table is full).
+    static constexpr std::uint32_t penHeldInPlace = 0xFFFFFFFF;
     struct GdiObject {
         enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
-        QPen pen;
+        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
+        struct Pen heldPen;
         QBrush brush;
         struct Font font;
-        double penWidth = 0; ///< logical units; 0 draws one pixel wide
-        /// The pen as the painter draws it at the device scale it was made
-        /// for: pictures select the same pens again and again.
-        QPen drawnPen;
-        double drawnPenScale = -1;
     };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
         int mapMode = 1;
-        QPen pen{Qt::black, 0};
-        double penWidth = 0;
+        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
+        struct Pen heldPen;
         QBrush brush{Qt::white};
         Font font;
         std::uint16_t textAlign = 0;
@@ -86,9 +93,15 @@ private:
     void createPen(const WmfRecord& r);
     void createBrush(const WmfRecord& r);
     void createFont(const WmfRecord& r);
+    /// The selected pen goes to the painter, made for the current scale
+    /// when it was last drawn at another.
     void applyPen();
     /// `pen` `width` logical units wide as the painter draws it at the current scale.
     QPen drawnPen(const QPen& pen, double width) const;
+    /// The pen the table holds for `key` (style, colour and width), made
+    /// from `make` the first time; penHeldInPlace once the table is full.
+    template <typename Make>
+    std::uint32_t sharedPen(std::uint64_t key, Make&& make);
     void applyBrush(bool fill);
     void applyClip();
     void drawPolyline(const WmfRecord& r);
@@ -118,7 +131,13 @@ private:
     std::size_t m_firstFree = 0; ///< no slot below this one is free
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
-    std::unordered_map<std::uint32_t, QPen> m_sharedPens; ///< by style and colour
+    /// The picture's distinct pens, by style, colour and width: a whole
+    /// drawing makes a pen for nearly every line, from a few hundred distinct
+    /// ones, and objects and device contexts hold just their index.
+    std::vector<Pen> m_pens;
+    std::unordered_map<std::uint64_t, std::uint32_t> m_penIndex;
+    QBrush m_noBrush{Qt::NoBrush};
+    int m_backgroundMode = -1; ///< last set on the painter; -1 before any
 };
 
 } // namespace metafile
