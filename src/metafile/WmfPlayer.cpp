@@ -6,6 +6,8 @@
 #include "metafile/WmfText.h"
 
 #include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -90,6 +92,7 @@ void WmfPlayer::play()
     m_painter.setWorldTransform(QTransform());
     if (m_painter.hasClipping())
         m_baseClip = m_painter.clipPath();
+    findVisibleArea();
     updateTransform();
     applyPen();
     m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
@@ -113,6 +116,59 @@ void WmfPlayer::updateTransform()
     const QTransform back = m_logicalToDevice.inverted(&invertible);
     m_deviceToLogical = invertible ? std::optional<QTransform>(back) : std::nullopt;
     m_painter.setWorldTransform(m_logicalToDevice);
+}
+
+void WmfPlayer::findVisibleArea()
+{
+    // Only screens and images: a recording or a printer keeps everything.
+    const QPaintDevice* device = m_painter.device();
+    const int type = device ? device->devType() : 0;
+    if (m_frame.isEmpty() || m_target.isEmpty()
+        || (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget))
+        return;
+    // The painter's transform is the identity here, so its device transform
+    // is what lies between its units and the device's: a widget's offset in
+    // its window, whose system clip is the part of the widget on show.
+    bool invertible = false;
+    const QTransform fromDevice = m_painter.deviceTransform().inverted(&invertible);
+    if (!invertible)
+        return;
+    const QPaintEngine* engine = m_painter.paintEngine();
+    const QRegion shown = engine ? engine->systemClip() : QRegion();
+    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width(), device->height())
+                                              : QRectF(shown.boundingRect());
+    m_visible = fromDevice.mapRect(deviceArea);
+    if (m_baseClip)
+        m_visible &= m_baseClip->boundingRect();
+    // The whole picture on show (the overview unzoomed): nothing to cull, and
+    // no record is measured for it.
+    m_cull = !m_visible.contains(m_base.mapRect(m_target));
+}
+
+bool WmfPlayer::outOfSight(const QRectF& logical) const
+{
+    if (!m_cull)
+        return false;
+    // Round ends and joins reach half the pen's width beyond the geometry,
+    // antialiasing a pixel more; the margin is wider than both.
+    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    const double scale = std::max(std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12()),
+                                  std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22()));
+    const double margin = pen.width * scale + 3;
+    const QRectF device = m_logicalToDevice.mapRect(logical).adjusted(-margin, -margin, margin, margin);
+    return !device.intersects(m_visible);
+}
+
+QRectF WmfPlayer::pointBounds() const
+{
+    double left = m_points[0].x(), right = left, top = m_points[0].y(), bottom = top;
+    for (const QPointF& p : m_points) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
@@ -359,7 +415,8 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    m_painter.drawPolyline(polygon);
+    if (!outOfSight(pointBounds()))
+        m_painter.drawPolyline(polygon);
 }
 
 void WmfPlayer::drawPolygon(const WmfRecord& r)
@@ -368,6 +425,8 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
+    if (outOfSight(pointBounds()))
+        return;
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);
 }
@@ -401,7 +460,7 @@ void WmfPlayer::drawPolyPolygon(const WmfRecord& r)
 
 void WmfPlayer::drawArcFamily(const WmfRecord& r)
 {
-    if (r.wordCount < 8)
+    if (r.wordCount < 8 || outOfSight(rect(r, 4)))
         return;
     // Arcs run counterclockwise on the device, so their angles are taken
     // there and the finished outline is brought back to logical units.
@@ -735,7 +794,8 @@ void WmfPlayer::playDrawingRecord(const WmfRecord& r)
     case fn::LineTo:
         if (r.wordCount >= 2) {
             const QPointF to = point(r, 0);
-            m_painter.drawLine(m_dc.position, to);
+            if (!outOfSight(QRectF(m_dc.position, to).normalized()))
+                m_painter.drawLine(m_dc.position, to);
             m_dc.position = to;
         }
         break;
@@ -749,20 +809,20 @@ void WmfPlayer::playDrawingRecord(const WmfRecord& r)
         drawPolyPolygon(r);
         break;
     case fn::Rectangle:
-        if (r.wordCount >= 4) {
+        if (r.wordCount >= 4 && !outOfSight(rect(r, 0))) {
             applyBrush(true);
             m_painter.drawRect(rect(r, 0));
         }
         break;
     case fn::RoundRect:
-        if (r.wordCount >= 6) {
+        if (r.wordCount >= 6 && !outOfSight(rect(r, 2))) {
             applyBrush(true);
             const double height = std::abs(m_list.word(r, 0)), width = std::abs(m_list.word(r, 1));
             m_painter.drawRoundedRect(rect(r, 2), width / 2, height / 2);
         }
         break;
     case fn::Ellipse:
-        if (r.wordCount >= 4) {
+        if (r.wordCount >= 4 && !outOfSight(rect(r, 0))) {
             applyBrush(true);
             m_painter.drawEllipse(rect(r, 0));
         }

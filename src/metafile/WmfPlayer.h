@@ -81,6 +81,14 @@ private:
     bool playObjectRecord(const WmfRecord& r);
     void playDrawingRecord(const WmfRecord& r);
     void updateTransform();
+    /// Where the painter can show anything, in its units; culling is on only
+    /// when that is less than the target (a zoomed or panned view).
+    void findVisibleArea();
+    /// True when what `logical` bounds, drawn with the selected pen, would
+    /// fall wholly outside what can be seen, so the painter is spared it.
+    bool outOfSight(const QRectF& logical) const;
+    /// The bounds of m_points.
+    QRectF pointBounds() const;
     QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
     QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index
     /// `count` points stored x, y from word `index` on; valid until the next call.
@@ -129,6 +137,8 @@ private:
     std::vector<DeviceContext> m_saved;
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
+    QRectF m_visible;     ///< painter units (device units of the picture)
+    bool m_cull = false;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
     /// The picture's distinct pens, by style, colour and width: a whole
