@@ -309,3 +309,99 @@ TEST(WmfPlayer, DrawingsBeyondTheIntegerRangeKeepTheirMeasuredFrame)
     EXPECT_GT(picture.logicalBounds().width(), 4e9);
     EXPECT_GT(picture.logicalBounds().height(), 4e9);
 }
+
+namespace {
+
+/// Small shapes of every drawn kind, each wholly inside or wholly outside
+/// each of the views the zoom test takes, and two wide lines that lie
+/// outside a view but reach into it with their pen.
+WmfPicture shapesAcrossTheWindow()
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(QColor(0, 160, 0))), {0}));
+    w.record(fn::SelectObject, {0});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::blue)));        // 1
+    w.record(fn::CreatePenIndirect, concat({1, 0, 0}, WmfBytes::colour(Qt::red)));         // 2, dashed
+    w.record(fn::CreatePenIndirect, concat({0, 3, 0}, WmfBytes::colour(Qt::black)));       // 3
+    w.record(fn::CreatePenIndirect, concat({0, 60, 0}, WmfBytes::colour(QColor(90, 0, 90)))); // 4, wide
+    const int centres[] = {240, 262, 350, 400, 450, 650, 750, 850};
+    int kind = 0;
+    for (int cx : centres)
+        for (int cy : centres) {
+            w.record(fn::SelectObject, {1 + kind % 3});
+            const int l = cx - 14, r = cx + 13, t = cy - 12, b = cy + 14;
+            switch (kind++ % 6) {
+            case 0: w.record(fn::Polyline, {3, l, t, r, cy, l, b}); break;
+            case 1: w.record(fn::Arc, {b, cx, cy, r, b, r, t, l}); break;
+            case 2: w.record(fn::Ellipse, {b, r, t, l}); break;
+            case 3: w.record(fn::Rectangle, {b, r, t, l}); break;
+            case 4: w.record(fn::MoveTo, {t, l}).record(fn::LineTo, {b, r}); break;
+            default: w.record(fn::Polygon, {3, l, b, cx, t, r, b}); break;
+            }
+        }
+    // 30 units either side of x = 520 and 580: into the middle view and the
+    // far one from outside them.
+    w.record(fn::SelectObject, {4});
+    w.record(fn::MoveTo, {220, 520}).record(fn::LineTo, {480, 520});
+    w.record(fn::MoveTo, {620, 580}).record(fn::LineTo, {880, 580});
+    return loaded(w.finish());
+}
+
+QImage renderInto(const WmfPicture& picture, QSize size, const QRectF& target)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    picture.draw(painter, target);
+    return image;
+}
+
+} // namespace
+
+TEST(WmfPlayer, AZoomedViewShowsExactlyWhatALargerViewShowsThere)
+{
+    // The picture at one unit a pixel, panned three ways, into a small image
+    // (most shapes out of sight and passed over) and into a large one with
+    // the same placement: the small one must be the large one's corner,
+    // pixel for pixel, including the wide lines reaching in from outside.
+    const WmfPicture picture = shapesAcrossTheWindow();
+    for (const int offset : {0, 200, 600}) {
+        SCOPED_TRACE(offset);
+        const QRectF target(-offset, -offset, 1000, 1000);
+        const QImage small = renderInto(picture, QSize(300, 300), target);
+        const QImage large = renderInto(picture, QSize(1000, 1000), target).copy(0, 0, 300, 300);
+        EXPECT_TRUE(small == large);
+        EXPECT_GT(countColour(small, small.rect(), Qt::blue), 10);  // something of each view is drawn
+    }
+    // The wide lines' pens reach 10 pixels into the middle and far views.
+    const QImage middle = renderInto(picture, QSize(300, 300), QRectF(-200, -200, 1000, 1000));
+    EXPECT_GT(countColour(middle, QRect(292, 40, 8, 200), QColor(90, 0, 90)), 8 * 200 - 20);
+    const QImage far = renderInto(picture, QSize(300, 300), QRectF(-600, -600, 1000, 1000));
+    EXPECT_GT(countColour(far, QRect(0, 40, 8, 200), QColor(90, 0, 90)), 8 * 200 - 20);
+}
+
+TEST(WmfPlayer, PensBeyondTheTableOfDistinctPensKeepTheirColourThroughSavedStates)
+{
+    // More distinct pens than the player keeps a table of, then two more,
+    // red and blue: each still draws in its own colour, and a state saved
+    // with the red one selected brings the red one back.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    for (int i = 0; i < 70000; ++i) {
+        const QColor c(i & 0xFF, (i >> 8) & 0xFF, 200);
+        w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(c))).record(fn::DeleteObject, {0});
+    }
+    w.record(fn::CreatePenIndirect, concat({0, 100, 0}, WmfBytes::colour(Qt::red)));  // 0
+    w.record(fn::CreatePenIndirect, concat({0, 100, 0}, WmfBytes::colour(Qt::blue))); // 1
+    w.record(fn::SelectObject, {0}).record(fn::SaveDC, {});
+    w.record(fn::SelectObject, {1}).record(fn::DeleteObject, {0}).record(fn::DeleteObject, {1});
+    w.record(fn::MoveTo, {250, 0}).record(fn::LineTo, {250, 1000});
+    w.record(fn::RestoreDC, {-1});
+    w.record(fn::MoveTo, {750, 0}).record(fn::LineTo, {750, 1000});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(10, 23, 80, 4), Qt::blue), 300);
+    EXPECT_GT(countColour(image, QRect(10, 73, 80, 4), Qt::red), 300);
+    EXPECT_EQ(countColour(image, QRect(10, 73, 80, 4), Qt::blue), 0);
+}
