@@ -348,6 +348,12 @@ void WmfPlayer::applyPen()
     m_painter.setPen(pen.drawn);
 }
 
+bool WmfPlayer::penIsCosmetic() const
+{
+    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    return pen.drawnScale == m_deviceScale && pen.drawn.isCosmetic();
+}
+
 QPen WmfPlayer::drawnPen(const QPen& source, double width) const
 {
     QPen pen = source;
@@ -475,6 +481,9 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
         span += 360;
     if (!m_deviceToLogical)
         return;
+    if (r.function == fn::Arc && box.width() < 1 && box.height() < 1 && span < 360 && penIsCosmetic()
+        && drawTinyArc(box, startAngle, span))
+        return;
     // The outline keeps its storage from arc to arc: a whole drawing holds
     // tens of thousands of arcs.
     QPainterPath& path = m_arc;
@@ -489,6 +498,40 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     mapArcBack();
     applyBrush(r.function != fn::Arc);
     m_painter.drawPath(m_arc);
+}
+
+bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
+{
+    // An arc whose whole box lies within a device pixel: the painter would
+    // flatten each of its curves to the straight line between the curve's
+    // ends, as a curve that small is never split, so that line is drawn
+    // straight away without building the curves. The ends are the painter's
+    // own: its start and end points, the quarter points between, and the
+    // quarters it passes over when an end lies on a quarter's very edge.
+    const double endAngle = startAngle + span;
+    int first = int(std::floor(startAngle / 90)), last = int(std::floor(endAngle / 90));
+    if (std::abs((startAngle - first * 90) / 90 - 1) <= 1e-12)
+        ++first;
+    if (std::abs((endAngle - last * 90) / 90) <= 1e-12)
+        --last;
+    if (last < first || span < 1e-6)
+        return false; // no curve at all, or one that ends where it starts
+    const double x = box.x(), y = box.y(), w = box.width(), h = box.height(), w2 = w / 2, h2 = h / 2;
+    const QPointF quarters[4] = {{x + w, y + h2}, {x + w2, y}, {x, y + h2}, {x + w2, y + h}}; // 0, 90, 180, 270 degrees
+    m_points.resize(0);
+    m_arc.arcMoveTo(box, startAngle);
+    m_points.append(m_arc.currentPosition());
+    for (int quarter = first; quarter < last; ++quarter)
+        m_points.append(quarters[(quarter + 1) & 3]);
+    m_arc.arcMoveTo(box, endAngle);
+    m_points.append(m_arc.currentPosition());
+    // Through logical units and back, as the painter maps a built outline.
+    const QTransform& back = *m_deviceToLogical;
+    for (QPointF& p : m_points)
+        p = back.map(p);
+    applyBrush(false);
+    m_painter.drawPolyline(m_points);
+    return true;
 }
 
 void WmfPlayer::mapArcBack()

@@ -118,6 +118,12 @@ private:
     void drawArcFamily(const WmfRecord& r);
     /// m_arc, built on the device, brought back to logical units.
     void mapArcBack();
+    /// An arc within one device pixel (`box`, device units) drawn as the
+    /// lines the painter would flatten its curves to; false when it is left
+    /// to the painter.
+    bool drawTinyArc(const QRectF& box, double startAngle, double span);
+    /// True when the selected pen draws one pixel wide at this scale.
+    bool penIsCosmetic() const;
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
     void textOut(const WmfRecord& r);
     void extTextOut(const WmfRecord& r);
