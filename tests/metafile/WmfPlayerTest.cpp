@@ -6,7 +6,12 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
 
 using metafile::WmfPicture;
 using testing_wmf::WmfBytes;
@@ -404,4 +409,78 @@ TEST(WmfPlayer, PensBeyondTheTableOfDistinctPensKeepTheirColourThroughSavedState
     EXPECT_GT(countColour(image, QRect(10, 23, 80, 4), Qt::blue), 300);
     EXPECT_GT(countColour(image, QRect(10, 73, 80, 4), Qt::red), 300);
     EXPECT_EQ(countColour(image, QRect(10, 73, 80, 4), Qt::blue), 0);
+}
+
+TEST(WmfPlayer, ArcsWithinOnePixelLookExactlyAsThePaintersOwnArcs)
+{
+    // Arcs of every size under a pixel, from random points and from points
+    // on the quarters' edges (as a CAD's round numbers give), solid and
+    // dashed, against the painter drawing the same arcs as built outlines.
+    constexpr int units = 2000, pixels = 40;
+    std::mt19937 random(7);
+    const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    struct Arc {
+        QRect box;
+        QPoint start, end;
+    };
+    std::vector<Arc> arcs;
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {units, units});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(QColor(200, 30, 90))));
+    w.record(fn::CreatePenIndirect, concat({2, 0, 0}, WmfBytes::colour(QColor(20, 30, 190))));
+    for (int i = 0; i < 600; ++i) {
+        const int r = uniform(2, 24), cx = uniform(30, units - 30), cy = uniform(30, units - 30);
+        const auto onCircle = [&] {
+            if (uniform(0, 1)) {
+                const int quarter = uniform(0, 3);
+                return QPoint(cx + (quarter == 0 ? r : quarter == 2 ? -r : 0), cy + (quarter == 1 ? r : quarter == 3 ? -r : 0));
+            }
+            const double a = uniform(0, 3599) * M_PI / 1800;
+            return QPoint(cx + int(std::lround(r * std::cos(a))), cy + int(std::lround(r * std::sin(a))));
+        };
+        const Arc arc{QRect(QPoint(cx - r, cy - r), QPoint(cx + r, cy + r)), onCircle(), onCircle()};
+        arcs.push_back(arc);
+        w.record(fn::SelectObject, {i % 2});
+        w.record(fn::Arc, {arc.end.y(), arc.end.x(), arc.start.y(), arc.start.x(), arc.box.bottom(), arc.box.right(),
+                           arc.box.top(), arc.box.left()});
+    }
+    const QImage played = renderInto(loaded(w.finish()), QSize(pixels, pixels), QRectF(0, 0, pixels, pixels));
+
+    QImage expected(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::white);
+    QPainter painter(&expected);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform toDevice = QTransform::fromScale(double(pixels) / units, double(pixels) / units);
+    const QTransform back = toDevice.inverted();
+    painter.setWorldTransform(toDevice);
+    painter.setBackgroundMode(Qt::OpaqueMode); // a metafile's default, which fills the dots' gaps
+    painter.setBackground(Qt::white);
+    for (std::size_t i = 0; i < arcs.size(); ++i) {
+        QPen pen(QColor(i % 2 ? QColor(20, 30, 190) : QColor(200, 30, 90)), 0, i % 2 ? Qt::DotLine : Qt::SolidLine,
+                 Qt::RoundCap, Qt::RoundJoin);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        // Counterclockwise on the device from the start point's direction
+        // to the end point's, as a metafile's arc runs.
+        const QRectF box = toDevice.mapRect(QRectF(arcs[i].box.topLeft(), arcs[i].box.bottomRight()));
+        const auto angle = [&](QPoint logical) {
+            const QPointF p = toDevice.map(QPointF(logical)) - box.center();
+            return std::atan2(-p.y() / (box.height() / 2), p.x() / (box.width() / 2)) * 180 / M_PI;
+        };
+        const double from = angle(arcs[i].start);
+        double span = angle(arcs[i].end) - from;
+        if (span <= 0)
+            span += 360;
+        QPainterPath outline;
+        outline.arcMoveTo(box, from);
+        outline.arcTo(box, from, span);
+        for (int k = 0; k < outline.elementCount(); ++k) {
+            const QPointF p = back.map(QPointF(outline.elementAt(k).x, outline.elementAt(k).y));
+            outline.setElementPositionAt(k, p.x(), p.y());
+        }
+        painter.drawPath(outline);
+    }
+    painter.end();
+    EXPECT_TRUE(played == expected);
+    EXPECT_LT(countColour(played, played.rect(), Qt::white), pixels * pixels - 100); // the arcs were drawn
 }
