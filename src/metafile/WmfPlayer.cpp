@@ -534,6 +534,27 @@ bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
     return true;
 }
 
+bool WmfPlayer::drawTinyEllipse(const QRectF& logical)
+{
+    // An unfilled ellipse within one device pixel: the painter builds it
+    // from its four quarter points, starting at the right and turning
+    // clockwise, and flattens each curve to the line between its ends.
+    if (m_dc.brush.style() != Qt::NoBrush || logical.isNull() || !penIsCosmetic())
+        return false;
+    const QRectF device = m_logicalToDevice.mapRect(logical);
+    if (device.width() >= 1 || device.height() >= 1)
+        return false;
+    const double x = logical.x(), y = logical.y(), w = logical.width(), h = logical.height(), w2 = w / 2, h2 = h / 2;
+    m_points.resize(5);
+    QPointF* to = m_points.data();
+    to[0] = to[4] = QPointF(x + w, y + h2);
+    to[1] = QPointF(x + w2, y + h);
+    to[2] = QPointF(x, y + h2);
+    to[3] = QPointF(x + w2, y);
+    m_painter.drawPolyline(m_points);
+    return true;
+}
+
 void WmfPlayer::mapArcBack()
 {
     // In place, point by point as QTransform maps a whole path into a copy.
@@ -867,7 +888,8 @@ void WmfPlayer::playDrawingRecord(const WmfRecord& r)
     case fn::Ellipse:
         if (r.wordCount >= 4 && !outOfSight(rect(r, 0))) {
             applyBrush(true);
-            m_painter.drawEllipse(rect(r, 0));
+            if (const QRectF box = rect(r, 0); !drawTinyEllipse(box))
+                m_painter.drawEllipse(box);
         }
         break;
     case fn::Arc:

@@ -122,6 +122,10 @@ private:
     /// lines the painter would flatten its curves to; false when it is left
     /// to the painter.
     bool drawTinyArc(const QRectF& box, double startAngle, double span);
+    /// An unfilled ellipse within one device pixel (`logical` bounds) drawn
+    /// as the lines the painter would flatten it to; false when it is left
+    /// to the painter.
+    bool drawTinyEllipse(const QRectF& logical);
     /// True when the selected pen draws one pixel wide at this scale.
     bool penIsCosmetic() const;
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);

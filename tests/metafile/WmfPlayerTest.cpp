@@ -411,23 +411,27 @@ TEST(WmfPlayer, PensBeyondTheTableOfDistinctPensKeepTheirColourThroughSavedState
     EXPECT_EQ(countColour(image, QRect(10, 73, 80, 4), Qt::blue), 0);
 }
 
-TEST(WmfPlayer, ArcsWithinOnePixelLookExactlyAsThePaintersOwnArcs)
+TEST(WmfPlayer, ArcsAndEllipsesWithinOnePixelLookExactlyAsThePaintersOwn)
 {
     // Arcs of every size under a pixel, from random points and from points
-    // on the quarters' edges (as a CAD's round numbers give), solid and
-    // dashed, against the painter drawing the same arcs as built outlines.
+    // on the quarters' edges (as a CAD's round numbers give), and ellipses,
+    // unfilled and filled, solid and dotted: against the painter drawing
+    // the same arcs as built outlines and the same ellipses itself.
     constexpr int units = 2000, pixels = 40;
     std::mt19937 random(7);
     const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
     struct Arc {
         QRect box;
         QPoint start, end;
+        bool ellipse = false, filled = false;
     };
     std::vector<Arc> arcs;
     WmfBytes w;
     w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {units, units});
     w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(QColor(200, 30, 90))));
     w.record(fn::CreatePenIndirect, concat({2, 0, 0}, WmfBytes::colour(QColor(20, 30, 190))));
+    w.record(fn::CreateBrushIndirect, {1, 0, 0, 0});                                                  // 2: none
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(QColor(0, 160, 0))), {0})); // 3
     for (int i = 0; i < 600; ++i) {
         const int r = uniform(2, 24), cx = uniform(30, units - 30), cy = uniform(30, units - 30);
         const auto onCircle = [&] {
@@ -438,11 +442,16 @@ TEST(WmfPlayer, ArcsWithinOnePixelLookExactlyAsThePaintersOwnArcs)
             const double a = uniform(0, 3599) * M_PI / 1800;
             return QPoint(cx + int(std::lround(r * std::cos(a))), cy + int(std::lround(r * std::sin(a))));
         };
-        const Arc arc{QRect(QPoint(cx - r, cy - r), QPoint(cx + r, cy + r)), onCircle(), onCircle()};
+        const int ry = i % 5 ? r : uniform(1, 24);
+        const Arc arc{QRect(QPoint(cx - r, cy - ry), QPoint(cx + r, cy + ry)), onCircle(), onCircle(), i % 3 == 0,
+                      i % 9 == 0};
         arcs.push_back(arc);
-        w.record(fn::SelectObject, {i % 2});
-        w.record(fn::Arc, {arc.end.y(), arc.end.x(), arc.start.y(), arc.start.x(), arc.box.bottom(), arc.box.right(),
-                           arc.box.top(), arc.box.left()});
+        w.record(fn::SelectObject, {i % 2}).record(fn::SelectObject, {arc.filled ? 3 : 2});
+        const std::vector<int> box{arc.box.bottom(), arc.box.right(), arc.box.top(), arc.box.left()};
+        if (arc.ellipse)
+            w.record(fn::Ellipse, box);
+        else
+            w.record(fn::Arc, concat({arc.end.y(), arc.end.x(), arc.start.y(), arc.start.x()}, box));
     }
     const QImage played = renderInto(loaded(w.finish()), QSize(pixels, pixels), QRectF(0, 0, pixels, pixels));
 
@@ -462,7 +471,14 @@ TEST(WmfPlayer, ArcsWithinOnePixelLookExactlyAsThePaintersOwnArcs)
         painter.setPen(pen);
         // Counterclockwise on the device from the start point's direction
         // to the end point's, as a metafile's arc runs.
-        const QRectF box = toDevice.mapRect(QRectF(arcs[i].box.topLeft(), arcs[i].box.bottomRight()));
+        const QRectF logical(arcs[i].box.topLeft(), arcs[i].box.bottomRight());
+        painter.setBrush(arcs[i].filled ? QBrush(QColor(0, 160, 0)) : QBrush(Qt::NoBrush));
+        if (arcs[i].ellipse) {
+            painter.drawEllipse(logical);
+            continue;
+        }
+        painter.setBrush(Qt::NoBrush);
+        const QRectF box = toDevice.mapRect(logical);
         const auto angle = [&](QPoint logical) {
             const QPointF p = toDevice.map(QPointF(logical)) - box.center();
             return std::atan2(-p.y() / (box.height() / 2), p.x() / (box.width() / 2)) * 180 / M_PI;
