@@ -570,11 +570,7 @@ void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool u
 {
     const double sx = std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12());
     const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
-    if (sx <= 0 || sy <= 0)
-        return;
-    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
-    // overview that is most of it, so it is known before any work is done.
-    if (m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5)
+    if (sx <= 0 || sy <= 0 || textUnderHalfAPixel())
         return;
     const QString text = decodeMetafileText(bytes, m_dc.font.charset);
     if (text.isEmpty())
@@ -660,11 +656,20 @@ void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool u
     }
 }
 
+bool WmfPlayer::textUnderHalfAPixel() const
+{
+    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
+    // overview that is most of it, so it is known before any work is done,
+    // even before its characters are copied out of the record.
+    const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
+    return m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5;
+}
+
 void WmfPlayer::textOut(const WmfRecord& r)
 {
     const std::uint32_t length = m_list.uword(r, 0);
     const std::uint32_t stringWords = (length + 1) / 2;
-    if (1ull + stringWords + 2 > r.wordCount)
+    if (1ull + stringWords + 2 > r.wordCount || textUnderHalfAPixel())
         return;
     const QByteArray bytes = m_list.bytes(r, 1, length);
     drawText(point(r, 1 + stringWords), bytes, m_dc.textAlign & TaUpdateCp);
@@ -695,7 +700,8 @@ void WmfPlayer::extTextOut(const WmfRecord& r)
         m_painter.save();
         m_painter.setClipRect(*box, Qt::IntersectClip);
     }
-    drawText(at, m_list.bytes(r, stringAt, length), m_dc.textAlign & TaUpdateCp);
+    if (!textUnderHalfAPixel())
+        drawText(at, m_list.bytes(r, stringAt, length), m_dc.textAlign & TaUpdateCp);
     if (box && (options & EtoClipped))
         m_painter.restore();
 }

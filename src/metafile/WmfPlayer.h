@@ -129,6 +129,7 @@ private:
     /// True when the selected pen draws one pixel wide at this scale.
     bool penIsCosmetic() const;
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
+    bool textUnderHalfAPixel() const;
     void textOut(const WmfRecord& r);
     void extTextOut(const WmfRecord& r);
     void clipRect(const WmfRecord& r, bool intersect);
