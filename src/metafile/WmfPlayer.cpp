@@ -135,7 +135,10 @@ void WmfPlayer::findVisibleArea()
         return;
     const QPaintEngine* engine = m_painter.paintEngine();
     const QRegion shown = engine ? engine->systemClip() : QRegion();
-    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width(), device->height())
+    // A device's size counts in its own units, which on a high-density
+    // screen are several pixels; more is only culled less.
+    const double ratio = std::max(1.0, device->devicePixelRatioF());
+    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width() * ratio, device->height() * ratio)
                                               : QRectF(shown.boundingRect());
     m_visible = fromDevice.mapRect(deviceArea);
     if (m_baseClip)

@@ -353,9 +353,10 @@ WmfPicture shapesAcrossTheWindow()
     return loaded(w.finish());
 }
 
-QImage renderInto(const WmfPicture& picture, QSize size, const QRectF& target)
+QImage renderInto(const WmfPicture& picture, QSize size, const QRectF& target, double pixelRatio = 1)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -371,15 +372,17 @@ TEST(WmfPlayer, AZoomedViewShowsExactlyWhatALargerViewShowsThere)
     // (most shapes out of sight and passed over) and into a large one with
     // the same placement: the small one must be the large one's corner,
     // pixel for pixel, including the wide lines reaching in from outside.
+    // On a high-density screen too, two pixels a unit.
     const WmfPicture picture = shapesAcrossTheWindow();
-    for (const int offset : {0, 200, 600}) {
-        SCOPED_TRACE(offset);
-        const QRectF target(-offset, -offset, 1000, 1000);
-        const QImage small = renderInto(picture, QSize(300, 300), target);
-        const QImage large = renderInto(picture, QSize(1000, 1000), target).copy(0, 0, 300, 300);
-        EXPECT_TRUE(small == large);
-        EXPECT_GT(countColour(small, small.rect(), Qt::blue), 10);  // something of each view is drawn
-    }
+    for (const double ratio : {1.0, 2.0})
+        for (const int offset : {0, 200, 600}) {
+            SCOPED_TRACE(testing::Message() << offset << " at " << ratio);
+            const QRectF target(-offset, -offset, 1000, 1000);
+            const QImage small = renderInto(picture, QSize(300, 300), target, ratio);
+            const QImage large = renderInto(picture, QSize(1000, 1000), target, ratio).copy(QRect(QPoint(), small.size()));
+            EXPECT_TRUE(small == large);
+            EXPECT_GT(countColour(small, small.rect(), Qt::blue), 10); // something of each view is drawn
+        }
     // The wide lines' pens reach 10 pixels into the middle and far views.
     const QImage middle = renderInto(picture, QSize(300, 300), QRectF(-200, -200, 1000, 1000));
     EXPECT_GT(countColour(middle, QRect(292, 40, 8, 200), QColor(90, 0, 90)), 8 * 200 - 20);
