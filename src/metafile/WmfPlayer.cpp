@@ -162,18 +162,6 @@ bool WmfPlayer::outOfSight(const QRectF& logical) const
     return !device.intersects(m_visible);
 }
 
-QRectF WmfPlayer::pointBounds() const
-{
-    double left = m_points[0].x(), right = left, top = m_points[0].y(), bottom = top;
-    for (const QPointF& p : m_points) {
-        left = std::min(left, p.x());
-        right = std::max(right, p.x());
-        top = std::min(top, p.y());
-        bottom = std::max(bottom, p.y());
-    }
-    return QRectF(QPointF(left, top), QPointF(right, bottom));
-}
-
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
 {
     return QPointF(m_list.word(r, index + 1), m_list.word(r, index));
@@ -424,7 +412,7 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (!outOfSight(pointBounds()))
+    if (!m_cull || !outOfSight(polygon.boundingRect())) // measured only when culling
         m_painter.drawPolyline(polygon);
 }
 
@@ -434,7 +422,7 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (outOfSight(pointBounds()))
+    if (m_cull && outOfSight(polygon.boundingRect()))
         return;
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);

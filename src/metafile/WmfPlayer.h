@@ -87,8 +87,6 @@ private:
     /// True when what `logical` bounds, drawn with the selected pen, would
     /// fall wholly outside what can be seen, so the painter is spared it.
     bool outOfSight(const QRectF& logical) const;
-    /// The bounds of m_points.
-    QRectF pointBounds() const;
     QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
     QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index
     /// `count` points stored x, y from word `index` on; valid until the next call.
