@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             l.frozen = !l.frozen;
             l.linetype = QStringLiteral("Continuous");
         }
-        const QByteArray saved = cad::dxf::patchLayers(loaded.source, loaded.drawing.layers, changed,
+        const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+        const QByteArray saved = cad::dxf::patchLayers(text, loaded.source, loaded.drawing.layers, changed,
                                                        loaded.drawing.clayer, QStringLiteral("壁"));
         // What we write must read again.
         (void)cad::dxf::loadDxf(saved);

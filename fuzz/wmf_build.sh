@@ -9,14 +9,11 @@ out=${KASANEMI_FUZZ_OUT:-/tmp/kasanemi-fuzz}
 mkdir -p "$out/corpus" fuzz/wmf_crashes
 cp -n fuzz/wmf_corpus/*.wmf tests/metafile/crashes/*.wmf "$out/corpus/" 2>/dev/null || true
 
-clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fPIC \
-  -I src $(pkg-config --cflags Qt6Gui) \
-  fuzz/wmf_fuzz.cpp src/metafile/WmfPicture.cpp src/metafile/WmfPlayer.cpp src/metafile/WmfText.cpp \
-  $(pkg-config --libs Qt6Gui) -o "$out/wmf_fuzz"
+fuzz/build.sh "$out" >/dev/null
 
 # Leak checks are on; fontconfig's caches, which live to the end of the
 # process, are suppressed by name (fuzz/lsan.supp).
 export ASAN_OPTIONS=detect_leaks=1
 export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
-"$out/wmf_fuzz" "$out/corpus" -max_total_time="${1:-300}" -max_len=4096 -timeout=10 -detect_leaks=1 \
+"$out/bin/wmf_fuzz" "$out/corpus" -max_total_time="${1:-300}" -max_len=4096 -timeout=10 -detect_leaks=1 \
   -artifact_prefix=fuzz/wmf_crashes/ -print_final_stats=1

@@ -24,6 +24,8 @@ packages=(
   openbox
   # bench/cad_load measures dxflib's DXF parser beside ours (built only when present).
   libdxflib-dev
+  # XXH3: the content hash of a drawing's text, checked when the text is read back at save.
+  libxxhash-dev
 )
 # npm installs the converter's pinned package. Debian's npm; a Node.js from
 # elsewhere (NodeSource's package) brings its own npm and conflicts with it.

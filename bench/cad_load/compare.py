@@ -26,7 +26,7 @@ def loadavg():
 
 
 def run(argv, keep_output=True):
-    """(cpu seconds, wall seconds, peak MiB, stdout) of one run of argv. The
+    """(cpu seconds, wall seconds, peak MiB, stdout, kernel cpu seconds) of one run of argv. The
     output of a program that copies the file is thrown away unread: holding
     it would grow this process, and a child's ru_maxrss starts at its
     parent's size."""
@@ -38,7 +38,7 @@ def run(argv, keep_output=True):
     wall = time.perf_counter() - t0
     if os.waitstatus_to_exitcode(status) != 0:
         sys.exit(f"cad_load: {' '.join(argv)} failed")
-    return usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss / 1024, out.decode()
+    return usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss / 1024, out.decode(), usage.ru_stime
 
 
 def values(text):
@@ -52,7 +52,8 @@ def median_runs(named, rounds):
         for name, argv in named:
             runs[name].append(run(argv, name not in ("cat", "inspect")))
     return {name: (statistics.median(r[0] for r in rs), statistics.median(r[1] for r in rs),
-                   max(r[2] for r in rs), rs[-1][3]) for name, rs in runs.items()}
+                   max(r[2] for r in rs), rs[-1][3], statistics.median(r[4] for r in rs))
+            for name, rs in runs.items()}
 
 
 print(f"load average {loadavg()} (1, 5, 15 min)")
@@ -69,17 +70,20 @@ if previous:
     named.append(("previous", [previous, "--inspect", big]))
 m = median_runs(named, rounds)
 cat_cpu, cat_wall = m["cat"][0], m["cat"][1]
-cpu, wall, inspect_peak, _ = m["inspect"]
+cpu, wall, inspect_peak, _, inspect_sys = m["inspect"]
 inproc = values(m["inprocess"][3])
 print(f"file {os.path.basename(big)}: {file_mb:.1f} MiB, {inproc['layers'].split()[2]} entities, "
       f"medians of {rounds} alternating rounds")
 print(f"read (cat):              CPU {cat_cpu * 1000:7.1f} ms  wall {cat_wall * 1000:7.1f} ms")
 print(f"load (--inspect):        CPU {cpu * 1000:7.1f} ms  wall {wall * 1000:7.1f} ms"
-      f"  -> {cpu / cat_cpu:.1f} x the read's CPU (goal <= 15 x), wall {wall / cat_wall:.1f} x")
+      f"  -> {cpu / cat_cpu:.1f} x the read's CPU (goal <= 15 x), wall {wall / cat_wall:.1f} x;"
+      f" kernel {inspect_sys * 1000:.1f} ms, peak {inspect_peak:.1f} MiB")
 if previous:
     p_cpu, p_wall = m["previous"][0], m["previous"][1]
     print(f"  previous build:        CPU {p_cpu * 1000:7.1f} ms  wall {p_wall * 1000:7.1f} ms"
-          f"  -> {p_cpu / cat_cpu:.1f} x the read's CPU; this build takes {cpu / p_cpu:.2f} x its CPU")
+          f"  -> {p_cpu / cat_cpu:.1f} x the read's CPU; this build takes {cpu / p_cpu:.2f} x its CPU;"
+          f" kernel {m['previous'][4] * 1000:.1f} ms, peak {m['previous'][2]:.1f} MiB"
+          f" = {m['previous'][2] / file_mb:.2f} x the file")
 in_cpu = float(inproc["load_cpu_seconds"])
 print(f"load in process:         CPU {in_cpu * 1000:7.1f} ms  wall {float(inproc['load_seconds']) * 1000:7.1f} ms"
       f"  -> {in_cpu / cat_cpu:.1f} x the read's CPU (CadDocument::open alone, bench_cad_load)")
@@ -91,7 +95,7 @@ if "dxflib" in m:
 else:
     print("dxflib: not built (install libdxflib-dev and configure again)")
 if os.environ.get("KASANEMI_BENCH_NO_EZDXF") != "1":
-    e_cpu, e_wall, _, e_out = run(["/usr/bin/python3", os.path.join(here, "ezdxf_load.py"), big])
+    e_cpu, e_wall, _, e_out, _ = run(["/usr/bin/python3", os.path.join(here, "ezdxf_load.py"), big])
     e = values(e_out)
     e_load = float(e["ezdxf_load_cpu_seconds"])
     print(f"ezdxf (readfile):        CPU {e_load * 1000:7.0f} ms  (one run) -> {e_load / in_cpu:.0f} x our load in process")

@@ -1,6 +1,6 @@
 // Host start to tiles shown, beside the host's own load and pictures.
 //
-//   host_start_bench [--rounds N] DRAWING.dxf [DRAWING.dxf ...]
+//   host_start_bench [--rounds N] [--work DIR] DRAWING.dxf [DRAWING.dxf ...]
 //
 // For each drawing the rounds run two things alternately, so that both see
 // the same load of the machine:
@@ -14,10 +14,21 @@
 // medians, the median of the rounds' ratios, the host's memory once
 // its window has settled after the refresh (and its peak) against the file's
 // size, and the load average before and after.
+//
+// Both sides start from the same folder state: no pictures folder (ours: no
+// LAYER, as after the viewer's last close) and, since each side deletes its
+// pictures at its end (ours by closing the window, the reference by this
+// bench, neither timed), the same number of recently freed inodes. That
+// number matters on ext4 without a journal, where every new file steps over
+// the inodes freed in the last minutes: `--work DIR` puts the program folder
+// (and so LAYER and the reference's folder) on another file system, e.g. a
+// tmpfs or a journalled ext4, to see the figures without that cost.
 
 #include "acad/AcadError.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "MacroProject.h"
+#include "common/FileSystemOf.h"
+#include "app/DeferredRemoval.h"
 #include "app/RecordingUserInterface.h"
 #include "app/UserInterface.h"
 #include "viewer/FrmWMF.h"
@@ -184,7 +195,11 @@ OurRun runOurs(const QString& drawing)
         }
         for (const auto& m : ui.messages())
             std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
+        window.close();  // deletes LAYER, as the user's close does
     }
+    // The closed window's LAYER is deleted off the user's thread: done
+    // before the next run starts, as the reference's folder is.
+    app::waitForDeferredRemovals();
     // The host's window draws the final state after the refresh; its memory
     // is read once that had time to end.
     QThread::msleep(1500);
@@ -249,18 +264,18 @@ void benchDrawing(const QString& drawing, int rounds, const QString& work)
         // Alternate which runs first, so neither always follows the other.
         OurRun our;
         ReferenceRun reference;
-        // The reference writes into a folder just emptied of the last round's
-        // pictures, as the refresh rebuilds the work folder before its macros:
-        // on a file system without a journal the kernel steps over recently
-        // freed inodes for every file it makes, so a fresh folder after no
-        // deletion would spare the reference most of the pictures' file work.
+        // The reference makes its folder anew and it is deleted after the
+        // run, as ours makes LAYER and deletes it at the window's close.
         const QString pictures = work + QStringLiteral("/pictures");
-        QDir(pictures).removeRecursively();
+        const auto runTheReference = [&] {
+            reference = runReference(drawing, pictures);
+            QDir(pictures).removeRecursively();
+        };
         if (round % 2) {
             our = runOurs(drawing);
-            reference = runReference(drawing, pictures);
+            runTheReference();
         } else {
-            reference = runReference(drawing, pictures);
+            runTheReference();
             our = runOurs(drawing);
         }
         if (our.totalMs < 0 || reference.ms < 0) {
@@ -303,16 +318,19 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each round as it ends, also into a file
     QStringList drawings;
+    QString workParent;
     int rounds = 5;
     const QStringList args = application.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
             rounds = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--work") && i + 1 < args.size())
+            workParent = args[++i];
         else
             drawings << args[i];
     }
     if (drawings.isEmpty()) {
-        std::fprintf(stderr, "usage: %s [--rounds N] DRAWING.dxf [DRAWING.dxf ...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--rounds N] [--work DIR] DRAWING.dxf [DRAWING.dxf ...]\n", argv[0]);
         return 2;
     }
     if (!QDBusConnection::sessionBus().isConnected()) {
@@ -323,8 +341,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "a drawing host already runs on this bus; use a private one (dbus-run-session)\n");
         return 2;
     }
-    QTemporaryDir home;
+    QTemporaryDir home(workParent.isEmpty() ? QDir::tempPath() + QStringLiteral("/host_start-XXXXXX")
+                                            : workParent + QStringLiteral("/host_start-XXXXXX"));
+    if (!home.isValid()) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(workParent));
+        return 2;
+    }
     qputenv("KASANEMI_HOME", home.path().toUtf8());
+    std::printf("program folder (LAYER, the reference's pictures): %s on %s\n", qPrintable(home.path()),
+                benchsupport::fileSystemOf(home.path()).constData());
+    std::printf("each side makes its pictures into a folder that does not exist and deletes them after its run "
+                "(untimed), the two sides alternating\n");
     testsupport::writeMacroProject(home.path());
     std::printf("load average before: %s\n", loadAverage().constData());
     for (const QString& drawing : drawings)

@@ -1,6 +1,6 @@
 // Refresh and re-layout figures of the viewer.
 //
-//   viewer_refresh_bench BIG.dxf MANY_LAYERS.dxf
+//   viewer_refresh_bench [--work DIR] BIG.dxf MANY_LAYERS.dxf
 //
 // BIG.dxf: the standard large drawing (500 layers, 200,000 entities). The
 // refresh runs end to end three ways: the picture macros alone in the host
@@ -20,11 +20,14 @@
 
 #include "acad/FixedHostConnector.h"
 #include "acad/AcadError.h"
+#include "acad/LayerStates.h"
 #include "acad/PictureProtocol.h"
 #include "acad/dbus/BusHostConnector.h"
 #include "acad/dbus/BusSurface.h"
+#include "app/DeferredRemoval.h"
 #include "app/ProgramFolder.h"
 #include "MacroProject.h"
+#include "common/FileSystemOf.h"
 #include "app/RecordingUserInterface.h"
 #include "cad/MacroRegistry.h"
 #include "cad/local/LocalApplication.h"
@@ -53,6 +56,7 @@
 #include <cstdio>
 #include <ctime>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -73,8 +77,28 @@ public:
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
 
-/// Milliseconds spent in the host's picture macros since the last reset.
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+/// Milliseconds spent in the host's picture macros since the last reset,
+/// and the kernel's share of their CPU (making and writing the files).
 double g_macroMs = 0;
+double g_macroCpuMs = 0;
+double g_macroKernelMs = 0;
+
+/// This thread's CPU milliseconds, user and system or the system's alone.
+double threadCpuMs(bool kernelOnly = false)
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    const timeval user = kernelOnly ? timeval{} : usage.ru_utime;
+    return double(user.tv_sec + usage.ru_stime.tv_sec) * 1e3 + double(user.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
 
 /// Wraps every picture macro so that the time the host spends in it, in the
 /// very refresh being measured, is known.
@@ -87,8 +111,12 @@ void timePictureMacros()
         registry.registerMacro(name, [macro](cad::LocalApplication& application, const QString& folder) {
             QElapsedTimer t;
             t.start();
+            const double cpuBefore = threadCpuMs();
+            const double kernelBefore = threadCpuMs(true);
             macro(application, folder);
             g_macroMs += ms(t);
+            g_macroCpuMs += threadCpuMs() - cpuBefore;
+            g_macroKernelMs += threadCpuMs(true) - kernelBefore;
         });
     }
 }
@@ -247,29 +275,84 @@ HeapLeft refreshFigures(const QString& bigPath, const QString& home)
     std::printf("drawing: %s, %d layers, %zu entities\n", qPrintable(bigPath), document->layerCount(),
                 document->drawing().entities.size());
 
-    // Peer: the host's own work alone (the three macros of a refresh of every layer).
+    // Peer: the host's own work alone (the two macros of a refresh of every
+    // layer, with every layer but the current one on and thawed as the
+    // refresh has them: the drawing's own states leave some out, and so
+    // would give the peer less to draw), run alternately with the refresh.
+    // Both start with the last run's pictures in LAYER, set them aside, make
+    // the new ones and delete the old after (the peer as the refresh does),
+    // so both make their files after the same deletions.
     application->loadDVB(home + QStringLiteral("/QEMTIN.dvb"));
-    QElapsedTimer t;
-    t.start();
-    application->runMacro(acad::macro::kMakeAll);
-    application->runMacro(acad::macro::kMakeAllLayer);
-    const double hostMs = ms(t);
-
+    const QString work = acad::workFolderIn(app::programFolder());
+    const auto runPeer = [&] {
+        std::vector<std::pair<bool, bool>> states;
+        for (int i = 0; i < document->layerCount(); ++i)
+            states.emplace_back(document->layer(i).on, document->layer(i).frozen);
+        acad::switchLayersOnAndThawed(*application->activeDocument());
+        app::DeferredRemoval previous;
+        previous.setAside(work);
+        QDir().mkpath(acad::systemFolderIn(work));
+        g_macroMs = g_macroCpuMs = g_macroKernelMs = 0;
+        application->runMacro(acad::macro::kMakeAll);
+        application->runMacro(acad::macro::kMakeAllLayer);
+        previous.release();
+        app::waitForDeferredRemovals();
+        for (int i = 0; i < document->layerCount(); ++i) {
+            document->setLayerOn(i, states[std::size_t(i)].first);
+            document->setLayerFrozen(i, states[std::size_t(i)].second);
+        }
+    };
+    runPeer();  // the first pictures, and the drawing's extents worked out
+    constexpr int kRounds = 3;
+    std::vector<double> hostRuns, hostCpu, hostKernel, refreshRuns, refreshCpu, refreshMacros, refreshMacroCpu,
+        refreshKernel;
     int tiles = 0;
     RefreshMemory localMemory;
-    g_macroMs = 0;
-    const double localMs =
-        timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles, &localMemory);
-    const double macrosInRefreshMs = g_macroMs;
-    std::printf("host (picture macros alone)      %9.1f ms\n", hostMs);
-    std::printf("refresh, host in process         %9.1f ms  (%d tiles)\n", localMs, tiles);
+    for (int round = 0; round < kRounds; ++round) {
+        const auto peer = [&] {
+            runPeer();
+            hostRuns.push_back(g_macroMs);
+            hostCpu.push_back(g_macroCpuMs);
+            hostKernel.push_back(g_macroKernelMs);
+        };
+        const auto refresh = [&] {
+            g_macroMs = g_macroCpuMs = g_macroKernelMs = 0;
+            refreshRuns.push_back(
+                timedRefresh(std::make_shared<acad::FixedHostConnector>(application), &tiles, &localMemory));
+            refreshMacros.push_back(g_macroMs);
+            refreshMacroCpu.push_back(g_macroCpuMs);
+            refreshKernel.push_back(g_macroKernelMs);
+            refreshCpu.push_back(localMemory.cpuMs);
+            app::waitForDeferredRemovals();
+        };
+        if (round % 2) {
+            refresh();
+            peer();
+        } else {
+            peer();
+            refresh();
+        }
+    }
+    const double hostMs = median(hostRuns);
+    const double localMs = median(refreshRuns);
+    std::vector<double> shares;
+    for (std::size_t i = 0; i < refreshRuns.size(); ++i)
+        shares.push_back(refreshRuns[i] - refreshMacros[i]);
+    std::printf("host (picture macros alone)      %9.1f ms  (CPU %.1f ms, %.1f ms of it in the kernel), median of %d\n",
+                hostMs, median(hostCpu), median(hostKernel), kRounds);
+    std::printf("refresh, host in process         %9.1f ms  (%d tiles), median of %d run alternately with the peer\n",
+                localMs, tiles, kRounds);
     std::printf("  viewer share (refresh - host)  %9.1f ms  ratio refresh/host %.2f\n", localMs - hostMs,
                 localMs / hostMs);
     // The macros' time varies from run to run with the file system (making
-    // hundreds of files just after deleting as many): the time they took in
-    // this very refresh is taken off as well.
-    std::printf("  viewer share (refresh - its macros %.1f ms) %9.1f ms\n", macrosInRefreshMs,
-                localMs - macrosInRefreshMs);
+    // hundreds of files after as many were deleted): the time they took in
+    // the very refresh is taken off as well.
+    std::printf("  viewer share (refresh - its macros %.1f ms, %.1f ms of them in the kernel) %9.1f ms\n",
+                median(refreshMacros), median(refreshKernel), median(shares));
+    // CPU time is what the machine's load moves least.
+    std::printf("  CPU: refresh %.1f ms, its macros %.1f ms (alone %.1f ms), the viewer's share %.1f ms\n",
+                median(refreshCpu), median(refreshMacroCpu), median(hostCpu),
+                median(refreshCpu) - median(refreshMacroCpu));
     std::printf("  heap left a tile, in process   %9.1f KiB beyond %.1f MiB of pictures (target <= 40 KiB)\n",
                 localMemory.perTileKiB, localMemory.pictureMiB);
     overviewFigures(localMemory);
@@ -370,12 +453,25 @@ void relayoutFigures(const QString& manyPath)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s BIG.dxf MANY_LAYERS.dxf\n", argv[0]);
+    // --work DIR: the program folder (and so LAYER) on another file system.
+    QStringList args = application.arguments().mid(1);
+    QString workParent = QDir::tempPath();
+    if (args.size() >= 2 && args[0] == QLatin1String("--work")) {
+        workParent = args[1];
+        args = args.mid(2);
+    }
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: %s [--work DIR] BIG.dxf MANY_LAYERS.dxf\n", argv[0]);
         return 2;
     }
-    QTemporaryDir home;
+    QTemporaryDir home(workParent + QStringLiteral("/viewer_refresh-XXXXXX"));
+    if (!home.isValid()) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(workParent));
+        return 2;
+    }
     qputenv("KASANEMI_HOME", home.path().toUtf8());
+    std::printf("program folder (LAYER): %s on %s\n", qPrintable(home.path()),
+                benchsupport::fileSystemOf(home.path()).constData());
     testsupport::writeMacroProject(home.path());
     cad::macros::registerPictureMacros(cad::MacroRegistry::global());
     timePictureMacros();
@@ -383,9 +479,9 @@ int main(int argc, char** argv)
     QFile loadavg(QStringLiteral("/proc/loadavg"));
     if (loadavg.open(QIODevice::ReadOnly))
         std::printf("load average: %s\n", loadavg.readLine().trimmed().constData());
-    const HeapLeft big = refreshFigures(QString::fromLocal8Bit(argv[1]), home.path());
+    const HeapLeft big = refreshFigures(args[0], home.path());
     std::printf("\n");
-    const HeapLeft many = refreshFigures(QString::fromLocal8Bit(argv[2]), home.path());
+    const HeapLeft many = refreshFigures(args[1], home.path());
     // A tile's own share: how much more a refresh leaves for each tile more,
     // which leaves out what a refresh keeps whatever its number of tiles.
     if (many.tiles != big.tiles) {
@@ -396,6 +492,6 @@ int main(int argc, char** argv)
             std::printf(", viewer alone %.1f KiB", slope(big.busKiB, many.busKiB));
         std::printf(" (target <= 40 KiB)\n");
     }
-    relayoutFigures(QString::fromLocal8Bit(argv[2]));
+    relayoutFigures(args[1]);
     return 0;
 }

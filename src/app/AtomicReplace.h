@@ -17,6 +17,7 @@ namespace app {
 enum class FileSync {
     ToDisk,    ///< on the disk first: survives a power cut (costs milliseconds a file)
     RenameOnly ///< readers see the old or the whole new file; for files made anew each time
+               ///< (a name nothing holds yet is written directly, and removed if a write fails)
 };
 
 struct ReplaceOptions {

@@ -26,7 +26,11 @@ int removeEntry(const char* path, const struct stat*, int typeFlag, struct FTW*)
 
 bool removeTreeWithoutFollowingLinks(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    return removeTreeWithoutFollowingLinks(QFile::encodeName(path));
+}
+
+bool removeTreeWithoutFollowingLinks(const QByteArray& native)
+{
     struct stat st {};
     if (::lstat(native.constData(), &st) != 0)
         return errno == ENOENT;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace app {
@@ -10,5 +11,9 @@ namespace app {
 /// mounted file systems. Returns true when nothing is left at `path`
 /// (also when there was nothing to begin with).
 bool removeTreeWithoutFollowingLinks(const QString& path);
+
+/// The same for a path already in the file system's encoding; uses no Qt
+/// state, so it may run on any thread until the process's very end.
+bool removeTreeWithoutFollowingLinks(const QByteArray& nativePath);
 
 } // namespace app

@@ -35,25 +35,31 @@ QString workFolderTemplate(const QString& purpose)
 
 int removeStaleWorkFolders(const QString& purpose, const QString& tempFolder)
 {
-    const QRegularExpression name(QStringLiteral("^%1(\\d+)-.{6}$")
-                                      .arg(QRegularExpression::escape(prefixOf(purpose))));
     int removed = 0;
-    const QStringList entries = QDir(tempFolder).entryList(
-        {prefixOf(purpose) + u'*'}, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& folder : foldersOfEndedProcesses(prefixOf(purpose), tempFolder))
+        removed += removeTreeWithoutFollowingLinks(folder) ? 1 : 0;
+    return removed;
+}
+
+QStringList foldersOfEndedProcesses(const QString& prefix, const QString& parent)
+{
+    const QRegularExpression name(QStringLiteral("^%1(\\d+)-.{6}$").arg(QRegularExpression::escape(prefix)));
+    QStringList ended;
+    const QStringList entries = QDir(parent).entryList(
+        {prefix + u'*'}, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
         const QRegularExpressionMatch match = name.match(entry);
         if (!match.hasMatch() || !processGone(match.captured(1).toLongLong()))
             continue;
-        const QString path = QDir(tempFolder).filePath(entry);
+        const QString path = QDir(parent).filePath(entry);
         struct stat st {};
         // Only a real folder of ours: not a link, not another user's.
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode)
             || st.st_uid != ::geteuid())
             continue;
-        if (removeTreeWithoutFollowingLinks(path))
-            ++removed;
+        ended << path;
     }
-    return removed;
+    return ended;
 }
 
 } // namespace app

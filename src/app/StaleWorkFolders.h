@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace app {
 
@@ -13,5 +14,9 @@ QString workFolderTemplate(const QString& purpose);
 /// this user that no longer run (never following a link; another user's
 /// folders and a live process's are left alone). Returns how many went.
 int removeStaleWorkFolders(const QString& purpose, const QString& tempFolder);
+
+/// The folders in `parent` named "<prefix><pid>-XXXXXX" whose process no
+/// longer runs (real folders of this user, never a link).
+QStringList foldersOfEndedProcesses(const QString& prefix, const QString& parent);
 
 } // namespace app

@@ -16,6 +16,8 @@
 
 #include <atomic>
 
+#include <fcntl.h>
+
 namespace cad {
 
 using acad::AcadError;
@@ -47,6 +49,11 @@ QByteArray newDrawingText()
 [[noreturn]] void fail(qint32 number, const QString& description)
 {
     throw AcadError(number, description);
+}
+
+[[noreturn]] void failChanged(const QString& fileName)
+{
+    fail(error::kHostFailure, QStringLiteral("「%1」は読み込んだ後に変更されています。上書きしませんでした。").arg(fileName));
 }
 
 } // namespace
@@ -82,7 +89,7 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
         const bool dwg = dwg::isDwgFile(path);
         // A DWG is read as the DXF text the converter makes of it; the
         // document keeps the DWG's name and never writes to it.
-        dxf::LoadedDrawing loaded = dwg ? dxf::loadDxf(dwg::convertToDxf(path)) : dxf::loadDxfFile(path);
+        dxf::LoadedDrawing loaded = dwg ? dxf::loadDxfFile(dwg::convertToDxf(path), path) : dxf::loadDxfFile(path);
         loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
@@ -376,6 +383,40 @@ void CadDocument::saveAs(const QString& path)
     m_dwg = false;
 }
 
+QByteArray CadDocument::loadedText() const
+{
+    std::optional<QByteArray> text = m_source.text.readBack();
+    if (!text)
+        fail(error::kHostFailure, QStringLiteral("「%1」は読み込んだ後に中身が書き換えられたため、読み込んだときの"
+                                                 "内容を読み直せません。保存しませんでした。")
+                                      .arg(name()));
+    return *std::move(text);
+}
+
+QByteArray CadDocument::unchangedFileText(const QString& path) const
+{
+    const QFileInfo info(path);
+    const QString fileName = info.fileName();
+    if (m_source.fileSize < 0)
+        return loadedText();
+    if (!info.exists() || info.size() != m_source.fileSize)
+        failChanged(fileName);
+    // The file's own text is what gets patched: its size and time may be
+    // the same after another program rewrote it within one clock tick.
+    QFile current(path);
+    if (!current.open(QIODevice::ReadOnly)) {
+        // Unreadable now but stamped as loaded: the loaded text, checked.
+        if (info.lastModified() != m_source.modified)
+            failChanged(fileName);
+        return loadedText();
+    }
+    // One byte more than loaded shows a file that grew since it was looked at.
+    std::optional<QByteArray> text = readText(current.handle(), m_source.fileSize + 1);
+    if (!text || !m_source.text.matches(*text))
+        failChanged(fileName);
+    return *std::move(text);
+}
+
 void CadDocument::writeFile(const QString& path, bool checkStamp)
 {
     if (m_renamed)
@@ -392,29 +433,22 @@ void CadDocument::writeFile(const QString& path, bool checkStamp)
                                                      "加えた画層です）。この画層の変更はこのファイルに保存できません。")
                                           .arg(now.name));
     }
-    if (checkStamp && m_source.fileSize >= 0) {
-        const QFileInfo info(path);
-        bool changed = !info.exists() || info.size() != m_source.fileSize;
-        if (!changed && info.lastModified() != m_source.modified) {
-            QFile current(path);
-            changed = !current.open(QIODevice::ReadOnly) || current.readAll() != m_source.bytes;
-        }
-        if (changed)
-            fail(error::kHostFailure,
-                 QStringLiteral("「%1」は読み込んだ後に変更されています。上書きしませんでした。").arg(info.fileName()));
-    }
-    const QByteArray bytes = dxf::patchLayers(m_source, m_savedLayers, m_drawing->layers, m_savedClayer,
-                                              m_drawing->clayer);
+    QByteArray bytes = checkStamp ? unchangedFileText(path) : loadedText();
+    // The loaded text goes as soon as the new one is made.
+    bytes = dxf::patchLayers(bytes, m_source, m_savedLayers, m_drawing->layers, m_savedClayer, m_drawing->clayer);
     if (const QString problem = replaceFileContents(path, bytes); !problem.isEmpty())
         fail(error::kHostFailure, problem);
 
-    // The written text is the new source: read it again for its byte ranges.
+    // The written text is the new source: read it again for its byte ranges;
+    // it is read back from the written file at the next save, not held.
     try {
         dxf::LoadedDrawing again = dxf::loadDxf(bytes);
         m_source = std::move(again.source);
     } catch (const dxf::DxfFormatError& e) {
         fail(error::kHostFailure, QStringLiteral("保存したファイルを読み直せません：%1").arg(e.message()));
     }
+    if (const int written = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC); written >= 0)
+        m_source.text = LoadedText::inFile(OpenFile(written), bytes.size(), m_source.text.hash());
     const QFileInfo info(path);
     m_source.fileSize = info.size();
     m_source.modified = info.lastModified();

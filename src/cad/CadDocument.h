@@ -43,6 +43,9 @@ public:
     std::shared_ptr<const Drawing> sharedDrawing() const { return m_drawing; }
     QString fullName() const { return m_fullName; }
     QString name() const;
+    /// Bytes of the drawing's file text this document holds in memory: 0 for
+    /// a drawing read from a file, whose text is read back only to save.
+    qsizetype heldTextBytes() const { return m_source.text.heldBytes(); }
     /// True for a drawing read from a DWG file: it keeps the DWG's name, but
     /// Save is refused (nothing here writes DWG) and Save As writes DXF.
     bool isDwg() const { return m_dwg; }
@@ -123,6 +126,12 @@ private:
     std::vector<NameId> matchingLayerNames(const QString& pattern) const;
     void buildLayerIndex() const;
     void writeFile(const QString& path, bool checkStamp);
+    /// The text as loaded, read back through the kept file; refused (host
+    /// error) when that file was rewritten in place since.
+    QByteArray loadedText() const;
+    /// The text of the file at `path` to patch for Save: refused as changed
+    /// on disk unless it is still the text as loaded.
+    QByteArray unchangedFileText(const QString& path) const;
     /// The drawing, copied first when another thread holds it, for a change
     /// of what sharedDrawing() promises stays as it is.
     Drawing& unsharedDrawing();

@@ -1,8 +1,10 @@
 #pragma once
 
-// What saving needs to know about the file a drawing came from: its bytes,
-// how it was stamped on disk, and where each LAYER entry and the $CLAYER value
-// lie in it. Saving rewrites only those byte ranges.
+// What saving needs to know about the file a drawing came from: how to have
+// its text back, how it was stamped on disk, and where each LAYER entry and
+// the $CLAYER value lie in it. Saving rewrites only those byte ranges.
+
+#include "LoadedText.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -29,7 +31,8 @@ struct LayerEntrySpan {
 };
 
 struct DxfSource {
-    QByteArray bytes;
+    /// The text as loaded, read back at save (held only when it came from no file).
+    LoadedText text;
     /// The line end the file uses ("\r\n" or "\n").
     QByteArray lineEnd = "\n";
     /// Text encoding for values: "UTF-8" for R2007 and later, otherwise the
@@ -43,7 +46,7 @@ struct DxfSource {
     /// ENDSEC group; -1 when there is no HEADER section.
     qsizetype headerEnd = -1;
     /// Stamp of the file when loaded, to notice changes made by others (the
-    /// contents themselves are `bytes`). fileSize -1: never saved to a file.
+    /// contents are checked against `text`). fileSize -1: never saved to a file.
     qint64 fileSize = -1;
     QDateTime modified;
 };

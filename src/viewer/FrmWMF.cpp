@@ -6,7 +6,7 @@
 #include "acad/PictureProtocol.h"
 #include "acad/AcadError.h"
 #include "app/ErrorReport.h"
-#include "app/FolderRemoval.h"
+#include "app/DeferredRemoval.h"
 #include "app/IniSettings.h"
 #include "app/ProgramFolder.h"
 #include "app/Twips.h"
@@ -143,6 +143,8 @@ void frmWMF::Form_Load(const QString& commandLine)
         m_sCommandCSV.clear();
 
     pr_subZoomListInit();
+    // What an earlier run set aside and could not delete (it was killed).
+    app::removeLeftAsideFolders(acad::workFolderIn(app::programFolder()));
 
     app::ui().processEvents();
     applyRestoredOuterGeometry();
@@ -180,9 +182,11 @@ void frmWMF::Form_Unload()
     app::WriteINI(m_sIniPath, kSection, QStringLiteral("width"), app::pixelsToTwips(outer.width()));
     app::WriteINI(m_sIniPath, kSection, QStringLiteral("height"), app::pixelsToTwips(outer.height()));
 
+    // Gone from its path at once; its files are deleted off the user's
+    // thread, and the process waits for that before it ends.
     const QString workFolder = acad::workFolderIn(app::programFolder());
     if (QFileInfo(workFolder).isDir() || QFileInfo(workFolder).isSymLink())
-        app::removeTreeWithoutFollowingLinks(workFolder);
+        app::DeferredRemoval().setAside(workFolder);
 }
 
 bool frmWMF::event(QEvent* event)

@@ -14,7 +14,7 @@
 #include "acad/PictureProtocol.h"
 #include "app/AppInfo.h"
 #include "app/ErrorReport.h"
-#include "app/FolderRemoval.h"
+#include "app/DeferredRemoval.h"
 #include "app/ProgramFolder.h"
 #include "app/UserInterface.h"
 #include "app/WindowHelpers.h"
@@ -206,7 +206,10 @@ void Refresh::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLa
     // failure puts every layer back as the snapshot recorded it.
     LayerStateGuard restoreOnFailure(oAcadDoc, acad.aLayerSnapshot);
 
-    pr_subRebuildWorkFolder();
+    // The previous pictures are deleted once the new ones are made, however
+    // this refresh ends (see app/DeferredRemoval.h for why not before).
+    app::DeferredRemoval previousPictures;
+    pr_subRebuildWorkFolder(previousPictures);
 
     m_grid.setDocument(oAcadDoc);
     // Read once: every progress step shows it.
@@ -244,6 +247,7 @@ void Refresh::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLa
     const TileGrid::TileStep step = [this] { tileStep(); };
     m_grid.pr_subCreateTiles(sOnLayerArray, step);
     acad.oAcadApp->runMacro(bAll != acad::vbFalse ? acad::macro::kMakeAllLayer : acad::macro::kMakeViewLayer);
+    previousPictures.release();
     m_grid.pr_subLoadTilePictures(sOnLayerArray, acad::workFolderIn(app::programFolder()) + QLatin1Char('/'), step);
 
     if (bAll != acad::vbFalse && everyLayerShown) {
@@ -266,11 +270,12 @@ void Refresh::pu_subFormShow(acad::DocumentPtr& oAcadDoc, acad::NameList& sAllLa
     m_finished = true;
 }
 
-void Refresh::pr_subRebuildWorkFolder()
+void Refresh::pr_subRebuildWorkFolder(app::DeferredRemoval& previous)
 {
     const QString work = acad::workFolderIn(app::programFolder());
-    const QFileInfo info(work);
-    if ((info.exists() || info.isSymLink()) && !app::removeTreeWithoutFollowingLinks(work))
+    // What a killed or crashed viewer left set aside goes too.
+    app::removeLeftAsideFolders(work);
+    if (!previous.setAside(work))
         throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + work);
     if (!QDir().mkpath(acad::systemFolderIn(work)))
         throw acad::AcadError(kErrPathNotFound, QStringLiteral("パスが見つかりません。") + work);

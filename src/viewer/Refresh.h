@@ -15,6 +15,10 @@ class QGroupBox;
 class QListWidget;
 class QStatusBar;
 
+namespace app {
+class DeferredRemoval;
+}
+
 namespace tile {
 class WmfImage;
 }
@@ -86,7 +90,9 @@ private:
 
     bool pr_funBuildLayerLists(const acad::DocumentPtr& doc, QString& layerListPath, acad::NameList& sAllLayerArray,
                                acad::NameList& sOnLayerArray, acad::VbBool& bAll);
-    void pr_subRebuildWorkFolder();
+    /// Empties LAYER (its old contents set aside in `previous`) and makes
+    /// LAYER and LAYER/SYS.
+    void pr_subRebuildWorkFolder(app::DeferredRemoval& previous);
     void pr_subPlaceUpperBand(bool everyLayerShown);
     void pr_subLoadOverview(tile::WmfImage& image, QFrame& frame, const CaptionBox& caption,
                             const QString& fileName);

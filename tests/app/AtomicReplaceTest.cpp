@@ -63,6 +63,19 @@ TEST(AtomicReplace, AWriterThatFailsOrThrowsKeepsTheOldFile)
                      std::runtime_error);
         EXPECT_EQ(testsupport::fileBytes(file), QByteArray("old"));
         EXPECT_EQ(entriesOf(dir.path()), QStringList(QStringLiteral("book.xlsx")));
+
+        // A name nothing held: no half-written file is left under it.
+        const QString fresh = dir.filePath(QStringLiteral("壁.wmf"));
+        EXPECT_NE(replaceFile(fresh, halfThenFail, {.sync = sync}), QString());
+        EXPECT_THROW(replaceFile(
+                         fresh,
+                         [](QIODevice& out) -> bool {
+                             out.write(QByteArray(100000, 'h'));
+                             throw std::runtime_error("the drawing went away");
+                         },
+                         {.sync = sync}),
+                     std::runtime_error);
+        EXPECT_EQ(entriesOf(dir.path()), QStringList(QStringLiteral("book.xlsx")));
     }
 }
 
@@ -81,6 +94,10 @@ TEST(AtomicReplace, AFullDiskKeepsTheOldFileAndSaysWhy)
         EXPECT_EQ(testsupport::fileBytes(file), QByteArray("[WMFPosi]\r\nleft=1\r\n"));
         // The short write was no more than the buffer: nothing is left of it.
         EXPECT_EQ(entriesOf(disk.path()).filter(QStringLiteral("QEMTINF")), QStringList(QStringLiteral("QEMTINF.ini")));
+        // Nor of a new file that did not fit.
+        EXPECT_NE(replaceFile(disk.filePath(QStringLiteral("new.wmf")), QByteArray(64 * 1024, 'n'), {.sync = sync}),
+                  QString());
+        EXPECT_TRUE(entriesOf(disk.path()).filter(QStringLiteral("new")).isEmpty());
     }
 }
 
@@ -99,6 +116,23 @@ TEST(AtomicReplace, AnotherUsersLinkInAStickyFolderIsRefusedAndItsTargetKept)
         EXPECT_EQ(testsupport::fileBytes(victim), QByteArray("victim"));
         EXPECT_TRUE(QFileInfo(tmp.filePath(QStringLiteral("out.png"))).isSymLink());
     }
+}
+
+TEST(AtomicReplace, ANewFileIsOwnerOnlyAndALinkAtItsNameIsNeverFollowed)
+{
+    QTemporaryDir dir;
+    const QString outside = dir.filePath(QStringLiteral("outside"));
+    // A dangling link: writing through it would make `outside`.
+    const QString picture = dir.filePath(QStringLiteral("layer.wmf"));
+    ASSERT_TRUE(QFile::link(outside, picture));
+    EXPECT_EQ(replaceFile(picture, QByteArray("ours"), {.sync = FileSync::RenameOnly}), QString());
+    EXPECT_FALSE(QFileInfo::exists(outside));
+    EXPECT_FALSE(QFileInfo(picture).isSymLink());
+    EXPECT_EQ(testsupport::fileBytes(picture), QByteArray("ours"));
+
+    const QString fresh = dir.filePath(QStringLiteral("fresh.wmf"));
+    EXPECT_EQ(replaceFile(fresh, QByteArray("new"), {.sync = FileSync::RenameOnly}), QString());
+    EXPECT_EQ(QFileInfo(fresh).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
 }
 
 TEST(AtomicReplace, OurOwnLinkHasItsTargetReplacedWhenWrittenToDisk)

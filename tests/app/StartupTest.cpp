@@ -1,3 +1,4 @@
+#include "app/DeferredRemoval.h"
 #include "app/IniSettings.h"
 #include "app/RecordingUserInterface.h"
 #include "app/Twips.h"
@@ -10,6 +11,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "OwnProgramFolder.h"
 #include "TestFiles.h"
@@ -148,10 +152,23 @@ TEST_F(Startup, CloseDeletesTheWorkFolderButNothingItLinksTo)
     }
     EXPECT_FALSE(QFileInfo::exists(home() + "/LAYER"));
     EXPECT_TRUE(QFile::exists(outside + "/keep.txt"));
+    // Its files went off the user's thread; nothing of it is left beside.
+    waitForDeferredRemovals();
+    EXPECT_TRUE(QDir(home()).entryList({".LAYER*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 
-    // A start and close without a refresh makes no work folder.
+    // A start and close without a refresh makes no work folder, and the
+    // start deletes what a viewer killed while deleting left set aside.
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const QString left = home() + QStringLiteral("/.LAYER.gone-%1-abcdef").arg(ended);
+    QDir().mkpath(left + "/SYS");
+    writeAll(left + "/SYS/all.wmf", "x");
     frmWMF window;
     window.Form_Load(QString());
+    waitForDeferredRemovals();
+    EXPECT_FALSE(QFileInfo::exists(left));
     window.close();
     EXPECT_FALSE(QFileInfo::exists(home() + "/LAYER"));
 }

@@ -1,38 +1,143 @@
-// The reader holds a drawing's text once, in a buffer of the file's own size
-// (a large file was rounded up to the next power of two), and that buffer is
-// the text saving patches: byte for byte the file.
+// The reader parses a drawing's file through a mapping and keeps none of its
+// text: saving reads the text back through the file kept open at load and
+// patches it only when it is still the text that was loaded.
 
+#include "CadTestSupport.h"
+
+#include "acad/AcadError.h"
+#include "cad/CadDocument.h"
+#include "cad/dxf/DxfFileBuffer.h"
+#include "cad/dxf/DxfLayerWriter.h"
 #include "cad/dxf/DxfLoader.h"
-#include "cad/dxf/DxfTokenizer.h"
+#include "cad/dxf/DxfMessages.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
-TEST(DxfFileBuffer, TheFilesTextIsHeldOnceAtItsOwnSize)
+QByteArray readAll(const QString& path)
 {
-    // Some 3 MB: readAll would have reserved 4 MiB.
-    QByteArray text = "0\nSECTION\n2\nENTITIES\n";
-    for (int i = 0; text.size() < 3'000'000; ++i)
-        text += "0\nLINE\n8\n壁" + QByteArray::number(i % 7) + "\n10\n" + QByteArray::number(i) + "\n20\n0\n11\n1\n21\n1\n";
-    text += "0\nENDSEC\n0\nEOF\n";
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+/// A drawing of `lines` lines on seven layers (with a LAYER table), some
+/// 160 bytes of text a line.
+QByteArray drawingText(int lines)
+{
+    QByteArray text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1021\n9\n$CLAYER\n8\n壁0\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n";
+    for (int k = 0; k < 7; ++k)
+        text += "0\nLAYER\n2\n壁" + QByteArray::number(k) + "\n70\n0\n62\n" + QByteArray::number(k + 1)
+            + "\n6\nCONTINUOUS\n";
+    text += "0\nENDTAB\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < lines; ++i)
+        text += "0\nLINE\n8\n壁" + QByteArray::number(i % 7) + "\n10\n" + QByteArray::number(i)
+            + ".25\n20\n0.0\n30\n0.0\n11\n1.0\n21\n1.0\n31\n0.0\n";
+    return text + "0\nENDSEC\n0\nEOF\n";
+}
+
+int number(const acad::AcadError& e)
+{
+    return e.number();
+}
+
+/// Saving and reading back: a drawing whose file is changed behind the
+/// document's back, and the bytes its change must give.
+class KeptText : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        text = drawingText(2000);
+        path = dir.filePath(QStringLiteral("図面.dxf"));
+        writeFile(path, text);
+    }
+    /// The layer changes every case makes.
+    static void change(cad::CadDocument& doc)
+    {
+        doc.setLayerOn(1, false);
+        doc.setLayerLocked(3, true);
+        doc.setCurrentLayer(2);
+    }
+    /// The bytes the same change makes of the text patched in memory.
+    QByteArray rightBytes() const
+    {
+        const cad::dxf::LoadedDrawing loaded = cad::dxf::loadDxf(text);
+        std::vector<cad::LayerRecord> changed = loaded.drawing.layers;
+        changed[1].on = false;
+        changed[3].locked = true;
+        return cad::dxf::patchLayers(text, loaded.source, loaded.drawing.layers, changed, loaded.drawing.clayer,
+                                     changed[2].name);
+    }
+    /// Expects `save` to be refused with the host's failure and the file at
+    /// `target` to hold `bytes` afterwards (empty: no file).
+    template <typename Save>
+    void expectRefused(Save save, const QString& target, const QByteArray& bytes)
+    {
+        try {
+            save();
+            ADD_FAILURE() << "saved over or from a changed file";
+        } catch (const acad::AcadError& e) {
+            EXPECT_EQ(number(e), acad::error::kHostFailure);
+        }
+        EXPECT_EQ(QFileInfo::exists(target), !bytes.isEmpty());
+        EXPECT_EQ(readAll(target), bytes);
+    }
+    QTemporaryDir dir;
+    QByteArray text;
+    QString path;
+};
+
+TEST(DxfFileBuffer, ADrawingReadFromAFileKeepsNoCopyOfItsText)
+{
+    // Some 13 MB: the parse gives pages back several times on the way.
+    const QByteArray text = drawingText(80'000);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("big.dxf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(text), text.size());
-    file.close();
+    writeFile(path, text);
 
-    const cad::dxf::LoadedDrawing loaded = cad::dxf::loadDxfFile(path);
-    EXPECT_EQ(loaded.source.bytes, text);
-    EXPECT_LE(loaded.source.bytes.capacity(), text.size() + 64);
-    EXPECT_EQ(loaded.source.fileSize, text.size());
-    EXPECT_FALSE(loaded.truncated);
-    EXPECT_GT(loaded.drawing.entities.size(), 50'000u);
+    const cad::dxf::LoadedDrawing fromFile = cad::dxf::loadDxfFile(path);
+    EXPECT_EQ(fromFile.source.text.heldBytes(), 0);
+    EXPECT_EQ(fromFile.source.text.size(), text.size());
+    EXPECT_EQ(fromFile.source.fileSize, text.size());
+    // The hash taken piece by piece as the parse went is the whole text's.
+    EXPECT_EQ(fromFile.source.text.hash(), cad::hashOfText(text.constData(), size_t(text.size())));
+    EXPECT_EQ(fromFile.source.text.readBack(), std::optional<QByteArray>(text));
+    EXPECT_FALSE(fromFile.truncated);
+    EXPECT_EQ(fromFile.drawing.entities.size(), 80'000u);
+
+    // The same text parsed in memory: the same drawing and byte ranges.
+    const cad::dxf::LoadedDrawing inMemory = cad::dxf::loadDxf(text);
+    ASSERT_EQ(inMemory.source.layerEntries.size(), fromFile.source.layerEntries.size());
+    for (size_t i = 0; i < inMemory.source.layerEntries.size(); ++i) {
+        EXPECT_EQ(inMemory.source.layerEntries[i].begin, fromFile.source.layerEntries[i].begin);
+        EXPECT_EQ(inMemory.source.layerEntries[i].end, fromFile.source.layerEntries[i].end);
+    }
+    EXPECT_EQ(inMemory.drawing.layers.size(), fromFile.drawing.layers.size());
+    EXPECT_EQ(inMemory.drawing.clayer, QStringLiteral("壁0"));
+    EXPECT_EQ(fromFile.drawing.clayer, QStringLiteral("壁0"));
+
+    auto doc = cad::CadDocument::open(path);
+    EXPECT_EQ(doc->heldTextBytes(), 0);
+    doc->setLayerFrozen(4, true);
+    doc->save();
+    EXPECT_EQ(doc->heldTextBytes(), 0) << "a save must not keep the text it wrote";
 }
 
 TEST(DxfFileBuffer, AnEmptyOrMissingFileIsRefusedWithOneLine)
@@ -40,11 +145,168 @@ TEST(DxfFileBuffer, AnEmptyOrMissingFileIsRefusedWithOneLine)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString empty = dir.filePath(QStringLiteral("empty.dxf"));
-    QFile file(empty);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeFile(empty, {});
     EXPECT_THROW(cad::dxf::loadDxfFile(empty), cad::dxf::DxfFormatError);
     EXPECT_THROW(cad::dxf::loadDxfFile(dir.filePath(QStringLiteral("none.dxf"))), cad::dxf::DxfFormatError);
+}
+
+TEST(DxfFileBuffer, APipeIsReadIntoABufferThatTheSourceHolds)
+{
+    const QByteArray text = drawingText(3000);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread writer([&] {
+        for (qsizetype done = 0; done < text.size();) {
+            const ssize_t n = write(ends[1], text.constData() + done, size_t(text.size() - done));
+            if (n <= 0) break;
+            done += n;
+        }
+        close(ends[1]);
+    });
+    const cad::dxf::LoadedDrawing loaded = cad::dxf::loadDxfFile(cad::OpenFile(ends[0]), QStringLiteral("pipe"));
+    writer.join();
+    EXPECT_EQ(loaded.drawing.entities.size(), 3000u);
+    // Nothing to read back from: the text is held, and it is the text.
+    EXPECT_EQ(loaded.source.text.heldBytes(), text.size());
+    EXPECT_EQ(loaded.source.text.readBack(), std::optional<QByteArray>(text));
+}
+
+TEST(DxfFileBuffer, AFileCutWhileMappedReadsAsZerosAndIsNotedInsteadOfKillingTheHost)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("cut.dxf"));
+    const QByteArray text = drawingText(3000);
+    writeFile(path, text);
+    const int descriptor = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(descriptor, 0);
+    cad::dxf::DxfFileBuffer buffer{cad::OpenFile(descriptor), path};
+    ASSERT_TRUE(buffer.isMapped());
+    EXPECT_FALSE(buffer.wasCut());
+    ASSERT_TRUE(QFile::resize(path, 1000));
+    const QByteArray mapped = buffer.text();
+    // Past the new end: a SIGBUS without the guard.
+    const volatile char* last = mapped.constData() + mapped.size() - 1;
+    EXPECT_EQ(*last, 0);
+    EXPECT_TRUE(buffer.wasCut());
+    EXPECT_EQ(mapped.left(1000), text.left(1000));
+}
+
+TEST_F(KeptText, SaveAsAfterTheFileWasReplacedByARenameWritesTheLoadedTextPatched)
+{
+    auto doc = cad::CadDocument::open(path);
+    change(*doc);
+    const QString other = dir.filePath(QStringLiteral("other.dxf"));
+    const QByteArray theirs = drawingText(10);
+    writeFile(other, theirs);
+    ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+
+    expectRefused([&] { doc->save(); }, path, theirs);
+    const QString copy = dir.filePath(QStringLiteral("写し.dxf"));
+    doc->saveAs(copy);
+    EXPECT_EQ(readAll(copy), rightBytes());
+    EXPECT_EQ(readAll(path), theirs);
+    // The copy is the document's file now: saved again from its own text.
+    doc->setLayerOn(1, true);
+    doc->save();
+    EXPECT_TRUE(cad::CadDocument::open(copy)->layer(1).on);
+}
+
+TEST_F(KeptText, SaveAsAfterTheFileWasDeletedWorksFromTheKeptFile)
+{
+    auto doc = cad::CadDocument::open(path);
+    change(*doc);
+    ASSERT_TRUE(QFile::remove(path));
+    expectRefused([&] { doc->save(); }, path, {});
+    const QString copy = dir.filePath(QStringLiteral("copy.dxf"));
+    doc->saveAs(copy);
+    EXPECT_EQ(readAll(copy), rightBytes());
+}
+
+TEST_F(KeptText, AFileTruncatedInPlaceIsRefusedBySaveAndSaveAs)
+{
+    auto doc = cad::CadDocument::open(path);
+    change(*doc);
+    ASSERT_TRUE(QFile::resize(path, text.size() / 2));
+    const QByteArray half = readAll(path);
+    const QString copy = dir.filePath(QStringLiteral("copy.dxf"));
+    expectRefused([&] { doc->save(); }, path, half);
+    expectRefused([&] { doc->saveAs(copy); }, copy, {});
+    expectRefused([&] { doc->save(true); }, path, half);
+}
+
+TEST_F(KeptText, AFileRewrittenInPlaceLargerIsRefusedButOneOnlyAppendedToKeepsItsLoadedText)
+{
+    auto doc = cad::CadDocument::open(path);
+    change(*doc);
+    const QString copy = dir.filePath(QStringLiteral("copy.dxf"));
+    QByteArray rewritten = text;
+    rewritten.replace("LINE", "LINF");
+    rewritten += "999\nlonger now\n";
+    writeFile(path, rewritten); // in place: the same file, truncated and written
+    expectRefused([&] { doc->save(); }, path, rewritten);
+    expectRefused([&] { doc->saveAs(copy); }, copy, {});
+
+    // Appended to: the loaded text is still all there in front.
+    writeFile(path, text + "999\nappended\n");
+    expectRefused([&] { doc->save(); }, path, text + "999\nappended\n");
+    doc->saveAs(copy);
+    EXPECT_EQ(readAll(copy), rightBytes());
+}
+
+TEST_F(KeptText, ATextChangedUnderTheSameSizeAndTimeIsNotOverwritten)
+{
+    auto doc = cad::CadDocument::open(path);
+    change(*doc);
+    const QDateTime stamp = QFileInfo(path).lastModified();
+    QByteArray theirs = text;
+    theirs.replace("壁6", "壁X");
+    writeFile(path, theirs);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
+    ASSERT_EQ(QFileInfo(path).lastModified(), stamp);
+    expectRefused([&] { doc->save(); }, path, theirs);
+}
+
+TEST(DxfFileBuffer, SavedSamplesAreTheBytesPatchingTheirTextInMemoryGives)
+{
+    if (cadtest::samplesDir().isEmpty())
+        GTEST_SKIP() << "KASANEMI_SAMPLES is not set: the samples were NOT saved";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QStringList samples = QDir(cadtest::samplesDir()).entryList({QStringLiteral("*.dxf")}, QDir::Files);
+    ASSERT_GT(samples.size(), 10);
+    for (const QString& sample : samples) {
+        SCOPED_TRACE(sample.toStdString());
+        const QByteArray text = readAll(cadtest::samplesDir() + '/' + sample);
+        std::unique_ptr<cad::CadDocument> doc;
+        try {
+            doc = cad::CadDocument::open(cadtest::samplesDir() + '/' + sample);
+        } catch (const acad::AcadError&) {
+            continue; // a sample made to be refused
+        }
+        const cad::dxf::LoadedDrawing inMemory = cad::dxf::loadDxf(text);
+        std::vector<cad::LayerRecord> changed = inMemory.drawing.layers;
+        for (int i = 0; i < doc->layerCount(); ++i) {
+            if (i != doc->currentLayer()) {
+                doc->setLayerOn(i, !doc->layer(i).on);
+                changed[size_t(i)].on = !changed[size_t(i)].on;
+            }
+            doc->setLayerLocked(i, !doc->layer(i).locked);
+            changed[size_t(i)].locked = !changed[size_t(i)].locked;
+        }
+        const QString out = dir.filePath(sample);
+        try {
+            doc->saveAs(out);
+        } catch (const acad::AcadError&) {
+            continue; // layers the reader added cannot be saved, as before
+        }
+        EXPECT_EQ(readAll(out), cad::dxf::patchLayers(text, inMemory.source, inMemory.drawing.layers, changed,
+                                                      inMemory.drawing.clayer, inMemory.drawing.clayer));
+    }
 }
 
 } // namespace

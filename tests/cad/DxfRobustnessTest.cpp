@@ -42,7 +42,7 @@ bool loadsOrRefuses(const QByteArray& bytes, std::string* message = nullptr)
         (void)cad::modelExtents(d.drawing);
         auto changed = d.drawing.layers;
         for (auto& l : changed) { l.on = !l.on; l.locked = !l.locked; }
-        (void)loadDxf(cad::dxf::patchLayers(d.source, d.drawing.layers, changed, d.drawing.clayer,
+        (void)loadDxf(cad::dxf::patchLayers(bytes, d.source, d.drawing.layers, changed, d.drawing.clayer,
                                             QStringLiteral("x")));
         return true;
     } catch (const DxfFormatError& e) {

@@ -28,7 +28,7 @@ QByteArray readAll(const QString& path)
 QByteArray withoutLayerEntries(const QString& path, const std::vector<int>& layers)
 {
     const cad::dxf::LoadedDrawing loaded = cad::dxf::loadDxfFile(path);
-    const QByteArray& bytes = loaded.source.bytes;
+    const QByteArray bytes = readAll(path);
     std::vector<std::pair<qsizetype, qsizetype>> cuts;
     for (int i : layers)
         cuts.emplace_back(loaded.source.layerEntries[size_t(i)].begin, loaded.source.layerEntries[size_t(i)].end);

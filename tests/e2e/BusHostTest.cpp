@@ -158,8 +158,9 @@ TEST_P(SampleReadsTest, BusReadsEqualInProcessReadsAndTheIndependentReader)
         EXPECT_EQ(got.bPlottable, toVb(expected.value("plottable").toBool()));
         EXPECT_EQ(got.bNewViewportFreaze, toVb(expected.value("vp_default_frozen").toBool()));
         // The host's wildcard rules decide what a name with pattern characters counts.
-        if (!got.sLayerName.contains(wildcard))
+        if (!got.sLayerName.contains(wildcard)) {
             EXPECT_EQ(batch.counts[size_t(i)], oracle.value("counts").toObject().value(got.sLayerName).toInt());
+        }
     }
     NameList expectedLinetypes = emptyNameList();
     for (const QJsonValue& name : oracle.value("linetypes").toArray()) {

@@ -3,6 +3,7 @@
 
 #include "acad/FixedHostConnector.h"
 #include "acad/PictureProtocol.h"
+#include "app/DeferredRemoval.h"
 #include "cad/MacroRegistry.h"
 #include "cad/macros/PictureMacros.h"
 #include "tile/TwipsPlacement.h"
@@ -16,6 +17,9 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTextStream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace viewertest;
 
@@ -205,6 +209,64 @@ TEST_F(RefreshPipeline, MacroFailingMidwayPutsTheUsersLayersBackAndClosesThePlea
     // The status says the refresh failed; it does not go on reading "…取得中".
     EXPECT_EQ(window->StatusMain()->currentMessage(),
               document().name() + QStringLiteral(" の画層情報を取得できませんでした [09:05]"));
+}
+
+TEST_F(RefreshPipeline, TheOldPicturesAreDeletedAfterTheNewOnesAreMadeHoweverTheRefreshEnds)
+{
+    openDrawing(kFiveLayers);
+    window->CmdRefresh_Click();
+    ASSERT_TRUE(window->bRefreshDone());
+    const QString layer = home.filePath(QStringLiteral("LAYER"));
+    const auto setAside = [&] {
+        return QDir(home.path()).entryList({QStringLiteral(".LAYER.gone-*")},
+                                           QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    // A picture of a layer the drawing no longer has, and what a viewer
+    // killed while deleting left behind.
+    ASSERT_TRUE(QFile(layer + QStringLiteral("/消えた画層.wmf")).open(QIODevice::WriteOnly));
+    const pid_t ended = [] {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        return child;
+    }();
+    QDir(home.path()).mkpath(QStringLiteral(".LAYER.gone-%1-abcdef/SYS").arg(ended));
+
+    // When the layer pictures are made, LAYER is new and empty but for
+    // them, and the old pictures are not yet deleted (their inodes are
+    // freed after the new files took theirs).
+    bool oldPictureInLayer = true;
+    bool oldPicturesKept = false;
+    const cad::MacroFn layerPictures = cad::MacroRegistry::global().find(acad::macro::kMakeAllLayer);
+    cad::MacroRegistry::global().registerMacro(
+        acad::macro::kMakeAllLayer, [&](cad::LocalApplication& application, const QString& folder) {
+            oldPictureInLayer = QFileInfo::exists(layer + QStringLiteral("/消えた画層.wmf"));
+            for (const QString& aside : setAside())
+                oldPicturesKept |= QFileInfo::exists(home.filePath(aside + QStringLiteral("/消えた画層.wmf")));
+            layerPictures(application, folder);
+        });
+    window->CmdRefresh_Click();
+    app::waitForDeferredRemovals();
+
+    EXPECT_TRUE(window->bRefreshDone());
+    EXPECT_FALSE(oldPictureInLayer);
+    EXPECT_TRUE(oldPicturesKept);
+    EXPECT_TRUE(setAside().isEmpty()) << setAside().join(' ').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(layer + QStringLiteral("/消えた画層.wmf")));
+    EXPECT_EQ(QDir(layer).entryList({QStringLiteral("*.wmf")}, QDir::Files).size(), document().layerCount());
+
+    // A refresh that fails at the layer pictures still deletes what it set aside.
+    cad::MacroRegistry::global().registerMacro(acad::macro::kMakeAllLayer, [](cad::LocalApplication&, const QString&) {
+        throw acad::AcadError(acad::error::kHostFailure, QStringLiteral("disk full"));
+    });
+    window->CmdRefresh_Click();
+    cad::macros::registerPictureMacros(cad::MacroRegistry::global());
+    app::waitForDeferredRemovals();
+    EXPECT_EQ(reports().size(), 1);
+    EXPECT_TRUE(setAside().isEmpty()) << setAside().join(' ').toStdString();
+    EXPECT_TRUE(QFileInfo::exists(layer + QStringLiteral("/SYS/all.wmf")));
+    EXPECT_TRUE(QDir(layer).entryList({QStringLiteral("*.wmf")}, QDir::Files).isEmpty());
 }
 
 TEST_F(RefreshPipeline, MissingMacroProjectEndsWithTheReportAndChangesNothing)

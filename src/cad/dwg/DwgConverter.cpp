@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+
 namespace cad::dwg {
 namespace {
 
@@ -91,12 +93,12 @@ bool isDwgFile(const QString& path)
            });
 }
 
-QByteArray convertToDxf(const QString& path, const ConverterLimits& limits)
+OpenFile convertToDxf(const QString& path, const ConverterLimits& limits)
 {
     return convertToDxf(path, findConverterProgram(), limits);
 }
 
-QByteArray convertToDxf(const QString& path, const ConverterProgram& program, const ConverterLimits& limits)
+OpenFile convertToDxf(const QString& path, const ConverterProgram& program, const ConverterLimits& limits)
 {
     if (program.node.isEmpty() || !QFileInfo(program.node).isExecutable())
         fail(QStringLiteral("DWG 図面を読むための Node.js が見つかりません。"
@@ -152,10 +154,12 @@ QByteArray convertToDxf(const QString& path, const ConverterProgram& program, co
     default:
         fail(QStringLiteral("DWG 変換プログラムが失敗しました（終了コード %1: %2）").arg(converter.exitCode()).arg(reason));
     }
-    QFile dxf(output);
-    if (!dxf.open(QIODevice::ReadOnly))
+    // Kept open, the text outlives its folder: it is read from the file and
+    // read back from it at Save As, never held.
+    const int descriptor = ::open(QFile::encodeName(output).constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
         fail(QStringLiteral("DWG 変換プログラムが DXF を書きませんでした"));
-    return dxf.readAll();
+    return OpenFile(descriptor);
 }
 
 } // namespace cad::dwg

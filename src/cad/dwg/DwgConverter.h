@@ -7,7 +7,8 @@
 // converter writes DXF text with the drawing's layer states, which the host
 // reads with its own DXF reader.
 
-#include <QByteArray>
+#include "cad/LoadedText.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -45,11 +46,12 @@ ConverterProgram findConverterProgram();
 /// starts with a DWG version tag ("AC1015"), which no DXF text does.
 bool isDwgFile(const QString& path);
 
-/// Converts the DWG at `path` to DXF text. Throws DwgConversionError when
+/// Converts the DWG at `path` to DXF text, handed over as an open file
+/// already removed from its temporary folder. Throws DwgConversionError when
 /// Node.js or the converter's package is missing, when the library refuses
 /// or crashes on the drawing, or when a limit is hit (the converter is then
 /// killed).
-QByteArray convertToDxf(const QString& path, const ConverterLimits& limits = limitsFromEnvironment());
-QByteArray convertToDxf(const QString& path, const ConverterProgram& program, const ConverterLimits& limits);
+OpenFile convertToDxf(const QString& path, const ConverterLimits& limits = limitsFromEnvironment());
+OpenFile convertToDxf(const QString& path, const ConverterProgram& program, const ConverterLimits& limits);
 
 } // namespace cad::dwg

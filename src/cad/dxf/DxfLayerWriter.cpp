@@ -26,12 +26,13 @@ QByteArray numberLike(const QByteArray& original, qint64 value)
 
 /// The code line of `group` in `entry`, so that an inserted group looks like
 /// its neighbours ("  6" or "6").
-QByteArray codeLineLike(const DxfSource& src, const LayerEntrySpan& entry, size_t index, int code)
+QByteArray codeLineLike(const QByteArray& bytes, const DxfSource& src, const LayerEntrySpan& entry, size_t index,
+                        int code)
 {
     const qsizetype eol = src.lineEnd.size();
     const qsizetype begin = index == 0 ? entry.begin : entry.groups[index - 1].valueEnd + eol;
     const qsizetype end = entry.groups[index].valueBegin - eol;
-    QByteArray sample = begin >= 0 && end > begin ? src.bytes.mid(begin, end - begin) : QByteArray();
+    QByteArray sample = begin >= 0 && end > begin ? bytes.mid(begin, end - begin) : QByteArray();
     QByteArray text = QByteArray::number(code);
     if (sample.startsWith(' ') && sample.size() > text.size())
         text = text.rightJustified(sample.size(), ' ');
@@ -48,12 +49,12 @@ const GroupSpan* findGroup(const LayerEntrySpan& entry, int code, size_t* index 
     return nullptr;
 }
 
-QByteArray valueOf(const DxfSource& src, const GroupSpan& g)
+QByteArray valueOf(const QByteArray& bytes, const GroupSpan& g)
 {
-    return src.bytes.mid(g.valueBegin, g.valueEnd - g.valueBegin);
+    return bytes.mid(g.valueBegin, g.valueEnd - g.valueBegin);
 }
 
-void patchLayer(const DxfSource& src, DxfText& text, const LayerEntrySpan& entry,
+void patchLayer(const QByteArray& bytes, const DxfSource& src, DxfText& text, const LayerEntrySpan& entry,
                 const LayerRecord& before, const LayerRecord& now, std::vector<Patch>& patches)
 {
     const QByteArray& eol = src.lineEnd;
@@ -66,7 +67,7 @@ void patchLayer(const DxfSource& src, DxfText& text, const LayerEntrySpan& entry
     const bool flagsChanged = now.frozen != before.frozen || now.locked != before.locked
         || now.frozenInNewViewports != before.frozenInNewViewports;
     if (flagsChanged && flags) {
-        const QByteArray old = valueOf(src, *flags);
+        const QByteArray old = valueOf(bytes, *flags);
         qint64 value = old.trimmed().toLongLong();
         value = (value & ~qint64(1 | 2 | 4)) | (now.frozen ? 1 : 0) | (now.frozenInNewViewports ? 2 : 0)
             | (now.locked ? 4 : 0);
@@ -80,22 +81,22 @@ void patchLayer(const DxfSource& src, DxfText& text, const LayerEntrySpan& entry
     QByteArray inserted;
     if (flagsChanged && !flags && anchor) {
         const qint64 value = (now.frozen ? 1 : 0) | (now.frozenInNewViewports ? 2 : 0) | (now.locked ? 4 : 0);
-        inserted += eol + codeLineLike(src, entry, anchorIndex, 70) + eol + QByteArray::number(value);
+        inserted += eol + codeLineLike(bytes, src, entry, anchorIndex, 70) + eol + QByteArray::number(value);
     }
 
     const bool colorChanged = now.on != before.on || now.color != before.color;
     const qint64 signedColor = now.on ? now.color : -qint64(now.color);
     if (colorChanged) {
         if (const GroupSpan* g = findGroup(entry, 62))
-            patches.push_back({g->valueBegin, g->valueEnd, numberLike(valueOf(src, *g), signedColor)});
+            patches.push_back({g->valueBegin, g->valueEnd, numberLike(valueOf(bytes, *g), signedColor)});
         else if (anchor)
-            inserted += eol + codeLineLike(src, entry, anchorIndex, 62) + eol + QByteArray::number(signedColor);
+            inserted += eol + codeLineLike(bytes, src, entry, anchorIndex, 62) + eol + QByteArray::number(signedColor);
     }
     if (now.linetype != before.linetype) {
         if (const GroupSpan* g = findGroup(entry, 6))
             patches.push_back({g->valueBegin, g->valueEnd, text.encode(now.linetype)});
         else if (anchor)
-            inserted += eol + codeLineLike(src, entry, anchorIndex, 6) + eol + text.encode(now.linetype);
+            inserted += eol + codeLineLike(bytes, src, entry, anchorIndex, 6) + eol + text.encode(now.linetype);
     }
     if (!inserted.isEmpty())
         patches.push_back({anchor->valueEnd, anchor->valueEnd, inserted});
@@ -103,7 +104,7 @@ void patchLayer(const DxfSource& src, DxfText& text, const LayerEntrySpan& entry
 
 } // namespace
 
-QByteArray patchLayers(const DxfSource& source, const std::vector<LayerRecord>& loaded,
+QByteArray patchLayers(const QByteArray& bytes, const DxfSource& source, const std::vector<LayerRecord>& loaded,
                        const std::vector<LayerRecord>& current, const QString& loadedClayer,
                        const QString& clayer)
 {
@@ -111,7 +112,7 @@ QByteArray patchLayers(const DxfSource& source, const std::vector<LayerRecord>& 
     std::vector<Patch> patches;
     const size_t n = std::min({loaded.size(), current.size(), source.layerEntries.size()});
     for (size_t i = 0; i < n; ++i)
-        patchLayer(source, text, source.layerEntries[i], loaded[i], current[i], patches);
+        patchLayer(bytes, source, text, source.layerEntries[i], loaded[i], current[i], patches);
 
     if (clayer != loadedClayer) {
         if (source.clayerValue) {
@@ -126,16 +127,16 @@ QByteArray patchLayers(const DxfSource& source, const std::vector<LayerRecord>& 
     std::stable_sort(patches.begin(), patches.end(),
                      [](const Patch& a, const Patch& b) { return a.begin < b.begin; });
     QByteArray out;
-    out.reserve(source.bytes.size() + 256);
+    out.reserve(bytes.size() + 256);
     qsizetype pos = 0;
     for (const Patch& p : patches) {
         if (p.begin < pos)
             continue; // overlapping patches cannot happen; be safe
-        out.append(source.bytes.constData() + pos, p.begin - pos);
+        out.append(bytes.constData() + pos, p.begin - pos);
         out.append(p.text);
         pos = p.end;
     }
-    out.append(source.bytes.constData() + pos, source.bytes.size() - pos);
+    out.append(bytes.constData() + pos, bytes.size() - pos);
     return out;
 }
 

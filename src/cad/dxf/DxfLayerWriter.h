@@ -11,10 +11,11 @@
 namespace cad::dxf {
 
 /// The file text for `current` layers and current layer name `clayer`, made
-/// from `source` (the bytes as loaded) and `loaded` (the layers as loaded,
-/// parallel to source.layerEntries). Values are encoded in the file's own
-/// encoding; characters it cannot hold are written as \U+XXXX escapes.
-QByteArray patchLayers(const DxfSource& source, const std::vector<LayerRecord>& loaded,
+/// from `bytes` (the text as loaded), `source` (where its layer entries lie)
+/// and `loaded` (the layers as loaded, parallel to source.layerEntries).
+/// Values are encoded in the file's own encoding; characters it cannot hold
+/// are written as \U+XXXX escapes.
+QByteArray patchLayers(const QByteArray& bytes, const DxfSource& source, const std::vector<LayerRecord>& loaded,
                        const std::vector<LayerRecord>& current, const QString& loadedClayer,
                        const QString& clayer);
 

@@ -1,3 +1,6 @@
+// One pass over a drawing's sections; a little over 600 lines because every
+// section reader shares the Loader's record state (the current and next record).
+
 #include "DxfLoader.h"
 
 #include "DxfDrawOrder.h"
@@ -38,7 +41,9 @@ bool startsWithNoCase(const QString& s, const char* prefix)
 
 class Loader {
 public:
-    explicit Loader(QByteArray bytes) : m_bytes(std::move(bytes)), m_tok(m_bytes) {}
+    /// Reads `bytes`; with a `buffer` (whose text they are) the parse gives
+    /// back what it has passed as it goes.
+    Loader(QByteArray bytes, DxfFileBuffer* buffer) : m_bytes(std::move(bytes)), m_buffer(buffer), m_tok(m_bytes) {}
 
     LoadedDrawing run();
 
@@ -69,6 +74,7 @@ private:
     void addStandardTableEntries();
 
     QByteArray m_bytes;
+    DxfFileBuffer* m_buffer;
     DxfTokenizer m_tok;
     LoadedDrawing m_out;
     DxfText m_text;
@@ -102,6 +108,10 @@ bool Loader::readRecord()
     }
     m_groups.clear();
     if (m_haveNext) {
+        // Nothing read before the next record is looked at again: names and
+        // values kept are copies, byte ranges offsets.
+        if (m_buffer)
+            m_buffer->doneBefore(m_next.offset);
         m_groups.push_back(m_next);
         m_haveNext = false;
     } else if (Group first; m_tok.next(first)) {
@@ -180,7 +190,6 @@ LoadedDrawing Loader::run()
     // Text read before the header named the code page (none in a sane file)
     // stays as decoded; the table, block and entity names follow the header.
     m_out.drawing.rebuildIndex();
-    m_out.source.bytes = m_bytes;
     return std::move(m_out);
 }
 
@@ -576,19 +585,30 @@ void Loader::addStandardTableEntries()
 
 LoadedDrawing loadDxf(QByteArray bytes)
 {
-    Loader loader(std::move(bytes));
-    return loader.run();
+    Loader loader(bytes, nullptr);
+    LoadedDrawing loaded = loader.run();
+    loaded.source.text = LoadedText::held(std::move(bytes));
+    return loaded;
+}
+
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path)
+{
+    DxfFileBuffer buffer(std::move(file), path);
+    LoadedDrawing loaded;
+    try {
+        loaded = Loader(buffer.text(), &buffer).run();
+    } catch (const DxfFormatError&) {
+        buffer.throwIfCut(); // the cut, not what the parse made of it
+        throw;
+    }
+    buffer.throwIfCut();
+    loaded.source.text = buffer.finish();
+    return loaded;
 }
 
 LoadedDrawing loadDxfFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw DxfFormatError(DxfFormatError::Kind::CannotOpen, {path, file.errorString()});
-    QByteArray bytes = readWholeFile(file);
-    if (file.error() != QFileDevice::NoError)
-        throw DxfFormatError(DxfFormatError::Kind::CannotRead, {path, file.errorString()});
-    LoadedDrawing loaded = loadDxf(std::move(bytes));
+    LoadedDrawing loaded = loadDxfFile(openForReading(path), path);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();

@@ -21,7 +21,7 @@ struct LoadedDrawing {
     qsizetype lastLine = 0;
 };
 
-/// Reads `bytes` (a whole DXF file). Throws DxfFormatError with a one-line
+/// Reads `bytes` (a whole DXF text, held by the source for saving). Throws DxfFormatError with a one-line
 /// message when they are not a drawing this host can read. A file cut off in
 /// the middle keeps what was read before the cut and is marked truncated.
 /// Like a CAD's recovery, a drawing always comes out with layer "0" and the
@@ -29,8 +29,13 @@ struct LoadedDrawing {
 /// of their table (and have no entry in the file's text).
 LoadedDrawing loadDxf(QByteArray bytes);
 
-/// Reads the file at `path` and stamps the source with its size, time and
-/// hash. Throws DxfFormatError (also when the file cannot be opened).
+/// Reads the file at `path` and stamps the source with its size and time;
+/// the source keeps the file open, not its text. Throws DxfFormatError (also
+/// when the file cannot be opened).
 LoadedDrawing loadDxfFile(const QString& path);
+
+/// Reads the file open at `file` from its start (`path` names it in
+/// messages); the source keeps it open to read the text back, unstamped.
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path);
 
 } // namespace cad::dxf

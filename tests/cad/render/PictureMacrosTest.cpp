@@ -18,7 +18,10 @@
 #include <QTextStream>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <malloc.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace cad::macros;
 using testing_render::DrawingBuilder;
@@ -109,6 +112,46 @@ TEST(PictureMacros, EachLayerGetsItsOwnPictureInTheSharedFrame)
     // The layer that is off draws nothing, in its own picture and the overview.
     EXPECT_EQ(countColour(renderFile(folder + "/hidden.wmf"), 0xFF00FF00), 0);
     EXPECT_EQ(countColour(renderFile(folder + "/SYS/all.wmf"), 0xFF00FF00), 0);
+}
+
+TEST(PictureMacros, NewPicturesTakeOneDirectoryEntryEachAndOldOnesAreReplacedWhole)
+{
+    DrawingBuilder b;
+    const cad::Drawing& drawing = twoLayerDrawing(b);
+    QTemporaryDir dir;
+    // What the folder sees, counted by the kernel: a name made, a name
+    // renamed into it, a name deleted.
+    struct Events {
+        int made = 0, renamedIn = 0, deleted = 0;
+    };
+    const auto watched = [&](const std::function<void()>& write) {
+        const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        EXPECT_GE(fd, 0);
+        ::inotify_add_watch(fd, QFile::encodeName(dir.path()).constData(), IN_CREATE | IN_MOVED_TO | IN_DELETE);
+        write();
+        Events events;
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len) {
+                const auto* event = reinterpret_cast<inotify_event*>(p);
+                events.made += (event->mask & IN_CREATE) ? 1 : 0;
+                events.renamedIn += (event->mask & IN_MOVED_TO) ? 1 : 0;
+                events.deleted += (event->mask & IN_DELETE) ? 1 : 0;
+            }
+        ::close(fd);
+        return events;
+    };
+
+    // Into an empty folder: one entry a picture, no temporary name, no rename.
+    Events first = watched([&] { writeLayerPictures(drawing, dir.path(), LayerChoice::AllLayers); });
+    EXPECT_EQ(first.made, 4);
+    EXPECT_EQ(first.renamedIn, 0);
+    EXPECT_EQ(first.deleted, 0);
+    // Over the pictures already there: each is replaced whole, through a
+    // temporary name renamed over it (a reader never sees half of one).
+    Events again = watched([&] { writeLayerPictures(drawing, dir.path(), LayerChoice::AllLayers); });
+    EXPECT_EQ(again.renamedIn, 4);
+    EXPECT_EQ(filesUnder(dir.path()), (QStringList{"0.wmf", "hidden.wmf", "left.wmf", "right.wmf"}));
 }
 
 TEST(PictureMacros, TheViewMacroWritesOnlyLayersThatAreOnAndThawed)

@@ -281,8 +281,8 @@ TEST_F(TileCommandsTest, ExclusiveViewLeavesOnlyThisLayerOnAndEveryBulbUpdated)
 {
     window->chooseExclusiveView();
     emit window->tileAt(4).pr_oImgOne_DblClick();
-    for (const QString& name : {"L1", "L2", "L3"})
-        EXPECT_FALSE(layer(name).on) << name.toStdString();
+    for (const char* name : {"L1", "L2", "L3"})
+        EXPECT_FALSE(layer(name).on) << name;
     EXPECT_TRUE(layer("L4").on);
     EXPECT_TRUE(layer("L3").frozen); // freeze states stay
     EXPECT_EQ(regens, 1);
