@@ -28,5 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image.fill(Qt::white);
     QPainter painter(&image);
     picture.draw(painter, QRectF(2, 2, 60, 44));
+    // Zoomed and panned, as the overview shows it: most of it out of sight.
+    picture.draw(painter, QRectF(-90, -70, 240, 180));
     return 0;
 }

@@ -35,6 +35,9 @@
 #include "metafile/WmfPicture.h"
 #include "tile/WmfImage.h"
 #include "viewer/FrmWMF.h"
+#ifdef KASANEMI_PREVIOUS_PLAYER
+#include "PreviousPlayer.h"
+#endif
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -204,7 +207,8 @@ double timedRefresh(const std::shared_ptr<acad::HostConnector>& connector, int* 
     return window.bRefreshDone() ? elapsed : -1;
 }
 
-/// Playing all.wmf into the overview's size, as the overview paints it.
+/// Playing all.wmf into the overview's size, as the overview paints it,
+/// alternately with the player this round began from where it is built.
 void overviewFigures(const RefreshMemory& refresh)
 {
     const QString path = acad::systemFolderIn(acad::workFolderIn(app::programFolder())) + QLatin1Char('/')
@@ -219,8 +223,7 @@ void overviewFigures(const RefreshMemory& refresh)
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
         return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
     };
-    std::vector<double> plays, cpu;
-    for (int run = 0; run < 5; ++run) {
+    const auto timedPlay = [&](const auto& player, std::vector<double>& plays, std::vector<double>& cpu) {
         QImage image(refresh.overviewPixels, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
         QPainter painter(&image);
@@ -228,16 +231,33 @@ void overviewFigures(const RefreshMemory& refresh)
         QElapsedTimer t;
         t.start();
         const double cpuStart = cpuMs();
-        picture.draw(painter, QRectF(image.rect()));
+        player.draw(painter, QRectF(image.rect()));
         cpu.push_back(cpuMs() - cpuStart);
         plays.push_back(ms(t));
+    };
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? -1.0 : v[v.size() / 2];
+    };
+    std::vector<double> plays, cpu, previousPlays, previousCpu;
+#ifdef KASANEMI_PREVIOUS_PLAYER
+    PreviousPicture previous;
+    const bool withPrevious = previous.load(path);
+#endif
+    for (int run = 0; run < 5; ++run) {
+        timedPlay(picture, plays, cpu);
+#ifdef KASANEMI_PREVIOUS_PLAYER
+        if (withPrevious)
+            timedPlay(previous, previousPlays, previousCpu);
+#endif
     }
-    std::sort(plays.begin(), plays.end());
-    std::sort(cpu.begin(), cpu.end());
-    std::printf("  play all.wmf into %dx%d        %9.1f ms  (CPU %.1f ms) median of 5 (previous build 159 ms at load 0.8, "
-                "target <= 120 ms); played %d times by the refresh and its first paint\n",
-                refresh.overviewPixels.width(), refresh.overviewPixels.height(), plays[plays.size() / 2],
-                cpu[cpu.size() / 2], refresh.overviewPaints);
+    std::printf("  play all.wmf into %dx%d        %9.1f ms  (CPU %.1f ms) median of 5, target <= 120 ms; played %d "
+                "times by the refresh and its first paint\n",
+                refresh.overviewPixels.width(), refresh.overviewPixels.height(), median(plays), median(cpu),
+                refresh.overviewPaints);
+    if (!previousPlays.empty())
+        std::printf("  the previous player, alternately %9.1f ms  (CPU %.1f ms)  ratio CPU ours/previous %.2f\n",
+                    median(previousPlays), median(previousCpu), median(cpu) / median(previousCpu));
 }
 
 /// What a refresh of one drawing left on the heap, beyond the pictures.

@@ -6,6 +6,8 @@
 #include "metafile/WmfText.h"
 
 #include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -17,7 +19,7 @@ namespace {
 
 constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
-constexpr std::size_t maximumSharedPens = 4096;
+constexpr std::size_t maximumPens = 65536;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -73,7 +75,8 @@ WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF&
     // Before the file selects its own, a metafile draws with the device
     // context's defaults: a black one-pixel pen, a white brush, opaque text
     // background.
-    m_dc.pen = QPen(Qt::black, 0);
+    m_pens.push_back(Pen{QPen(Qt::black, 0), 0, {}, -1});
+    m_dc.pen = 0;
     m_dc.brush = QBrush(Qt::white);
     m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
 }
@@ -89,6 +92,7 @@ void WmfPlayer::play()
     m_painter.setWorldTransform(QTransform());
     if (m_painter.hasClipping())
         m_baseClip = m_painter.clipPath();
+    findVisibleArea();
     updateTransform();
     applyPen();
     m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
@@ -114,6 +118,50 @@ void WmfPlayer::updateTransform()
     m_painter.setWorldTransform(m_logicalToDevice);
 }
 
+void WmfPlayer::findVisibleArea()
+{
+    // Only screens and images: a recording or a printer keeps everything.
+    const QPaintDevice* device = m_painter.device();
+    const int type = device ? device->devType() : 0;
+    if (m_frame.isEmpty() || m_target.isEmpty()
+        || (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget))
+        return;
+    // The painter's transform is the identity here, so its device transform
+    // is what lies between its units and the device's: a widget's offset in
+    // its window, whose system clip is the part of the widget on show.
+    bool invertible = false;
+    const QTransform fromDevice = m_painter.deviceTransform().inverted(&invertible);
+    if (!invertible)
+        return;
+    const QPaintEngine* engine = m_painter.paintEngine();
+    const QRegion shown = engine ? engine->systemClip() : QRegion();
+    // A device's size counts in its own units, which on a high-density
+    // screen are several pixels; more is only culled less.
+    const double ratio = std::max(1.0, device->devicePixelRatioF());
+    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width() * ratio, device->height() * ratio)
+                                              : QRectF(shown.boundingRect());
+    m_visible = fromDevice.mapRect(deviceArea);
+    if (m_baseClip)
+        m_visible &= m_baseClip->boundingRect();
+    // The whole picture on show (the overview unzoomed): nothing to cull, and
+    // no record is measured for it.
+    m_cull = !m_visible.contains(m_base.mapRect(m_target));
+}
+
+bool WmfPlayer::outOfSight(const QRectF& logical) const
+{
+    if (!m_cull)
+        return false;
+    // Round ends and joins reach half the pen's width beyond the geometry,
+    // antialiasing a pixel more; the margin is wider than both.
+    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    const double scale = std::max(std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12()),
+                                  std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22()));
+    const double margin = pen.width * scale + 3;
+    const QRectF device = m_logicalToDevice.mapRect(logical).adjusted(-margin, -margin, margin, margin);
+    return !device.intersects(m_visible);
+}
+
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
 {
     return QPointF(m_list.word(r, index + 1), m_list.word(r, index));
@@ -123,9 +171,13 @@ const QPolygonF& WmfPlayer::points(const WmfRecord& r, std::uint32_t index, std:
 {
     // One buffer for every polyline and polygon of the picture: most are a
     // few points, and there are hundreds of thousands of them.
+    // Read straight from the record: every caller has checked that the
+    // points lie within it.
     m_points.resize(qsizetype(count));
-    for (std::uint32_t i = 0; i < count; ++i)
-        m_points[i] = QPointF(m_list.word(r, index + 2 * i), m_list.word(r, index + 1 + 2 * i));
+    const auto* words = reinterpret_cast<const unsigned char*>(m_list.data.constData()) + r.paramOffset + 2 * index;
+    QPointF* to = m_points.data();
+    for (std::uint32_t i = 0; i < count; ++i, words += 4)
+        to[i] = QPointF(std::int16_t(words[0] | (words[1] << 8)), std::int16_t(words[2] | (words[3] << 8)));
     return m_points;
 }
 
@@ -171,12 +223,9 @@ void WmfPlayer::selectObject(std::uint16_t index)
     switch (object.kind) {
     case GdiObject::Pen:
         m_dc.pen = object.pen;
-        m_dc.penWidth = object.penWidth;
-        if (object.drawnPenScale != m_deviceScale) {
-            object.drawnPen = drawnPen(object.pen, object.penWidth);
-            object.drawnPenScale = m_deviceScale;
-        }
-        m_painter.setPen(object.drawnPen);
+        if (object.pen == penHeldInPlace)
+            m_dc.heldPen = object.heldPen;
+        applyPen();
         break;
     case GdiObject::Brush:
         m_dc.brush = object.brush;
@@ -216,21 +265,30 @@ void WmfPlayer::createPen(const WmfRecord& r)
     GdiObject* object = newObject(GdiObject::Pen);
     if (!object)
         return;
-    object->penWidth = width;
-    object->drawnPenScale = -1;
-    // A whole drawing makes a pen for nearly every line, from a few hundred
-    // distinct ones (138,000 of 201 in the standard drawing): equal pens
-    // share one. Each is made as a drawing at a small scale draws it, one
-    // pixel wide, so drawnPen() hands it on as it is instead of copying it.
-    const std::uint32_t key = (std::uint32_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
-    if (const auto shared = m_sharedPens.find(key); shared != m_sharedPens.end()) {
-        object->pen = shared->second;
-        return;
-    }
-    object->pen = QPen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
-    object->pen.setCosmetic(true);
-    if (m_sharedPens.size() < maximumSharedPens)
-        m_sharedPens.emplace(key, object->pen);
+    // Made as a drawing at a small scale draws it, one pixel wide, so that
+    // drawnPen() hands it on as it is instead of copying it.
+    const auto make = [&] {
+        QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
+        pen.setCosmetic(true);
+        return Pen{pen, width, {}, -1};
+    };
+    const std::uint64_t key = (std::uint64_t(width) << 32) | (std::uint64_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
+    object->pen = sharedPen(key, make);
+    if (object->pen == penHeldInPlace)
+        object->heldPen = make();
+}
+
+template <typename Make>
+std::uint32_t WmfPlayer::sharedPen(std::uint64_t key, Make&& make)
+{
+    if (const auto found = m_penIndex.find(key); found != m_penIndex.end())
+        return found->second;
+    if (m_pens.size() >= maximumPens)
+        return penHeldInPlace;
+    m_pens.push_back(make());
+    const auto index = std::uint32_t(m_pens.size() - 1);
+    m_penIndex.emplace(key, index);
+    return index;
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
@@ -273,7 +331,18 @@ void WmfPlayer::createFont(const WmfRecord& r)
 
 void WmfPlayer::applyPen()
 {
-    m_painter.setPen(drawnPen(m_dc.pen, m_dc.penWidth));
+    Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    if (pen.drawnScale != m_deviceScale) {
+        pen.drawn = drawnPen(pen.pen, pen.width);
+        pen.drawnScale = m_deviceScale;
+    }
+    m_painter.setPen(pen.drawn);
+}
+
+bool WmfPlayer::penIsCosmetic() const
+{
+    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    return pen.drawnScale == m_deviceScale && pen.drawn.isCosmetic();
 }
 
 QPen WmfPlayer::drawnPen(const QPen& source, double width) const
@@ -293,10 +362,16 @@ QPen WmfPlayer::drawnPen(const QPen& source, double width) const
 
 void WmfPlayer::applyBrush(bool fill)
 {
-    m_painter.setBrush(fill ? m_dc.brush : QBrush(Qt::NoBrush));
-    m_painter.setBackgroundMode(m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode);
-    // Every filled shape and arc comes here, and the background colour seldom
-    // changes: a brush for it is made only when it does.
+    m_painter.setBrush(fill ? m_dc.brush : m_noBrush);
+    // Every filled shape and arc comes here; the painter's state changes are
+    // left out where nothing changes.
+    const int mode = m_dc.opaqueBackground ? Qt::OpaqueMode : Qt::TransparentMode;
+    if (mode != m_backgroundMode) {
+        m_painter.setBackgroundMode(Qt::BGMode(mode));
+        m_backgroundMode = mode;
+    }
+    // The background colour seldom changes: a brush for it is made only when
+    // it does.
     const QBrush& background = m_painter.background();
     if (background.style() != Qt::SolidPattern || background.color() != m_dc.bkColor)
         m_painter.setBackground(m_dc.bkColor);
@@ -337,7 +412,8 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    m_painter.drawPolyline(polygon);
+    if (!m_cull || !outOfSight(polygon.boundingRect())) // measured only when culling
+        m_painter.drawPolyline(polygon);
 }
 
 void WmfPlayer::drawPolygon(const WmfRecord& r)
@@ -346,6 +422,8 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
+    if (m_cull && outOfSight(polygon.boundingRect()))
+        return;
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);
 }
@@ -379,7 +457,7 @@ void WmfPlayer::drawPolyPolygon(const WmfRecord& r)
 
 void WmfPlayer::drawArcFamily(const WmfRecord& r)
 {
-    if (r.wordCount < 8)
+    if (r.wordCount < 8 || outOfSight(rect(r, 4)))
         return;
     // Arcs run counterclockwise on the device, so their angles are taken
     // there and the finished outline is brought back to logical units.
@@ -393,6 +471,9 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     if (span <= 0)
         span += 360;
     if (!m_deviceToLogical)
+        return;
+    if (r.function == fn::Arc && box.width() < 1 && box.height() < 1 && span < 360 && penIsCosmetic()
+        && drawTinyArc(box, startAngle, span))
         return;
     // The outline keeps its storage from arc to arc: a whole drawing holds
     // tens of thousands of arcs.
@@ -410,6 +491,61 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
     m_painter.drawPath(m_arc);
 }
 
+bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
+{
+    // An arc whose whole box lies within a device pixel: the painter would
+    // flatten each of its curves to the straight line between the curve's
+    // ends, as a curve that small is never split, so that line is drawn
+    // straight away without building the curves. The ends are the painter's
+    // own: its start and end points, the quarter points between, and the
+    // quarters it passes over when an end lies on a quarter's very edge.
+    const double endAngle = startAngle + span;
+    int first = int(std::floor(startAngle / 90)), last = int(std::floor(endAngle / 90));
+    if (std::abs((startAngle - first * 90) / 90 - 1) <= 1e-12)
+        ++first;
+    if (std::abs((endAngle - last * 90) / 90) <= 1e-12)
+        --last;
+    if (last < first || span < 1e-6)
+        return false; // no curve at all, or one that ends where it starts
+    const double x = box.x(), y = box.y(), w = box.width(), h = box.height(), w2 = w / 2, h2 = h / 2;
+    const QPointF quarters[4] = {{x + w, y + h2}, {x + w2, y}, {x, y + h2}, {x + w2, y + h}}; // 0, 90, 180, 270 degrees
+    m_points.resize(0);
+    m_arc.arcMoveTo(box, startAngle);
+    m_points.append(m_arc.currentPosition());
+    for (int quarter = first; quarter < last; ++quarter)
+        m_points.append(quarters[(quarter + 1) & 3]);
+    m_arc.arcMoveTo(box, endAngle);
+    m_points.append(m_arc.currentPosition());
+    // Through logical units and back, as the painter maps a built outline.
+    const QTransform& back = *m_deviceToLogical;
+    for (QPointF& p : m_points)
+        p = back.map(p);
+    applyBrush(false);
+    m_painter.drawPolyline(m_points);
+    return true;
+}
+
+bool WmfPlayer::drawTinyEllipse(const QRectF& logical)
+{
+    // An unfilled ellipse within one device pixel: the painter builds it
+    // from its four quarter points, starting at the right and turning
+    // clockwise, and flattens each curve to the line between its ends.
+    if (m_dc.brush.style() != Qt::NoBrush || logical.isNull() || !penIsCosmetic())
+        return false;
+    const QRectF device = m_logicalToDevice.mapRect(logical);
+    if (device.width() >= 1 || device.height() >= 1)
+        return false;
+    const double x = logical.x(), y = logical.y(), w = logical.width(), h = logical.height(), w2 = w / 2, h2 = h / 2;
+    m_points.resize(5);
+    QPointF* to = m_points.data();
+    to[0] = to[4] = QPointF(x + w, y + h2);
+    to[1] = QPointF(x + w2, y + h);
+    to[2] = QPointF(x, y + h2);
+    to[3] = QPointF(x + w2, y);
+    m_painter.drawPolyline(m_points);
+    return true;
+}
+
 void WmfPlayer::mapArcBack()
 {
     // In place, point by point as QTransform maps a whole path into a copy.
@@ -425,11 +561,7 @@ void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool u
 {
     const double sx = std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12());
     const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
-    if (sx <= 0 || sy <= 0)
-        return;
-    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
-    // overview that is most of it, so it is known before any work is done.
-    if (m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5)
+    if (sx <= 0 || sy <= 0 || textUnderHalfAPixel())
         return;
     const QString text = decodeMetafileText(bytes, m_dc.font.charset);
     if (text.isEmpty())
@@ -515,11 +647,20 @@ void WmfPlayer::drawText(const QPointF& logical, const QByteArray& bytes, bool u
     }
 }
 
+bool WmfPlayer::textUnderHalfAPixel() const
+{
+    // Text under half a pixel is not drawn: in a whole drawing shrunk into an
+    // overview that is most of it, so it is known before any work is done,
+    // even before its characters are copied out of the record.
+    const double sy = std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22());
+    return m_dc.font.height < 0 && -m_dc.font.height * sy < 0.5;
+}
+
 void WmfPlayer::textOut(const WmfRecord& r)
 {
     const std::uint32_t length = m_list.uword(r, 0);
     const std::uint32_t stringWords = (length + 1) / 2;
-    if (1ull + stringWords + 2 > r.wordCount)
+    if (1ull + stringWords + 2 > r.wordCount || textUnderHalfAPixel())
         return;
     const QByteArray bytes = m_list.bytes(r, 1, length);
     drawText(point(r, 1 + stringWords), bytes, m_dc.textAlign & TaUpdateCp);
@@ -550,7 +691,8 @@ void WmfPlayer::extTextOut(const WmfRecord& r)
         m_painter.save();
         m_painter.setClipRect(*box, Qt::IntersectClip);
     }
-    drawText(at, m_list.bytes(r, stringAt, length), m_dc.textAlign & TaUpdateCp);
+    if (!textUnderHalfAPixel())
+        drawText(at, m_list.bytes(r, stringAt, length), m_dc.textAlign & TaUpdateCp);
     if (box && (options & EtoClipped))
         m_painter.restore();
 }
@@ -713,7 +855,8 @@ void WmfPlayer::playDrawingRecord(const WmfRecord& r)
     case fn::LineTo:
         if (r.wordCount >= 2) {
             const QPointF to = point(r, 0);
-            m_painter.drawLine(m_dc.position, to);
+            if (!outOfSight(QRectF(m_dc.position, to).normalized()))
+                m_painter.drawLine(m_dc.position, to);
             m_dc.position = to;
         }
         break;
@@ -727,22 +870,23 @@ void WmfPlayer::playDrawingRecord(const WmfRecord& r)
         drawPolyPolygon(r);
         break;
     case fn::Rectangle:
-        if (r.wordCount >= 4) {
+        if (r.wordCount >= 4 && !outOfSight(rect(r, 0))) {
             applyBrush(true);
             m_painter.drawRect(rect(r, 0));
         }
         break;
     case fn::RoundRect:
-        if (r.wordCount >= 6) {
+        if (r.wordCount >= 6 && !outOfSight(rect(r, 2))) {
             applyBrush(true);
             const double height = std::abs(m_list.word(r, 0)), width = std::abs(m_list.word(r, 1));
             m_painter.drawRoundedRect(rect(r, 2), width / 2, height / 2);
         }
         break;
     case fn::Ellipse:
-        if (r.wordCount >= 4) {
+        if (r.wordCount >= 4 && !outOfSight(rect(r, 0))) {
             applyBrush(true);
-            m_painter.drawEllipse(rect(r, 0));
+            if (const QRectF box = rect(r, 0); !drawTinyEllipse(box))
+                m_painter.drawEllipse(box);
         }
         break;
     case fn::Arc:

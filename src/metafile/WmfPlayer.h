@@ -42,22 +42,29 @@ private:
         std::uint8_t charset = 0;
         QString face;
     };
+    /// A pen as the file makes it, and as the painter draws it at the
+    /// device scale it was last drawn at.
+    struct Pen {
+        QPen pen;
+        double width = 0; ///< logical units; 0 draws one pixel wide
+        QPen drawn;
+        double drawnScale = -1;
+    };
+    /// A pen of the picture's table of distinct pens, or one held in place
+    /// (once that table is full).
+    static constexpr std::uint32_t penHeldInPlace = 0xFFFFFFFF;
     struct GdiObject {
         enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
-        QPen pen;
+        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
+        struct Pen heldPen;
         QBrush brush;
         struct Font font;
-        double penWidth = 0; ///< logical units; 0 draws one pixel wide
-        /// The pen as the painter draws it at the device scale it was made
-        /// for: pictures select the same pens again and again.
-        QPen drawnPen;
-        double drawnPenScale = -1;
     };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
         int mapMode = 1;
-        QPen pen{Qt::black, 0};
-        double penWidth = 0;
+        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
+        struct Pen heldPen;
         QBrush brush{Qt::white};
         Font font;
         std::uint16_t textAlign = 0;
@@ -74,6 +81,12 @@ private:
     bool playObjectRecord(const WmfRecord& r);
     void playDrawingRecord(const WmfRecord& r);
     void updateTransform();
+    /// Where the painter can show anything, in its units; culling is on only
+    /// when that is less than the target (a zoomed or panned view).
+    void findVisibleArea();
+    /// True when what `logical` bounds, drawn with the selected pen, would
+    /// fall wholly outside what can be seen, so the painter is spared it.
+    bool outOfSight(const QRectF& logical) const;
     QPointF point(const WmfRecord& r, std::uint32_t index) const; ///< (x,y) stored as y at index, x at index+1
     QRectF rect(const WmfRecord& r, std::uint32_t index) const;   ///< bottom,right,top,left from index
     /// `count` points stored x, y from word `index` on; valid until the next call.
@@ -86,9 +99,15 @@ private:
     void createPen(const WmfRecord& r);
     void createBrush(const WmfRecord& r);
     void createFont(const WmfRecord& r);
+    /// The selected pen goes to the painter, made for the current scale
+    /// when it was last drawn at another.
     void applyPen();
     /// `pen` `width` logical units wide as the painter draws it at the current scale.
     QPen drawnPen(const QPen& pen, double width) const;
+    /// The pen the table holds for `key` (style, colour and width), made
+    /// from `make` the first time; penHeldInPlace once the table is full.
+    template <typename Make>
+    std::uint32_t sharedPen(std::uint64_t key, Make&& make);
     void applyBrush(bool fill);
     void applyClip();
     void drawPolyline(const WmfRecord& r);
@@ -97,7 +116,18 @@ private:
     void drawArcFamily(const WmfRecord& r);
     /// m_arc, built on the device, brought back to logical units.
     void mapArcBack();
+    /// An arc within one device pixel (`box`, device units) drawn as the
+    /// lines the painter would flatten its curves to; false when it is left
+    /// to the painter.
+    bool drawTinyArc(const QRectF& box, double startAngle, double span);
+    /// An unfilled ellipse within one device pixel (`logical` bounds) drawn
+    /// as the lines the painter would flatten it to; false when it is left
+    /// to the painter.
+    bool drawTinyEllipse(const QRectF& logical);
+    /// True when the selected pen draws one pixel wide at this scale.
+    bool penIsCosmetic() const;
     void drawText(const QPointF& logical, const QByteArray& bytes, bool useCurrentPosition);
+    bool textUnderHalfAPixel() const;
     void textOut(const WmfRecord& r);
     void extTextOut(const WmfRecord& r);
     void clipRect(const WmfRecord& r, bool intersect);
@@ -116,9 +146,17 @@ private:
     std::vector<DeviceContext> m_saved;
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
+    QRectF m_visible;     ///< painter units (device units of the picture)
+    bool m_cull = false;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
-    std::unordered_map<std::uint32_t, QPen> m_sharedPens; ///< by style and colour
+    /// The picture's distinct pens, by style, colour and width: a whole
+    /// drawing makes a pen for nearly every line, from a few hundred distinct
+    /// ones, and objects and device contexts hold just their index.
+    std::vector<Pen> m_pens;
+    std::unordered_map<std::uint64_t, std::uint32_t> m_penIndex;
+    QBrush m_noBrush{Qt::NoBrush};
+    int m_backgroundMode = -1; ///< last set on the painter; -1 before any
 };
 
 } // namespace metafile

@@ -6,7 +6,12 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
 
 using metafile::WmfPicture;
 using testing_wmf::WmfBytes;
@@ -308,4 +313,193 @@ TEST(WmfPlayer, DrawingsBeyondTheIntegerRangeKeepTheirMeasuredFrame)
     ASSERT_FALSE(picture.isNull());
     EXPECT_GT(picture.logicalBounds().width(), 4e9);
     EXPECT_GT(picture.logicalBounds().height(), 4e9);
+}
+
+namespace {
+
+/// Small shapes of every drawn kind, each wholly inside or wholly outside
+/// each of the views the zoom test takes, and two wide lines that lie
+/// outside a view but reach into it with their pen.
+WmfPicture shapesAcrossTheWindow()
+{
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(QColor(0, 160, 0))), {0}));
+    w.record(fn::SelectObject, {0});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(Qt::blue)));        // 1
+    w.record(fn::CreatePenIndirect, concat({1, 0, 0}, WmfBytes::colour(Qt::red)));         // 2, dashed
+    w.record(fn::CreatePenIndirect, concat({0, 3, 0}, WmfBytes::colour(Qt::black)));       // 3
+    w.record(fn::CreatePenIndirect, concat({0, 60, 0}, WmfBytes::colour(QColor(90, 0, 90)))); // 4, wide
+    const int centres[] = {240, 262, 350, 400, 450, 650, 750, 850};
+    int kind = 0;
+    for (int cx : centres)
+        for (int cy : centres) {
+            w.record(fn::SelectObject, {1 + kind % 3});
+            const int l = cx - 14, r = cx + 13, t = cy - 12, b = cy + 14;
+            switch (kind++ % 6) {
+            case 0: w.record(fn::Polyline, {3, l, t, r, cy, l, b}); break;
+            case 1: w.record(fn::Arc, {b, cx, cy, r, b, r, t, l}); break;
+            case 2: w.record(fn::Ellipse, {b, r, t, l}); break;
+            case 3: w.record(fn::Rectangle, {b, r, t, l}); break;
+            case 4: w.record(fn::MoveTo, {t, l}).record(fn::LineTo, {b, r}); break;
+            default: w.record(fn::Polygon, {3, l, b, cx, t, r, b}); break;
+            }
+        }
+    // 30 units either side of x = 520 and 580: into the middle view and the
+    // far one from outside them.
+    w.record(fn::SelectObject, {4});
+    w.record(fn::MoveTo, {220, 520}).record(fn::LineTo, {480, 520});
+    w.record(fn::MoveTo, {620, 580}).record(fn::LineTo, {880, 580});
+    return loaded(w.finish());
+}
+
+QImage renderInto(const WmfPicture& picture, QSize size, const QRectF& target, double pixelRatio = 1)
+{
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    picture.draw(painter, target);
+    return image;
+}
+
+} // namespace
+
+TEST(WmfPlayer, AZoomedViewShowsExactlyWhatALargerViewShowsThere)
+{
+    // The picture at one unit a pixel, panned three ways, into a small image
+    // (most shapes out of sight and passed over) and into a large one with
+    // the same placement: the small one must be the large one's corner,
+    // pixel for pixel, including the wide lines reaching in from outside.
+    // On a high-density screen too, two pixels a unit.
+    const WmfPicture picture = shapesAcrossTheWindow();
+    for (const double ratio : {1.0, 2.0})
+        for (const int offset : {0, 200, 600}) {
+            SCOPED_TRACE(testing::Message() << offset << " at " << ratio);
+            const QRectF target(-offset, -offset, 1000, 1000);
+            const QImage small = renderInto(picture, QSize(300, 300), target, ratio);
+            const QImage large = renderInto(picture, QSize(1000, 1000), target, ratio).copy(QRect(QPoint(), small.size()));
+            EXPECT_TRUE(small == large);
+            EXPECT_GT(countColour(small, small.rect(), Qt::blue), 10); // something of each view is drawn
+        }
+    // The wide lines' pens reach 10 pixels into the middle and far views.
+    const QImage middle = renderInto(picture, QSize(300, 300), QRectF(-200, -200, 1000, 1000));
+    EXPECT_GT(countColour(middle, QRect(292, 40, 8, 200), QColor(90, 0, 90)), 8 * 200 - 20);
+    const QImage far = renderInto(picture, QSize(300, 300), QRectF(-600, -600, 1000, 1000));
+    EXPECT_GT(countColour(far, QRect(0, 40, 8, 200), QColor(90, 0, 90)), 8 * 200 - 20);
+}
+
+TEST(WmfPlayer, PensBeyondTheTableOfDistinctPensKeepTheirColourThroughSavedStates)
+{
+    // More distinct pens than the player keeps a table of, then two more,
+    // red and blue: each still draws in its own colour, and a state saved
+    // with the red one selected brings the red one back.
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {1000, 1000});
+    for (int i = 0; i < 70000; ++i) {
+        const QColor c(i & 0xFF, (i >> 8) & 0xFF, 200);
+        w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(c))).record(fn::DeleteObject, {0});
+    }
+    w.record(fn::CreatePenIndirect, concat({0, 100, 0}, WmfBytes::colour(Qt::red)));  // 0
+    w.record(fn::CreatePenIndirect, concat({0, 100, 0}, WmfBytes::colour(Qt::blue))); // 1
+    w.record(fn::SelectObject, {0}).record(fn::SaveDC, {});
+    w.record(fn::SelectObject, {1}).record(fn::DeleteObject, {0}).record(fn::DeleteObject, {1});
+    w.record(fn::MoveTo, {250, 0}).record(fn::LineTo, {250, 1000});
+    w.record(fn::RestoreDC, {-1});
+    w.record(fn::MoveTo, {750, 0}).record(fn::LineTo, {750, 1000});
+    const QImage image = render(loaded(w.finish()));
+    EXPECT_GT(countColour(image, QRect(10, 23, 80, 4), Qt::blue), 300);
+    EXPECT_GT(countColour(image, QRect(10, 73, 80, 4), Qt::red), 300);
+    EXPECT_EQ(countColour(image, QRect(10, 73, 80, 4), Qt::blue), 0);
+}
+
+TEST(WmfPlayer, ArcsAndEllipsesWithinOnePixelLookExactlyAsThePaintersOwn)
+{
+    // Arcs of every size under a pixel, from random points and from points
+    // on the quarters' edges (as a CAD's round numbers give), and ellipses,
+    // unfilled and filled, solid and dotted: against the painter drawing
+    // the same arcs as built outlines and the same ellipses itself.
+    constexpr int units = 2000, pixels = 40;
+    std::mt19937 random(7);
+    const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    struct Arc {
+        QRect box;
+        QPoint start, end;
+        bool ellipse = false, filled = false;
+    };
+    std::vector<Arc> arcs;
+    WmfBytes w;
+    w.record(fn::SetWindowOrg, {0, 0}).record(fn::SetWindowExt, {units, units});
+    w.record(fn::CreatePenIndirect, concat({0, 0, 0}, WmfBytes::colour(QColor(200, 30, 90))));
+    w.record(fn::CreatePenIndirect, concat({2, 0, 0}, WmfBytes::colour(QColor(20, 30, 190))));
+    w.record(fn::CreateBrushIndirect, {1, 0, 0, 0});                                                  // 2: none
+    w.record(fn::CreateBrushIndirect, concat(concat({0}, WmfBytes::colour(QColor(0, 160, 0))), {0})); // 3
+    for (int i = 0; i < 600; ++i) {
+        const int r = uniform(2, 24), cx = uniform(30, units - 30), cy = uniform(30, units - 30);
+        const auto onCircle = [&] {
+            if (uniform(0, 1)) {
+                const int quarter = uniform(0, 3);
+                return QPoint(cx + (quarter == 0 ? r : quarter == 2 ? -r : 0), cy + (quarter == 1 ? r : quarter == 3 ? -r : 0));
+            }
+            const double a = uniform(0, 3599) * M_PI / 1800;
+            return QPoint(cx + int(std::lround(r * std::cos(a))), cy + int(std::lround(r * std::sin(a))));
+        };
+        const int ry = i % 5 ? r : uniform(1, 24);
+        const Arc arc{QRect(QPoint(cx - r, cy - ry), QPoint(cx + r, cy + ry)), onCircle(), onCircle(), i % 3 == 0,
+                      i % 9 == 0};
+        arcs.push_back(arc);
+        w.record(fn::SelectObject, {i % 2}).record(fn::SelectObject, {arc.filled ? 3 : 2});
+        const std::vector<int> box{arc.box.bottom(), arc.box.right(), arc.box.top(), arc.box.left()};
+        if (arc.ellipse)
+            w.record(fn::Ellipse, box);
+        else
+            w.record(fn::Arc, concat({arc.end.y(), arc.end.x(), arc.start.y(), arc.start.x()}, box));
+    }
+    const QImage played = renderInto(loaded(w.finish()), QSize(pixels, pixels), QRectF(0, 0, pixels, pixels));
+
+    QImage expected(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    expected.fill(Qt::white);
+    QPainter painter(&expected);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform toDevice = QTransform::fromScale(double(pixels) / units, double(pixels) / units);
+    const QTransform back = toDevice.inverted();
+    painter.setWorldTransform(toDevice);
+    painter.setBackgroundMode(Qt::OpaqueMode); // a metafile's default, which fills the dots' gaps
+    painter.setBackground(Qt::white);
+    for (std::size_t i = 0; i < arcs.size(); ++i) {
+        QPen pen(QColor(i % 2 ? QColor(20, 30, 190) : QColor(200, 30, 90)), 0, i % 2 ? Qt::DotLine : Qt::SolidLine,
+                 Qt::RoundCap, Qt::RoundJoin);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        // Counterclockwise on the device from the start point's direction
+        // to the end point's, as a metafile's arc runs.
+        const QRectF logical(arcs[i].box.topLeft(), arcs[i].box.bottomRight());
+        painter.setBrush(arcs[i].filled ? QBrush(QColor(0, 160, 0)) : QBrush(Qt::NoBrush));
+        if (arcs[i].ellipse) {
+            painter.drawEllipse(logical);
+            continue;
+        }
+        painter.setBrush(Qt::NoBrush);
+        const QRectF box = toDevice.mapRect(logical);
+        const auto angle = [&](QPoint logical) {
+            const QPointF p = toDevice.map(QPointF(logical)) - box.center();
+            return std::atan2(-p.y() / (box.height() / 2), p.x() / (box.width() / 2)) * 180 / M_PI;
+        };
+        const double from = angle(arcs[i].start);
+        double span = angle(arcs[i].end) - from;
+        if (span <= 0)
+            span += 360;
+        QPainterPath outline;
+        outline.arcMoveTo(box, from);
+        outline.arcTo(box, from, span);
+        for (int k = 0; k < outline.elementCount(); ++k) {
+            const QPointF p = back.map(QPointF(outline.elementAt(k).x, outline.elementAt(k).y));
+            outline.setElementPositionAt(k, p.x(), p.y());
+        }
+        painter.drawPath(outline);
+    }
+    painter.end();
+    EXPECT_TRUE(played == expected);
+    EXPECT_LT(countColour(played, played.rect(), Qt::white), pixels * pixels - 100); // the arcs were drawn
 }
