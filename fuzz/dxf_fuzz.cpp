@@ -2,7 +2,8 @@
 // refused with DxfFormatError; the loaded drawing is measured, drawn (every
 // entity kind, proxy graphics, gradients and stored draw order included, each
 // text cut into the pieces a metafile's character sets hold), counted and
-// saved back to exercise the code that walks it.
+// saved back to exercise the code that walks it. Read again as a stream (the
+// inspector's way), it must give the same counts and the same extents.
 
 #include "cad/CadDocument.h"
 #include "cad/Extents.h"
@@ -12,6 +13,7 @@
 #include "cad/render/DrawingFrontend.h"
 #include "metafile/WmfText.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -52,6 +54,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         cad::dxf::LoadedDrawing loaded =
             cad::dxf::loadDxf(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
         const auto extents = cad::modelExtents(loaded.drawing);
+        cad::StreamedModelExtents streamed;
+        const cad::dxf::LoadedDrawing again =
+            cad::dxf::loadDxf(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), &streamed);
+        const auto streamedExtents = streamed.finish(again.drawing);
+        const auto corners = [](const std::optional<QRectF>& r) {
+            return r ? std::array<double, 4>{r->left(), r->top(), r->right(), r->bottom()} : std::array<double, 4>{};
+        };
+        if (streamedExtents.has_value() != extents.has_value() || corners(streamedExtents) != corners(extents)
+            || again.drawing.countsByLayerName() != loaded.drawing.countsByLayerName() || !again.drawing.entities.empty())
+            __builtin_trap();
         CheckingBackend backend;
         // A coarse tolerance keeps huge curves cheap; the frame is what the pictures use.
         cad::render::DrawingFrontend frontend(loaded.drawing, 1.0);

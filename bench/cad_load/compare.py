@@ -7,8 +7,11 @@ alternating rounds, and prints each figure with its ratio (see run.sh).
 Every figure is the median of the rounds (ROUNDS, default 5) of CPU seconds
 (user + system) of the process doing the work; wall seconds count the other
 users of a shared machine too. The load average is printed before and after. KASANEMI_BENCH_PREVIOUS names
-a kasanemi-cad of an earlier commit to measure beside this one.
+a kasanemi-cad of an earlier commit to measure beside this one; its --inspect
+output must then be byte for byte this build's on every shared sample (DXF and
+DWG) and on the benchmark drawings, or the run fails.
 """
+import glob
 import os
 import statistics
 import subprocess
@@ -56,7 +59,24 @@ def median_runs(named, rounds):
             for name, rs in runs.items()}
 
 
+def differing_reports(ours, theirs, drawings):
+    """Paths among `drawings` whose --inspect output (stdout, stderr, exit code) differs between two builds."""
+    def report(program, path):
+        p = subprocess.run([program, "--inspect", path], capture_output=True)
+        return p.returncode, p.stdout, p.stderr
+    return [path for path in drawings if report(ours, path) != report(theirs, path)]
+
+
 print(f"load average {loadavg()} (1, 5, 15 min)")
+if os.environ.get("KASANEMI_BENCH_PREVIOUS"):
+    shared = os.environ.get("KASANEMI_SHARED", os.path.join(here, "..", "..", "..", "shared"))
+    drawings = sorted(glob.glob(os.path.join(shared, "samples", "dxf", "*.dxf"))
+                      + glob.glob(os.path.join(shared, "samples", "dxf", "generated", "*.dxf"))
+                      + glob.glob(os.path.join(shared, "samples", "dwg", "*.dwg"))) + [big, layers4k, layers40k]
+    differing = differing_reports(os.path.join(bindir, "kasanemi-cad"), os.environ["KASANEMI_BENCH_PREVIOUS"], drawings)
+    if differing:
+        sys.exit("cad_load: --inspect differs from the previous build on " + ", ".join(differing))
+    print(f"--inspect output byte for byte the previous build's on {len(drawings)} drawings")
 file_mb = os.path.getsize(big) / 2**20
 cad = os.path.join(bindir, "kasanemi-cad")
 dxflib = os.path.join(bindir, "bench_dxflib_load")

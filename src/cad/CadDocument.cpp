@@ -82,14 +82,15 @@ CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName, QS
 
 CadDocument::~CadDocument() = default;
 
-std::unique_ptr<CadDocument> CadDocument::open(const QString& path)
+std::unique_ptr<CadDocument> CadDocument::open(const QString& path, EntityStream* stream)
 {
     const QString fileName = QFileInfo(path).fileName();
     try {
         const bool dwg = dwg::isDwgFile(path);
         // A DWG is read as the DXF text the converter makes of it; the
         // document keeps the DWG's name and never writes to it.
-        dxf::LoadedDrawing loaded = dwg ? dxf::loadDxfFile(dwg::convertToDxf(path), path) : dxf::loadDxfFile(path);
+        dxf::LoadedDrawing loaded =
+            dwg ? dxf::loadDxfFile(dwg::convertToDxf(path), path, stream) : dxf::loadDxfFile(path, stream);
         loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
@@ -209,6 +210,7 @@ void CadDocument::setLayerName(int index, const QString& name)
     l.name = name;
     drawing.rebuildIndex();
     m_indexBuilt = false;
+    m_nameIndexBuilt = false;
     m_renamed = true;
     markChanged();
 }
@@ -293,16 +295,23 @@ void CadDocument::buildLayerIndex() const
         if (layer < names)
             m_byLayer[fill[layer]++] = i;
     }
+    m_indexBuilt = true;
+}
+
+void CadDocument::buildNameIndex() const
+{
+    if (m_nameIndexBuilt) return;
+    const auto& counts = m_drawing->countsByLayerName();
     m_layerNamesFolded.clear();
-    for (NameId k = 0; k < names; ++k)
+    for (NameId k = 0; k < counts.size(); ++k)
         if (counts[k] > 0)
             m_layerNamesFolded[m_drawing->names.name(k).toCaseFolded()].push_back(k);
-    m_indexBuilt = true;
+    m_nameIndexBuilt = true;
 }
 
 std::vector<NameId> CadDocument::matchingLayerNames(const QString& pattern) const
 {
-    buildLayerIndex();
+    buildNameIndex();
     const acad::LayerWildcard wildcard(pattern);
     if (wildcard.isLiteral()) {
         auto it = m_layerNamesFolded.constFind(wildcard.literal().toCaseFolded());
@@ -327,6 +336,7 @@ std::uint32_t CadDocument::countOnLayers(const QString& pattern) const
 
 std::vector<std::uint32_t> CadDocument::entitiesOnLayers(const QString& pattern) const
 {
+    buildLayerIndex();
     std::vector<std::uint32_t> out;
     for (NameId k : matchingLayerNames(pattern))
         out.insert(out.end(), m_byLayer.begin() + m_byLayerStart[k], m_byLayer.begin() + m_byLayerStart[k + 1]);

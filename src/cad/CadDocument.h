@@ -7,6 +7,7 @@
 
 #include "Drawing.h"
 #include "DxfSource.h"
+#include "EntityStream.h"
 
 #include <QObject>
 #include <QString>
@@ -29,8 +30,10 @@ public:
     /// Loads the drawing at `path`, a DXF file or a DWG (read through the DWG
     /// converter): every mode and the File menu open drawings here. Throws
     /// acad::AcadError (kHostFailure) with a one-line description naming the
-    /// file when it cannot be read as a drawing.
-    static std::unique_ptr<CadDocument> open(const QString& path);
+    /// file when it cannot be read as a drawing. With a `stream`, the
+    /// drawing's entities go to it as they are read and the document keeps
+    /// none: it answers for its tables and counts, not its entities.
+    static std::unique_ptr<CadDocument> open(const QString& path, EntityStream* stream = nullptr);
     ~CadDocument() override;
 
     const Drawing& drawing() const { return *m_drawing; }
@@ -124,6 +127,9 @@ private:
     void markChanged();
     /// Layer-name ids (of names entities use) that match `pattern`.
     std::vector<NameId> matchingLayerNames(const QString& pattern) const;
+    /// The used layer names by folded spelling (for matchingLayerNames).
+    void buildNameIndex() const;
+    /// The entities grouped by layer name (for entitiesOnLayers).
     void buildLayerIndex() const;
     void writeFile(const QString& path, bool checkStamp);
     /// The text as loaded, read back through the kept file; refused (host
@@ -155,6 +161,7 @@ private:
     mutable std::vector<std::uint32_t> m_byLayerStart;
     mutable std::vector<std::uint32_t> m_byLayer;
     mutable QHash<QString, std::vector<NameId>> m_layerNamesFolded;
+    mutable bool m_nameIndexBuilt = false;
     mutable bool m_indexBuilt = false;
     /// modelExtents(), once worked out (the outer optional).
     mutable std::optional<std::optional<QRectF>> m_modelExtents;

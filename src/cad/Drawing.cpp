@@ -68,6 +68,15 @@ const MLineStyle* Drawing::mlineStyle(NameId id) const
     return nullptr;
 }
 
+void Drawing::countHandedOn(NameId layer)
+{
+    if (layer == kNoName)
+        return; // as a kept entity without a layer name counts nowhere
+    if (layer >= m_handedOn.size())
+        m_handedOn.resize(std::size_t(layer) + 1, 0);
+    ++m_handedOn[layer];
+}
+
 void Drawing::rebuildIndex()
 {
     m_layerIndexValid = false;
@@ -75,6 +84,8 @@ void Drawing::rebuildIndex()
     for (const Entity& e : entities)
         if (e.layer < m_counts.size())
             ++m_counts[e.layer];
+    for (NameId k = 0; k < m_handedOn.size() && k < m_counts.size(); ++k)
+        m_counts[k] += m_handedOn[k];
     m_blockIndex.clear();
     // Block names are case-insensitive in AutoCAD; an INSERT may spell its
     // block differently from the definition, so index every spelling in use.

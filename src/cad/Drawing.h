@@ -149,10 +149,15 @@ public:
     /// entities write it; built by the loader. A POLYLINE or an INSERT with its
     /// attributes is one entity.
     const std::vector<std::uint32_t>& countsByLayerName() const { return m_counts; }
+    /// Counts an entity on layer-name id `layer` that was read but handed on
+    /// instead of kept in `entities` (see EntityStream); the counts include it
+    /// from the next rebuildIndex() on.
+    void countHandedOn(NameId layer);
     void rebuildIndex();
 
 private:
     std::vector<std::uint32_t> m_counts;
+    std::vector<std::uint32_t> m_handedOn;
     QHash<NameId, int> m_blockIndex;
     // Built on the first lookup after the layer table changed size or a
     // layer was renamed (rebuildIndex); the table itself stays a plain vector.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr int kMaxBlockDepth = 16;
+constexpr std::size_t kMaxKeptMTextBoxes = 4096;
 
 bool usable(const QPointF& p)
 {
@@ -261,22 +263,6 @@ void addText(PointSink& b, const QTransform& t, const TextGeom& g)
     b.add(m.map(QPointF(x0 + w, y0)));
 }
 
-void addMText(PointSink& b, const QTransform& t, const MTextGeom& g)
-{
-    // The box the picture lays the text out in (wrapped, stacked, spaced),
-    // with room below the last baseline for descenders.
-    const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
-    const text::MTextLayout layout =
-        text::layoutMText(text::parseMText(g.text, h), h, g.width, g.lineSpacing, g.attachment);
-    const double x0 = layout.left, x1 = layout.left + layout.width;
-    const double top = layout.top, bottom = layout.top - layout.height - kDescent * h;
-    const QTransform m = text::mtextFrame(g) * t;
-    b.add(m.map(QPointF(x0, top)));
-    b.add(m.map(QPointF(x1, bottom)));
-    b.add(m.map(QPointF(x1, top)));
-    b.add(m.map(QPointF(x0, bottom)));
-}
-
 /// The convex hull of `points` (Andrew's monotone chain), counter-clockwise.
 std::vector<QPointF> convexHull(std::vector<QPointF> points)
 {
@@ -442,6 +428,41 @@ void ExtentsMeter::addTo(PointSink& b, const Entity& e, const QTransform& t, int
     }, e.geometry);
 }
 
+std::size_t ExtentsMeter::MTextKeyHash::operator()(const MTextKey& k) const
+{
+    std::size_t h = qHash(k.text);
+    for (const std::uint64_t v : {k.height, k.width, k.lineSpacing, std::uint64_t(k.attachment)})
+        h = (h ^ std::hash<std::uint64_t>()(v)) * 0x9E3779B97F4A7C15ull;
+    return h;
+}
+
+void ExtentsMeter::addMText(PointSink& b, const QTransform& t, const MTextGeom& g)
+{
+    // The box the picture lays the text out in (wrapped, stacked, spaced),
+    // with room below the last baseline for descenders.
+    const double h = std::abs(g.height) > 0 ? std::abs(g.height) : 1;
+    MTextKey key{g.text, std::bit_cast<std::uint64_t>(h), std::bit_cast<std::uint64_t>(g.width),
+                 std::bit_cast<std::uint64_t>(g.lineSpacing), g.attachment};
+    auto it = m_mtextBoxes.find(key);
+    if (it == m_mtextBoxes.end()) {
+        const text::MTextLayout layout =
+            text::layoutMText(text::parseMText(g.text, h), h, g.width, g.lineSpacing, g.attachment);
+        const MTextBox box{layout.left, layout.top, layout.width, layout.height};
+        // A drawing of ever new texts keeps a bounded table.
+        if (m_mtextBoxes.size() >= kMaxKeptMTextBoxes)
+            m_mtextBoxes.clear();
+        it = m_mtextBoxes.emplace(std::move(key), box).first;
+    }
+    const auto [left, top, width, height] = it->second;
+    const double x0 = left, x1 = left + width;
+    const double bottom = top - height - kDescent * h;
+    const QTransform m = text::mtextFrame(g) * t;
+    b.add(m.map(QPointF(x0, top)));
+    b.add(m.map(QPointF(x1, bottom)));
+    b.add(m.map(QPointF(x1, top)));
+    b.add(m.map(QPointF(x0, bottom)));
+}
+
 const std::vector<QPointF>& ExtentsMeter::blockHull(const BlockDefinition& block, int depth)
 {
     static const std::vector<QPointF> nothing;
@@ -501,6 +522,27 @@ std::optional<QRectF> modelExtents(const Drawing& drawing)
     if (b.isEmpty())
         return std::nullopt;
     return b.rect();
+}
+
+void StreamedModelExtents::take(Entity&& entity)
+{
+    if (entity.layout != kModelSpace)
+        return;
+    if (std::holds_alternative<InsertGeom>(entity.geometry) || std::holds_alternative<DimensionGeom>(entity.geometry))
+        m_waitingForBlocks.push_back(std::move(entity));
+    else
+        m_meter.addEntity(entity, QTransform(), m_bounds);
+}
+
+std::optional<QRectF> StreamedModelExtents::finish(const Drawing& drawing)
+{
+    ExtentsMeter meter(drawing);
+    for (const Entity& e : m_waitingForBlocks)
+        meter.addEntity(e, QTransform(), m_bounds);
+    m_waitingForBlocks.clear();
+    if (m_bounds.isEmpty())
+        return std::nullopt;
+    return m_bounds.rect();
 }
 
 } // namespace cad

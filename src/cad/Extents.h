@@ -4,10 +4,13 @@
 // both frame a drawing the same way.
 
 #include "Drawing.h"
+#include "EntityStream.h"
 
 #include <QRectF>
 #include <QTransform>
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -57,15 +60,49 @@ public:
 private:
     const std::vector<QPointF>& blockHull(const BlockDefinition& block, int depth);
     void addTo(PointSink& sink, const Entity& entity, const QTransform& transform, int depth);
+    void addMText(PointSink& sink, const QTransform& transform, const MTextGeom& text);
+
+    /// What an MTEXT's box depends on, bit for bit.
+    struct MTextKey {
+        QString text;
+        std::uint64_t height, width, lineSpacing;
+        int attachment;
+        bool operator==(const MTextKey&) const = default;
+    };
+    struct MTextKeyHash {
+        std::size_t operator()(const MTextKey& k) const;
+    };
+    /// An MTEXT's box in its own frame: left, top, width, height.
+    using MTextBox = std::array<double, 4>;
 
     const Drawing& m_drawing;
     std::unordered_map<const BlockDefinition*, std::vector<QPointF>> m_hulls;
     std::unordered_set<const BlockDefinition*> m_measuring;
+    /// Drawings repeat their notes and labels: the same text at the same
+    /// size is laid out once.
+    std::unordered_map<MTextKey, MTextBox, MTextKeyHash> m_mtextBoxes;
 };
 
 /// The bounding box [xmin, ymin, xmax, ymax] of every model-space entity, or
 /// nullopt when model space holds nothing measurable.
 std::optional<QRectF> modelExtents(const Drawing& drawing);
+
+/// modelExtents() of a drawing whose entities are handed over as they are
+/// read (see EntityStream): each is measured at once, except inserts and
+/// dimensions, which wait for the drawing's blocks and are measured by
+/// finish(). The box is the one modelExtents() gives for the same entities.
+class StreamedModelExtents final : public EntityStream {
+public:
+    void take(Entity&& entity) override;
+    /// The extents, once `drawing` (its block definitions) is read whole.
+    std::optional<QRectF> finish(const Drawing& drawing);
+
+private:
+    Drawing m_noBlocks;
+    ExtentsMeter m_meter{m_noBlocks};
+    Bounds m_bounds;
+    std::vector<Entity> m_waitingForBlocks;
+};
 
 /// The outline box of an insert (every cell of its array), given its block's
 /// box in block coordinates: four corners in the insert's space, turning

@@ -20,6 +20,20 @@ QJsonValue textOrNull(bool present, const QString& text)
 
 QJsonObject drawingReport(const CadDocument& document)
 {
+    return drawingReport(document, modelExtents(document.drawing()));
+}
+
+QJsonObject inspectDrawing(const QString& path, QString* loadWarning)
+{
+    StreamedModelExtents extents;
+    auto document = CadDocument::open(path, &extents);
+    if (loadWarning)
+        *loadWarning = document->loadWarning();
+    return drawingReport(*document, extents.finish(document->drawing()));
+}
+
+QJsonObject drawingReport(const CadDocument& document, const std::optional<QRectF>& extents)
+{
     const Drawing& d = document.drawing();
     QJsonObject report;
     report.insert(QStringLiteral("version"), textOrNull(d.hasVersion, d.version));
@@ -67,7 +81,7 @@ QJsonObject drawingReport(const CadDocument& document)
     report.insert(QStringLiteral("counts"), counts);
     report.insert(QStringLiteral("total"), total);
 
-    if (const auto box = modelExtents(d)) {
+    if (const auto& box = extents) {
         report.insert(QStringLiteral("extents"),
                       QJsonArray{box->left(), box->top(), box->right(), box->bottom()});
     } else {

@@ -8,9 +8,20 @@
 #include "cad/CadDocument.h"
 
 #include <QJsonObject>
+#include <QRectF>
+
+#include <optional>
 
 namespace cad::cli {
 
 QJsonObject drawingReport(const CadDocument& document);
+/// The report with `extents` measured elsewhere (a document opened with an
+/// EntityStream keeps no entities to measure).
+QJsonObject drawingReport(const CadDocument& document, const std::optional<QRectF>& extents);
+
+/// Opens the drawing at `path` and reports on it, its entities counted and
+/// measured as they are read instead of kept. Throws as CadDocument::open.
+/// `loadWarning` receives the document's load warning.
+QJsonObject inspectDrawing(const QString& path, QString* loadWarning = nullptr);
 
 } // namespace cad::cli

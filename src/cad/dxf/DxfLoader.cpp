@@ -43,7 +43,8 @@ class Loader {
 public:
     /// Reads `bytes`; with a `buffer` (whose text they are) the parse gives
     /// back what it has passed as it goes.
-    Loader(QByteArray bytes, DxfFileBuffer* buffer) : m_bytes(std::move(bytes)), m_buffer(buffer), m_tok(m_bytes) {}
+    Loader(QByteArray bytes, DxfFileBuffer* buffer, EntityStream* stream)
+        : m_bytes(std::move(bytes)), m_buffer(buffer), m_tok(m_bytes), m_stream(stream) {}
 
     LoadedDrawing run();
 
@@ -68,6 +69,9 @@ private:
     /// `layout` -1 an entity is in model space unless its group 67 puts it in
     /// the active paper space.
     void readEntityList(std::vector<Entity>& target, int layout);
+    void readEntityRecords(std::vector<Entity>& target, int layout, bool streamed);
+    /// Passes the drawing's entities read whole so far on to m_stream.
+    void handOn(std::vector<Entity>& entities);
     int paperLayout(const QString& blockName);
     void resolvePlotStyles();
     void applyDrawOrders();
@@ -76,6 +80,7 @@ private:
     QByteArray m_bytes;
     DxfFileBuffer* m_buffer;
     DxfTokenizer m_tok;
+    EntityStream* m_stream = nullptr;
     LoadedDrawing m_out;
     DxfText m_text;
     std::unique_ptr<DxfEntityReader> m_reader;
@@ -150,8 +155,10 @@ LoadedDrawing Loader::run()
     // array is reserved once for the densest common case, so that it never
     // grows by copying itself (for a moment twice its size); the part never
     // written to is address space only, no memory.
-    m_out.drawing.entities.reserve(size_t(m_bytes.size() / 100));
-    adviseHugePages(m_out.drawing.entities.data(), m_out.drawing.entities.capacity() * sizeof(Entity));
+    if (!m_stream) {
+        m_out.drawing.entities.reserve(size_t(m_bytes.size() / 100));
+        adviseHugePages(m_out.drawing.entities.data(), m_out.drawing.entities.capacity() * sizeof(Entity));
+    }
     bool sawEof = false;
     while (readRecord()) {
         const Group& head = m_groups.front();
@@ -432,12 +439,33 @@ void Loader::readBlocks()
     }
 }
 
+void Loader::handOn(std::vector<Entity>& entities)
+{
+    for (Entity& e : entities) {
+        m_out.drawing.countHandedOn(e.layer);
+        m_stream->take(std::move(e));
+    }
+    entities.clear();
+}
+
 void Loader::readEntityList(std::vector<Entity>& target, int layout)
+{
+    // A streamed drawing's entities pass through `target` one at a time: the
+    // last one read stays until the next begins, as its VERTEX or ATTRIB
+    // records may still follow.
+    const bool streamed = m_stream && &target == &m_out.drawing.entities;
+    readEntityRecords(target, layout, streamed);
+    if (streamed)
+        handOn(target);
+}
+
+void Loader::readEntityRecords(std::vector<Entity>& target, int layout, bool streamed)
 {
     // POLYLINE and INSERT (with group 66) collect the VERTEX or ATTRIB records
     // that follow until SEQEND; such records are part of their owner, never
     // entities of their own, and are dropped when they have no owner.
-    std::optional<size_t> open;
+    constexpr size_t kNoOwner = SIZE_MAX;
+    size_t open = kNoOwner;
     while (readRecord()) {
         const Group& head = m_groups.front();
         if (head.code != 0)
@@ -448,17 +476,17 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
             return;
         }
         if (k == "VERTEX") {
-            if (open && target[*open].type == EntityType::Polyline)
-                m_reader->appendVertex(target[*open], m_groups);
+            if (open != kNoOwner && target[open].type == EntityType::Polyline)
+                m_reader->appendVertex(target[open], m_groups);
             continue;
         }
         if (k == "ATTRIB") {
-            if (open && target[*open].type == EntityType::Insert)
-                m_reader->appendAttribute(target[*open], m_groups);
+            if (open != kNoOwner && target[open].type == EntityType::Insert)
+                m_reader->appendAttribute(target[open], m_groups);
             continue;
         }
         if (k == "SEQEND") {
-            open.reset();
+            open = kNoOwner;
             continue;
         }
         Entity e = m_reader->read(m_groups);
@@ -473,13 +501,14 @@ void Loader::readEntityList(std::vector<Entity>& target, int layout)
                 }
         }
         e.layout = std::uint16_t(std::min(where, 65535));
+        if (streamed)
+            handOn(target);
         target.push_back(std::move(e));
         const bool compound = k == "POLYLINE"
             || (k == "INSERT" && std::any_of(m_groups.begin(), m_groups.end(), [](const Group& g) {
                    return g.code == 66 && g.toInt() != 0;
                }));
-        if (compound) open = target.size() - 1;
-        else open.reset();
+        open = compound ? target.size() - 1 : kNoOwner;
     }
 }
 
@@ -583,20 +612,20 @@ void Loader::addStandardTableEntries()
 
 } // namespace
 
-LoadedDrawing loadDxf(QByteArray bytes)
+LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream)
 {
-    Loader loader(bytes, nullptr);
+    Loader loader(bytes, nullptr, stream);
     LoadedDrawing loaded = loader.run();
     loaded.source.text = LoadedText::held(std::move(bytes));
     return loaded;
 }
 
-LoadedDrawing loadDxfFile(OpenFile file, const QString& path)
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream)
 {
     DxfFileBuffer buffer(std::move(file), path);
     LoadedDrawing loaded;
     try {
-        loaded = Loader(buffer.text(), &buffer).run();
+        loaded = Loader(buffer.text(), &buffer, stream).run();
     } catch (const DxfFormatError&) {
         buffer.throwIfCut(); // the cut, not what the parse made of it
         throw;
@@ -606,9 +635,9 @@ LoadedDrawing loadDxfFile(OpenFile file, const QString& path)
     return loaded;
 }
 
-LoadedDrawing loadDxfFile(const QString& path)
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream)
 {
-    LoadedDrawing loaded = loadDxfFile(openForReading(path), path);
+    LoadedDrawing loaded = loadDxfFile(openForReading(path), path, stream);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();

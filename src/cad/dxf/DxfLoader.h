@@ -5,6 +5,7 @@
 
 #include "cad/Drawing.h"
 #include "cad/DxfSource.h"
+#include "cad/EntityStream.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,15 +28,17 @@ struct LoadedDrawing {
 /// Like a CAD's recovery, a drawing always comes out with layer "0" and the
 /// linetype "Continuous": when the file lacks them they are added at the end
 /// of their table (and have no entry in the file's text).
-LoadedDrawing loadDxf(QByteArray bytes);
+/// With a `stream`, the model-space and paper-space entities go to it as they
+/// are read and the drawing keeps none (its counts still include them).
+LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream = nullptr);
 
 /// Reads the file at `path` and stamps the source with its size and time;
 /// the source keeps the file open, not its text. Throws DxfFormatError (also
-/// when the file cannot be opened).
-LoadedDrawing loadDxfFile(const QString& path);
+/// when the file cannot be opened). A `stream` takes the entities as in loadDxf.
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream = nullptr);
 
 /// Reads the file open at `file` from its start (`path` names it in
 /// messages); the source keeps it open to read the text back, unstamped.
-LoadedDrawing loadDxfFile(OpenFile file, const QString& path);
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream = nullptr);
 
 } // namespace cad::dxf

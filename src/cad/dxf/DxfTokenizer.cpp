@@ -1,8 +1,13 @@
 #include "DxfTokenizer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace cad::dxf {
 
@@ -19,7 +24,7 @@ std::string_view trimmed(std::string_view s)
 
 } // namespace
 
-double Group::toDouble() const
+double Group::toDoubleOfAnySpelling() const
 {
     std::string_view s = trimmed(value);
     if (!s.empty() && s.front() == '+')
@@ -109,6 +114,30 @@ bool DxfTokenizer::nextInGeneral(Group& group)
     group.valueOffset = valueBegin;
     group.offset = codeBegin;
     return true;
+}
+
+void DxfTokenizer::findLineFeeds(qsizetype blockStart)
+{
+    m_blockStart = blockStart;
+    const char* const block = m_data + blockStart;
+    std::uint64_t bits = 0;
+#if defined(__SSE2__)
+    if (m_size - blockStart >= 64) {
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        for (int i = 0; i < 4; ++i) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+            const auto mask = std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+            bits |= std::uint64_t(mask) << (16 * i);
+        }
+        m_lineFeeds = bits;
+        return;
+    }
+#endif
+    const qsizetype n = std::min<qsizetype>(64, m_size - blockStart);
+    for (qsizetype i = 0; i < n; ++i)
+        if (block[i] == '\n')
+            bits |= std::uint64_t(1) << i;
+    m_lineFeeds = bits;
 }
 
 void DxfTokenizer::pushBack(const Group& group)
