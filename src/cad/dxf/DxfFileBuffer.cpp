@@ -148,7 +148,8 @@ OpenFile openForReading(const QString& path)
     return OpenFile(descriptor);
 }
 
-DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path) : m_file(std::move(file)), m_path(path)
+DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path, ReadPurpose purpose)
+    : m_file(std::move(file)), m_path(path), m_purpose(purpose)
 {
     struct stat status = {};
     if (fstat(m_file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
@@ -193,7 +194,9 @@ QByteArray DxfFileBuffer::text() const
 
 void DxfFileBuffer::doneBefore(qsizetype offset)
 {
-    if (!m_mapped || offset - m_released < kReleaseStep)
+    // Read to report, the pages stay until the end: giving them back costs
+    // more than the memory they hold for the short while the load lasts.
+    if (!m_mapped || m_purpose == ReadPurpose::Report || offset - m_released < kReleaseStep)
         return;
     const qsizetype end = std::min(offset, m_size) & ~(g_pageSize - 1);
     m_hasher.add(m_mapped + m_released, size_t(end - m_released));
@@ -215,6 +218,11 @@ void DxfFileBuffer::throwIfCut() const
 
 LoadedText DxfFileBuffer::finish()
 {
+    if (m_purpose == ReadPurpose::Report) {
+        unmap();
+        m_buffer.clear();
+        return LoadedText::notKept(m_size);
+    }
     if (!m_mapped)
         return LoadedText::held(std::move(m_buffer));
     m_hasher.add(m_mapped + m_released, size_t(m_size - m_released));

@@ -1,12 +1,16 @@
 #pragma once
 
-// The file's text while the reader parses it. A regular file is read
-// through a read-only private mapping, read ahead sequentially; the pages the
-// parse has passed are hashed and given back to the file cache as it goes,
-// so neither the text nor its pages stay in memory: what a load holds at its
-// peak is the drawing being built. After the load nothing reads the mapping
-// (it is gone): a file truncated later cannot fault the process. What cannot
-// be mapped (a pipe, a special file) is read into one buffer of its size.
+// The file's text while the reader parses it. Read to keep (a document
+// that may be saved), a regular file is read through a read-only private
+// mapping, read ahead sequentially; the pages the parse has passed are
+// hashed and given back to the file cache as it goes, so neither the text
+// nor its pages stay in memory: what a load holds at its peak is the drawing
+// being built. After the load nothing reads the mapping (it is gone): a file
+// truncated later cannot fault the process. Read to report (a load that
+// keeps no document), the text is neither hashed nor given back: its pages
+// count while the load lasts, and such a load holds little else. What
+// cannot be mapped (a pipe, a special file) is read into one buffer of its
+// size.
 
 #include "cad/LoadedText.h"
 
@@ -36,7 +40,7 @@ class DxfFileBuffer {
 public:
     /// The text of the file open at `file`, from its start; `path` names it
     /// in messages. Throws DxfFormatError when it cannot be read.
-    DxfFileBuffer(OpenFile file, const QString& path);
+    DxfFileBuffer(OpenFile file, const QString& path, ReadPurpose purpose = ReadPurpose::Keep);
     ~DxfFileBuffer();
     DxfFileBuffer(const DxfFileBuffer&) = delete;
     DxfFileBuffer& operator=(const DxfFileBuffer&) = delete;
@@ -55,7 +59,8 @@ public:
     void throwIfCut() const;
     /// Ends the load: what saving needs to read the text back (the open
     /// file, the text's size and hash), or the buffer itself when the text
-    /// was not mapped. The text is gone afterwards.
+    /// was not mapped; read to report, only the text's size. The text is
+    /// gone afterwards.
     LoadedText finish();
 
 private:
@@ -63,6 +68,7 @@ private:
 
     OpenFile m_file;
     QString m_path;
+    ReadPurpose m_purpose;
     const char* m_mapped = nullptr;
     qsizetype m_size = 0;
     QByteArray m_buffer;
