@@ -194,12 +194,11 @@ QByteArray DxfFileBuffer::text() const
 
 void DxfFileBuffer::doneBefore(qsizetype offset)
 {
-    // Read to report, the pages stay until the end: giving them back costs
-    // more than the memory they hold for the short while the load lasts.
-    if (!m_mapped || m_purpose == ReadPurpose::Report || offset - m_released < kReleaseStep)
+    if (!m_mapped || offset - m_released < kReleaseStep)
         return;
     const qsizetype end = std::min(offset, m_size) & ~(g_pageSize - 1);
-    m_hasher.add(m_mapped + m_released, size_t(end - m_released));
+    if (m_purpose == ReadPurpose::Keep)
+        m_hasher.add(m_mapped + m_released, size_t(end - m_released));
     madvise(const_cast<char*>(m_mapped) + m_released, size_t(end - m_released), MADV_DONTNEED);
     m_released = end;
 }

@@ -1,16 +1,14 @@
 #pragma once
 
-// The file's text while the reader parses it. Read to keep (a document
-// that may be saved), a regular file is read through a read-only private
-// mapping, read ahead sequentially; the pages the parse has passed are
-// hashed and given back to the file cache as it goes, so neither the text
-// nor its pages stay in memory: what a load holds at its peak is the drawing
-// being built. After the load nothing reads the mapping (it is gone): a file
-// truncated later cannot fault the process. Read to report (a load that
-// keeps no document), the text is neither hashed nor given back: its pages
-// count while the load lasts, and such a load holds little else. What
-// cannot be mapped (a pipe, a special file) is read into one buffer of its
-// size.
+// The file's text while the reader parses it. A regular file is read
+// through a read-only private mapping, read ahead sequentially; the pages the
+// parse has passed are given back to the file cache as it goes, so neither
+// the text nor its pages stay in memory: what a load holds at its peak is the
+// drawing being built. Read to keep (a document that may be saved), the text
+// is hashed on the way for the save's check; read to report (a load that
+// keeps no document) it is not. After the load nothing reads the mapping (it
+// is gone): a file truncated later cannot fault the process. What cannot be
+// mapped (a pipe, a special file) is read into one buffer of its size.
 
 #include "cad/LoadedText.h"
 
@@ -49,8 +47,8 @@ public:
     /// and before finish(); nothing may keep it or a view into it.
     QByteArray text() const;
     bool isMapped() const { return m_mapped != nullptr; }
-    /// The parse needs no byte before `offset` any more: they are hashed and
-    /// their pages given back, a few megabytes at a time.
+    /// The parse needs no byte before `offset` any more: they are hashed
+    /// (read to keep) and their pages given back, a few megabytes at a time.
     void doneBefore(qsizetype offset);
     /// True when the file got shorter while it was read: the pages past its
     /// new end read as zeros, and the parse's result is not the file.
