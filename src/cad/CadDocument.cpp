@@ -82,7 +82,7 @@ CadDocument::CadDocument(Drawing drawing, DxfSource source, QString fullName, QS
 
 CadDocument::~CadDocument() = default;
 
-std::unique_ptr<CadDocument> CadDocument::open(const QString& path, EntityStream* stream)
+std::unique_ptr<CadDocument> CadDocument::open(const QString& path, EntityStream* stream, ReadPurpose purpose)
 {
     const QString fileName = QFileInfo(path).fileName();
     try {
@@ -90,7 +90,8 @@ std::unique_ptr<CadDocument> CadDocument::open(const QString& path, EntityStream
         // A DWG is read as the DXF text the converter makes of it; the
         // document keeps the DWG's name and never writes to it.
         dxf::LoadedDrawing loaded =
-            dwg ? dxf::loadDxfFile(dwg::convertToDxf(path), path, stream) : dxf::loadDxfFile(path, stream);
+            dwg ? dxf::loadDxfFile(dwg::convertToDxf(path), path, stream, purpose)
+                : dxf::loadDxfFile(path, stream, purpose);
         loaded.drawing.readNotes.log("read");
         QString warning;
         if (loaded.truncated)
@@ -429,6 +430,9 @@ QByteArray CadDocument::unchangedFileText(const QString& path) const
 
 void CadDocument::writeFile(const QString& path, bool checkStamp)
 {
+    if (!m_source.text.isKept())
+        fail(error::kHostFailure, QStringLiteral("「%1」は内容を確認するためだけに読み込んだ図面です。保存できません。")
+                                      .arg(name()));
     if (m_renamed)
         // Entities name their layer in the file text; a renamed layer would
         // leave them on a layer the table no longer holds.

@@ -32,8 +32,10 @@ public:
     /// acad::AcadError (kHostFailure) with a one-line description naming the
     /// file when it cannot be read as a drawing. With a `stream`, the
     /// drawing's entities go to it as they are read and the document keeps
-    /// none: it answers for its tables and counts, not its entities.
-    static std::unique_ptr<CadDocument> open(const QString& path, EntityStream* stream = nullptr);
+    /// none: it answers for its tables and counts, not its entities. Opened
+    /// to report, the document is read a little faster and can never be saved.
+    static std::unique_ptr<CadDocument> open(const QString& path, EntityStream* stream = nullptr,
+                                             ReadPurpose purpose = ReadPurpose::Keep);
     ~CadDocument() override;
 
     const Drawing& drawing() const { return *m_drawing; }

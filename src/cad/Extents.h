@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -101,7 +102,9 @@ private:
     Drawing m_noBlocks;
     ExtentsMeter m_meter{m_noBlocks};
     Bounds m_bounds;
-    std::vector<Entity> m_waitingForBlocks;
+    // A deque: tens of thousands of inserts wait in a large drawing, and a
+    // vector's doublings would copy them and touch twice their memory.
+    std::deque<Entity> m_waitingForBlocks;
 };
 
 /// The outline box of an insert (every cell of its array), given its block's

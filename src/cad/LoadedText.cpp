@@ -75,13 +75,23 @@ LoadedText LoadedText::held(QByteArray bytes)
     return text;
 }
 
+LoadedText LoadedText::notKept(qint64 size)
+{
+    LoadedText text;
+    text.m_size = size;
+    text.m_kept = false;
+    return text;
+}
+
 bool LoadedText::matches(const QByteArray& bytes) const
 {
-    return bytes.size() == m_size && hashOfText(bytes.constData(), std::size_t(bytes.size())) == m_hash;
+    return m_kept && bytes.size() == m_size && hashOfText(bytes.constData(), std::size_t(bytes.size())) == m_hash;
 }
 
 std::optional<QByteArray> LoadedText::readBack() const
 {
+    if (!m_kept)
+        return std::nullopt;
     if (!m_file.isOpen())
         return m_held;
     // A file that has only grown since still holds the loaded text in front.

@@ -43,6 +43,11 @@ private:
     XXH3_state_s* m_state;
 };
 
+/// What a load is for. A document kept open may be saved: its text is hashed
+/// as it is read and the file kept open to read it back. A load that only
+/// reports on the drawing (and then ends) needs neither.
+enum class ReadPurpose { Keep, Report };
+
 /// An open file descriptor, closed by its last holder.
 class OpenFile {
 public:
@@ -66,6 +71,12 @@ public:
     static LoadedText inFile(OpenFile file, qint64 size, TextHash hash);
     /// Text that cannot be read back from a file, held as it is.
     static LoadedText held(QByteArray text);
+    /// Text of `size` bytes read only to report on: nothing to read it back
+    /// from or check it against, so a document with it is never saved.
+    static LoadedText notKept(qint64 size);
+
+    /// False for notKept() text.
+    bool isKept() const { return m_kept; }
 
     qint64 size() const { return m_size; }
     TextHash hash() const { return m_hash; }
@@ -83,6 +94,7 @@ private:
     QByteArray m_held;
     qint64 m_size = 0;
     TextHash m_hash;
+    bool m_kept = true;
 };
 
 /// The first `limit` bytes of the file open at `descriptor` (fewer when it

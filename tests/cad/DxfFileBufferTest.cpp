@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <thread>
 #include <unistd.h>
 
@@ -177,19 +178,59 @@ TEST(DxfFileBuffer, AFileCutWhileMappedReadsAsZerosAndIsNotedInsteadOfKillingThe
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("cut.dxf"));
     const QByteArray text = drawingText(3000);
+    for (const cad::ReadPurpose purpose : {cad::ReadPurpose::Keep, cad::ReadPurpose::Report}) {
+        SCOPED_TRACE(purpose == cad::ReadPurpose::Keep ? "read to keep" : "read to report");
+        writeFile(path, text);
+        const int descriptor = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(descriptor, 0);
+        cad::dxf::DxfFileBuffer buffer{cad::OpenFile(descriptor), path, purpose};
+        ASSERT_TRUE(buffer.isMapped());
+        EXPECT_FALSE(buffer.wasCut());
+        ASSERT_TRUE(QFile::resize(path, 1000));
+        const QByteArray mapped = buffer.text();
+        // Past the new end: a SIGBUS without the guard.
+        const volatile char* last = mapped.constData() + mapped.size() - 1;
+        EXPECT_EQ(*last, 0);
+        EXPECT_TRUE(buffer.wasCut());
+        EXPECT_THROW(buffer.throwIfCut(), cad::dxf::DxfFormatError);
+        EXPECT_EQ(mapped.left(1000), text.left(1000));
+    }
+}
+
+TEST(DxfFileBuffer, ADrawingReadToReportIsTheSameDrawingButCanNeverBeSaved)
+{
+    const QByteArray text = drawingText(80'000); // pages passed several times over
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("報告.dxf"));
     writeFile(path, text);
-    const int descriptor = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(descriptor, 0);
-    cad::dxf::DxfFileBuffer buffer{cad::OpenFile(descriptor), path};
-    ASSERT_TRUE(buffer.isMapped());
-    EXPECT_FALSE(buffer.wasCut());
-    ASSERT_TRUE(QFile::resize(path, 1000));
-    const QByteArray mapped = buffer.text();
-    // Past the new end: a SIGBUS without the guard.
-    const volatile char* last = mapped.constData() + mapped.size() - 1;
-    EXPECT_EQ(*last, 0);
-    EXPECT_TRUE(buffer.wasCut());
-    EXPECT_EQ(mapped.left(1000), text.left(1000));
+
+    const cad::dxf::LoadedDrawing kept = cad::dxf::loadDxfFile(path);
+    const cad::dxf::LoadedDrawing reported = cad::dxf::loadDxfFile(path, nullptr, cad::ReadPurpose::Report);
+    EXPECT_EQ(reported.drawing.entities.size(), kept.drawing.entities.size());
+    EXPECT_EQ(reported.drawing.layers.size(), kept.drawing.layers.size());
+    EXPECT_EQ(reported.source.text.size(), text.size());
+    EXPECT_FALSE(reported.source.text.isKept());
+    EXPECT_FALSE(reported.source.text.readBack()) << "no text to patch: a save would write an empty file";
+    EXPECT_FALSE(reported.source.text.matches(text));
+    // Reading to report must not change what a kept load keeps.
+    EXPECT_TRUE(kept.source.text.isKept());
+    EXPECT_EQ(kept.source.text.hash(), cad::hashOfText(text.constData(), size_t(text.size())));
+
+    auto doc = cad::CadDocument::open(path, nullptr, cad::ReadPurpose::Report);
+    doc->setLayerOn(1, false);
+    const QString copy = dir.filePath(QStringLiteral("copy.dxf"));
+    for (auto save : {std::function<void()>([&] { doc->save(); }), std::function<void()>([&] { doc->save(true); }),
+                      std::function<void()>([&] { doc->saveAs(copy); })}) {
+        try {
+            save();
+            ADD_FAILURE() << "a drawing read to report was saved";
+        } catch (const acad::AcadError& e) {
+            EXPECT_EQ(number(e), acad::error::kHostFailure);
+        }
+    }
+    EXPECT_EQ(readAll(path), text);
+    EXPECT_FALSE(QFileInfo::exists(copy));
 }
 
 TEST_F(KeptText, SaveAsAfterTheFileWasReplacedByARenameWritesTheLoadedTextPatched)

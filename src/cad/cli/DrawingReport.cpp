@@ -26,7 +26,7 @@ QJsonObject drawingReport(const CadDocument& document)
 QJsonObject inspectDrawing(const QString& path, QString* loadWarning)
 {
     StreamedModelExtents extents;
-    auto document = CadDocument::open(path, &extents);
+    auto document = CadDocument::open(path, &extents, ReadPurpose::Report);
     if (loadWarning)
         *loadWarning = document->loadWarning();
     return drawingReport(*document, extents.finish(document->drawing()));

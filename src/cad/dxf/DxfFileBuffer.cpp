@@ -148,7 +148,8 @@ OpenFile openForReading(const QString& path)
     return OpenFile(descriptor);
 }
 
-DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path) : m_file(std::move(file)), m_path(path)
+DxfFileBuffer::DxfFileBuffer(OpenFile file, const QString& path, ReadPurpose purpose)
+    : m_file(std::move(file)), m_path(path), m_purpose(purpose)
 {
     struct stat status = {};
     if (fstat(m_file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
@@ -196,7 +197,8 @@ void DxfFileBuffer::doneBefore(qsizetype offset)
     if (!m_mapped || offset - m_released < kReleaseStep)
         return;
     const qsizetype end = std::min(offset, m_size) & ~(g_pageSize - 1);
-    m_hasher.add(m_mapped + m_released, size_t(end - m_released));
+    if (m_purpose == ReadPurpose::Keep)
+        m_hasher.add(m_mapped + m_released, size_t(end - m_released));
     madvise(const_cast<char*>(m_mapped) + m_released, size_t(end - m_released), MADV_DONTNEED);
     m_released = end;
 }
@@ -215,6 +217,11 @@ void DxfFileBuffer::throwIfCut() const
 
 LoadedText DxfFileBuffer::finish()
 {
+    if (m_purpose == ReadPurpose::Report) {
+        unmap();
+        m_buffer.clear();
+        return LoadedText::notKept(m_size);
+    }
     if (!m_mapped)
         return LoadedText::held(std::move(m_buffer));
     m_hasher.add(m_mapped + m_released, size_t(m_size - m_released));

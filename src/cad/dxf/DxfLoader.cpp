@@ -620,9 +620,9 @@ LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream)
     return loaded;
 }
 
-LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream)
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream, ReadPurpose purpose)
 {
-    DxfFileBuffer buffer(std::move(file), path);
+    DxfFileBuffer buffer(std::move(file), path, purpose);
     LoadedDrawing loaded;
     try {
         loaded = Loader(buffer.text(), &buffer, stream).run();
@@ -635,9 +635,9 @@ LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stre
     return loaded;
 }
 
-LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream)
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream, ReadPurpose purpose)
 {
-    LoadedDrawing loaded = loadDxfFile(openForReading(path), path, stream);
+    LoadedDrawing loaded = loadDxfFile(openForReading(path), path, stream, purpose);
     const QFileInfo info(path);
     loaded.source.fileSize = info.size();
     loaded.source.modified = info.lastModified();

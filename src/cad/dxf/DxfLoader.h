@@ -35,10 +35,13 @@ LoadedDrawing loadDxf(QByteArray bytes, EntityStream* stream = nullptr);
 /// Reads the file at `path` and stamps the source with its size and time;
 /// the source keeps the file open, not its text. Throws DxfFormatError (also
 /// when the file cannot be opened). A `stream` takes the entities as in loadDxf.
-LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream = nullptr);
+/// Read to report, the source keeps only the text's size (never saved).
+LoadedDrawing loadDxfFile(const QString& path, EntityStream* stream = nullptr,
+                          ReadPurpose purpose = ReadPurpose::Keep);
 
 /// Reads the file open at `file` from its start (`path` names it in
 /// messages); the source keeps it open to read the text back, unstamped.
-LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream = nullptr);
+LoadedDrawing loadDxfFile(OpenFile file, const QString& path, EntityStream* stream = nullptr,
+                          ReadPurpose purpose = ReadPurpose::Keep);
 
 } // namespace cad::dxf
