@@ -3,6 +3,7 @@
 // patches it only when it is still the text that was loaded.
 
 #include "CadTestSupport.h"
+#include "TestFiles.h"
 
 #include "acad/AcadError.h"
 #include "cad/CadDocument.h"
@@ -24,18 +25,8 @@
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testsupport::readAll;
+using testsupport::writeAll;
 
 /// A drawing of `lines` lines on seven layers (with a LAYER table), some
 /// 160 bytes of text a line.
@@ -66,7 +57,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         text = drawingText(2000);
         path = dir.filePath(QStringLiteral("図面.dxf"));
-        writeFile(path, text);
+        writeAll(path, text);
     }
     /// The layer changes every case makes.
     static void change(cad::CadDocument& doc)
@@ -111,7 +102,7 @@ TEST(DxfFileBuffer, ADrawingReadFromAFileKeepsNoCopyOfItsText)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("big.dxf"));
-    writeFile(path, text);
+    writeAll(path, text);
 
     const cad::dxf::LoadedDrawing fromFile = cad::dxf::loadDxfFile(path);
     EXPECT_EQ(fromFile.source.text.heldBytes(), 0);
@@ -146,7 +137,7 @@ TEST(DxfFileBuffer, AnEmptyOrMissingFileIsRefusedWithOneLine)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString empty = dir.filePath(QStringLiteral("empty.dxf"));
-    writeFile(empty, {});
+    writeAll(empty, {});
     EXPECT_THROW(cad::dxf::loadDxfFile(empty), cad::dxf::DxfFormatError);
     EXPECT_THROW(cad::dxf::loadDxfFile(dir.filePath(QStringLiteral("none.dxf"))), cad::dxf::DxfFormatError);
 }
@@ -180,7 +171,7 @@ TEST(DxfFileBuffer, AFileCutWhileMappedReadsAsZerosAndIsNotedInsteadOfKillingThe
     const QByteArray text = drawingText(3000);
     for (const cad::ReadPurpose purpose : {cad::ReadPurpose::Keep, cad::ReadPurpose::Report}) {
         SCOPED_TRACE(purpose == cad::ReadPurpose::Keep ? "read to keep" : "read to report");
-        writeFile(path, text);
+        writeAll(path, text);
         const int descriptor = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         ASSERT_GE(descriptor, 0);
         cad::dxf::DxfFileBuffer buffer{cad::OpenFile(descriptor), path, purpose};
@@ -203,7 +194,7 @@ TEST(DxfFileBuffer, ADrawingReadToReportIsTheSameDrawingButCanNeverBeSaved)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("報告.dxf"));
-    writeFile(path, text);
+    writeAll(path, text);
 
     const cad::dxf::LoadedDrawing kept = cad::dxf::loadDxfFile(path);
     const cad::dxf::LoadedDrawing reported = cad::dxf::loadDxfFile(path, nullptr, cad::ReadPurpose::Report);
@@ -239,7 +230,7 @@ TEST_F(KeptText, SaveAsAfterTheFileWasReplacedByARenameWritesTheLoadedTextPatche
     change(*doc);
     const QString other = dir.filePath(QStringLiteral("other.dxf"));
     const QByteArray theirs = drawingText(10);
-    writeFile(other, theirs);
+    writeAll(other, theirs);
     ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
 
     expectRefused([&] { doc->save(); }, path, theirs);
@@ -284,12 +275,12 @@ TEST_F(KeptText, AFileRewrittenInPlaceLargerIsRefusedButOneOnlyAppendedToKeepsIt
     QByteArray rewritten = text;
     rewritten.replace("LINE", "LINF");
     rewritten += "999\nlonger now\n";
-    writeFile(path, rewritten); // in place: the same file, truncated and written
+    writeAll(path, rewritten); // in place: the same file, truncated and written
     expectRefused([&] { doc->save(); }, path, rewritten);
     expectRefused([&] { doc->saveAs(copy); }, copy, {});
 
     // Appended to: the loaded text is still all there in front.
-    writeFile(path, text + "999\nappended\n");
+    writeAll(path, text + "999\nappended\n");
     expectRefused([&] { doc->save(); }, path, text + "999\nappended\n");
     doc->saveAs(copy);
     EXPECT_EQ(readAll(copy), rightBytes());
@@ -302,7 +293,7 @@ TEST_F(KeptText, ATextChangedUnderTheSameSizeAndTimeIsNotOverwritten)
     const QDateTime stamp = QFileInfo(path).lastModified();
     QByteArray theirs = text;
     theirs.replace("壁6", "壁X");
-    writeFile(path, theirs);
+    writeAll(path, theirs);
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
