@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
-constexpr std::size_t maximumPens = 65536;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -63,7 +62,11 @@ double ellipseAngle(const QRectF& box, const QPointF& p)
 } // namespace
 
 WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF& frame, const QRectF& target)
-    : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform())
+    : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform()),
+      // Before the file selects its own, a metafile draws with the device
+      // context's defaults: a black one-pixel pen, a white brush, opaque text
+      // background.
+      m_pens(WmfPen{QPen(Qt::black, 0), 0, {}, -1})
 {
     if (!frame.isEmpty() && !target.isEmpty()) {
         m_frameToTarget = QTransform::fromTranslate(-frame.left(), -frame.top())
@@ -72,10 +75,6 @@ WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF&
         m_dc.windowOrg = m_dc.viewportOrg = frame.topLeft();
         m_dc.windowExt = m_dc.viewportExt = QPointF(frame.width(), frame.height());
     }
-    // Before the file selects its own, a metafile draws with the device
-    // context's defaults: a black one-pixel pen, a white brush, opaque text
-    // background.
-    m_pens.push_back(Pen{QPen(Qt::black, 0), 0, {}, -1});
     m_dc.pen = 0;
     m_dc.brush = QBrush(Qt::white);
     m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
@@ -154,7 +153,7 @@ bool WmfPlayer::outOfSight(const QRectF& logical) const
         return false;
     // Round ends and joins reach half the pen's width beyond the geometry,
     // antialiasing a pixel more; the margin is wider than both.
-    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    const WmfPen& pen = m_pens.at(m_dc.pen, m_dc.heldPen);
     const double scale = std::max(std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12()),
                                   std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22()));
     const double margin = pen.width * scale + 3;
@@ -223,7 +222,7 @@ void WmfPlayer::selectObject(std::uint16_t index)
     switch (object.kind) {
     case GdiObject::Pen:
         m_dc.pen = object.pen;
-        if (object.pen == penHeldInPlace)
+        if (object.pen == WmfPenTable::heldInPlace)
             m_dc.heldPen = object.heldPen;
         applyPen();
         break;
@@ -270,25 +269,12 @@ void WmfPlayer::createPen(const WmfRecord& r)
     const auto make = [&] {
         QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
         pen.setCosmetic(true);
-        return Pen{pen, width, {}, -1};
+        return WmfPen{pen, width, {}, -1};
     };
     const std::uint64_t key = (std::uint64_t(width) << 32) | (std::uint64_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
-    object->pen = sharedPen(key, make);
-    if (object->pen == penHeldInPlace)
+    object->pen = m_pens.shared(key, make);
+    if (object->pen == WmfPenTable::heldInPlace)
         object->heldPen = make();
-}
-
-template <typename Make>
-std::uint32_t WmfPlayer::sharedPen(std::uint64_t key, Make&& make)
-{
-    if (const auto found = m_penIndex.find(key); found != m_penIndex.end())
-        return found->second;
-    if (m_pens.size() >= maximumPens)
-        return penHeldInPlace;
-    m_pens.push_back(make());
-    const auto index = std::uint32_t(m_pens.size() - 1);
-    m_penIndex.emplace(key, index);
-    return index;
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
@@ -331,33 +317,13 @@ void WmfPlayer::createFont(const WmfRecord& r)
 
 void WmfPlayer::applyPen()
 {
-    Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
-    if (pen.drawnScale != m_deviceScale) {
-        pen.drawn = drawnPen(pen.pen, pen.width);
-        pen.drawnScale = m_deviceScale;
-    }
-    m_painter.setPen(pen.drawn);
+    m_painter.setPen(m_pens.drawnAt(m_dc.pen, m_dc.heldPen, m_deviceScale));
 }
 
 bool WmfPlayer::penIsCosmetic() const
 {
-    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    const WmfPen& pen = m_pens.at(m_dc.pen, m_dc.heldPen);
     return pen.drawnScale == m_deviceScale && pen.drawn.isCosmetic();
-}
-
-QPen WmfPlayer::drawnPen(const QPen& source, double width) const
-{
-    QPen pen = source;
-    // A pen narrower than one pixel on the device draws one pixel wide, as
-    // GDI never draws a line thinner than that.
-    // Set only where it differs: each setter copies a shared pen.
-    const bool cosmetic = width * m_deviceScale < 1.0;
-    const double drawnWidth = cosmetic ? 0.0 : width;
-    if (pen.widthF() != drawnWidth)
-        pen.setWidthF(drawnWidth);
-    if (pen.isCosmetic() != cosmetic)
-        pen.setCosmetic(cosmetic);
-    return pen;
 }
 
 void WmfPlayer::applyBrush(bool fill)

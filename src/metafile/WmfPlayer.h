@@ -1,5 +1,6 @@
 #pragma once
 
+#include "metafile/WmfPenTable.h"
 #include "metafile/WmfRecordList.h"
 
 #include <QBrush>
@@ -13,7 +14,6 @@
 #include <QTransform>
 
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -42,29 +42,18 @@ private:
         std::uint8_t charset = 0;
         QString face;
     };
-    /// A pen as the file makes it, and as the painter draws it at the
-    /// device scale it was last drawn at.
-    struct Pen {
-        QPen pen;
-        double width = 0; ///< logical units; 0 draws one pixel wide
-        QPen drawn;
-        double drawnScale = -1;
-    };
-    /// A pen of the picture's table of distinct pens, or one held in place
-    /// (once that table is full).
-    static constexpr std::uint32_t penHeldInPlace = 0xFFFFFFFF;
     struct GdiObject {
         enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
-        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
-        struct Pen heldPen;
+        std::uint32_t pen = 0; ///< index into m_pens, or WmfPenTable::heldInPlace
+        WmfPen heldPen;
         QBrush brush;
         struct Font font;
     };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
         int mapMode = 1;
-        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
-        struct Pen heldPen;
+        std::uint32_t pen = 0; ///< index into m_pens, or WmfPenTable::heldInPlace
+        WmfPen heldPen;
         QBrush brush{Qt::white};
         Font font;
         std::uint16_t textAlign = 0;
@@ -102,12 +91,6 @@ private:
     /// The selected pen goes to the painter, made for the current scale
     /// when it was last drawn at another.
     void applyPen();
-    /// `pen` `width` logical units wide as the painter draws it at the current scale.
-    QPen drawnPen(const QPen& pen, double width) const;
-    /// The pen the table holds for `key` (style, colour and width), made
-    /// from `make` the first time; penHeldInPlace once the table is full.
-    template <typename Make>
-    std::uint32_t sharedPen(std::uint64_t key, Make&& make);
     void applyBrush(bool fill);
     void applyClip();
     void drawPolyline(const WmfRecord& r);
@@ -150,11 +133,7 @@ private:
     bool m_cull = false;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
-    /// The picture's distinct pens, by style, colour and width: a whole
-    /// drawing makes a pen for nearly every line, from a few hundred distinct
-    /// ones, and objects and device contexts hold just their index.
-    std::vector<Pen> m_pens;
-    std::unordered_map<std::uint64_t, std::uint32_t> m_penIndex;
+    WmfPenTable m_pens;
     QBrush m_noBrush{Qt::NoBrush};
     int m_backgroundMode = -1; ///< last set on the painter; -1 before any
 };
