@@ -4,6 +4,7 @@
 #include "metafile/WmfPlayer.h"
 
 #include "metafile/WmfText.h"
+#include "metafile/WmfTinyCurves.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -459,29 +460,8 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
 
 bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
 {
-    // An arc whose whole box lies within a device pixel: the painter would
-    // flatten each of its curves to the straight line between the curve's
-    // ends, as a curve that small is never split, so that line is drawn
-    // straight away without building the curves. The ends are the painter's
-    // own: its start and end points, the quarter points between, and the
-    // quarters it passes over when an end lies on a quarter's very edge.
-    const double endAngle = startAngle + span;
-    int first = int(std::floor(startAngle / 90)), last = int(std::floor(endAngle / 90));
-    if (std::abs((startAngle - first * 90) / 90 - 1) <= 1e-12)
-        ++first;
-    if (std::abs((endAngle - last * 90) / 90) <= 1e-12)
-        --last;
-    if (last < first || span < 1e-6)
-        return false; // no curve at all, or one that ends where it starts
-    const double x = box.x(), y = box.y(), w = box.width(), h = box.height(), w2 = w / 2, h2 = h / 2;
-    const QPointF quarters[4] = {{x + w, y + h2}, {x + w2, y}, {x, y + h2}, {x + w2, y + h}}; // 0, 90, 180, 270 degrees
-    m_points.resize(0);
-    m_arc.arcMoveTo(box, startAngle);
-    m_points.append(m_arc.currentPosition());
-    for (int quarter = first; quarter < last; ++quarter)
-        m_points.append(quarters[(quarter + 1) & 3]);
-    m_arc.arcMoveTo(box, endAngle);
-    m_points.append(m_arc.currentPosition());
+    if (!tinyArcLines(box, startAngle, span, m_arc, m_points))
+        return false;
     // Through logical units and back, as the painter maps a built outline.
     const QTransform& back = *m_deviceToLogical;
     for (QPointF& p : m_points)
@@ -493,21 +473,13 @@ bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
 
 bool WmfPlayer::drawTinyEllipse(const QRectF& logical)
 {
-    // An unfilled ellipse within one device pixel: the painter builds it
-    // from its four quarter points, starting at the right and turning
-    // clockwise, and flattens each curve to the line between its ends.
+    // Only an unfilled ellipse: a filled one is left to the painter.
     if (m_dc.brush.style() != Qt::NoBrush || logical.isNull() || !penIsCosmetic())
         return false;
     const QRectF device = m_logicalToDevice.mapRect(logical);
     if (device.width() >= 1 || device.height() >= 1)
         return false;
-    const double x = logical.x(), y = logical.y(), w = logical.width(), h = logical.height(), w2 = w / 2, h2 = h / 2;
-    m_points.resize(5);
-    QPointF* to = m_points.data();
-    to[0] = to[4] = QPointF(x + w, y + h2);
-    to[1] = QPointF(x + w2, y + h);
-    to[2] = QPointF(x, y + h2);
-    to[3] = QPointF(x + w2, y);
+    tinyEllipseLines(logical, m_points);
     m_painter.drawPolyline(m_points);
     return true;
 }
