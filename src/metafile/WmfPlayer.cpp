@@ -7,8 +7,6 @@
 #include "metafile/WmfTinyCurves.h"
 
 #include <QFontMetricsF>
-#include <QPaintDevice>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -92,7 +90,7 @@ void WmfPlayer::play()
     m_painter.setWorldTransform(QTransform());
     if (m_painter.hasClipping())
         m_baseClip = m_painter.clipPath();
-    findVisibleArea();
+    m_visible = WmfVisibleArea::of(m_painter, m_frame, m_target, m_base, m_baseClip);
     updateTransform();
     applyPen();
     m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
@@ -118,48 +116,10 @@ void WmfPlayer::updateTransform()
     m_painter.setWorldTransform(m_logicalToDevice);
 }
 
-void WmfPlayer::findVisibleArea()
-{
-    // Only screens and images: a recording or a printer keeps everything.
-    const QPaintDevice* device = m_painter.device();
-    const int type = device ? device->devType() : 0;
-    if (m_frame.isEmpty() || m_target.isEmpty()
-        || (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget))
-        return;
-    // The painter's transform is the identity here, so its device transform
-    // is what lies between its units and the device's: a widget's offset in
-    // its window, whose system clip is the part of the widget on show.
-    bool invertible = false;
-    const QTransform fromDevice = m_painter.deviceTransform().inverted(&invertible);
-    if (!invertible)
-        return;
-    const QPaintEngine* engine = m_painter.paintEngine();
-    const QRegion shown = engine ? engine->systemClip() : QRegion();
-    // A device's size counts in its own units, which on a high-density
-    // screen are several pixels; more is only culled less.
-    const double ratio = std::max(1.0, device->devicePixelRatioF());
-    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width() * ratio, device->height() * ratio)
-                                              : QRectF(shown.boundingRect());
-    m_visible = fromDevice.mapRect(deviceArea);
-    if (m_baseClip)
-        m_visible &= m_baseClip->boundingRect();
-    // The whole picture on show (the overview unzoomed): nothing to cull, and
-    // no record is measured for it.
-    m_cull = !m_visible.contains(m_base.mapRect(m_target));
-}
-
 bool WmfPlayer::outOfSight(const QRectF& logical) const
 {
-    if (!m_cull)
-        return false;
-    // Round ends and joins reach half the pen's width beyond the geometry,
-    // antialiasing a pixel more; the margin is wider than both.
-    const WmfPen& pen = m_pens.at(m_dc.pen, m_dc.heldPen);
-    const double scale = std::max(std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12()),
-                                  std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22()));
-    const double margin = pen.width * scale + 3;
-    const QRectF device = m_logicalToDevice.mapRect(logical).adjusted(-margin, -margin, margin, margin);
-    return !device.intersects(m_visible);
+    return m_visible.culling()
+           && m_visible.outOfSight(logical, m_logicalToDevice, m_pens.at(m_dc.pen, m_dc.heldPen).width);
 }
 
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
@@ -379,7 +339,7 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (!m_cull || !outOfSight(polygon.boundingRect())) // measured only when culling
+    if (!m_visible.culling() || !outOfSight(polygon.boundingRect())) // measured only when culling
         m_painter.drawPolyline(polygon);
 }
 
@@ -389,7 +349,7 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (m_cull && outOfSight(polygon.boundingRect()))
+    if (m_visible.culling() && outOfSight(polygon.boundingRect()))
         return;
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);

@@ -2,6 +2,7 @@
 
 #include "metafile/WmfPenTable.h"
 #include "metafile/WmfRecordList.h"
+#include "metafile/WmfVisibleArea.h"
 
 #include <QBrush>
 #include <QColor>
@@ -70,9 +71,6 @@ private:
     bool playObjectRecord(const WmfRecord& r);
     void playDrawingRecord(const WmfRecord& r);
     void updateTransform();
-    /// Where the painter can show anything, in its units; culling is on only
-    /// when that is less than the target (a zoomed or panned view).
-    void findVisibleArea();
     /// True when what `logical` bounds, drawn with the selected pen, would
     /// fall wholly outside what can be seen, so the painter is spared it.
     bool outOfSight(const QRectF& logical) const;
@@ -129,8 +127,7 @@ private:
     std::vector<DeviceContext> m_saved;
     std::vector<GdiObject> m_objects;
     std::size_t m_firstFree = 0; ///< no slot below this one is free
-    QRectF m_visible;     ///< painter units (device units of the picture)
-    bool m_cull = false;
+    WmfVisibleArea m_visible;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
     WmfPenTable m_pens;
