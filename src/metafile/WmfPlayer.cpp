@@ -16,7 +16,6 @@ namespace metafile {
 
 namespace {
 
-constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
@@ -62,6 +61,7 @@ double ellipseAngle(const QRectF& box, const QPointF& p)
 
 WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF& frame, const QRectF& target)
     : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform()),
+      m_objects(list.objectCount),
       // Before the file selects its own, a metafile draws with the device
       // context's defaults: a black one-pixel pen, a white brush, opaque text
       // background.
@@ -76,7 +76,6 @@ WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF&
     }
     m_dc.pen = 0;
     m_dc.brush = QBrush(Qt::white);
-    m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
 }
 
 void WmfPlayer::play()
@@ -154,58 +153,27 @@ QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
-WmfPlayer::GdiObject* WmfPlayer::newObject(GdiObject::Kind kind)
-{
-    // A new object takes the lowest free slot of the table. The caller fills
-    // in the fields of its kind in place: a whole drawing makes a pen for
-    // nearly every line, and a whole object made and moved in cost as much as
-    // the pen. Fields of other kinds left in a reused slot are never read.
-    std::size_t slot = m_firstFree;
-    while (slot < m_objects.size() && m_objects[slot].kind != GdiObject::Empty)
-        ++slot;
-    if (slot == m_objects.size()) {
-        if (m_objects.size() >= maximumObjects) {
-            m_firstFree = m_objects.size();
-            return nullptr;
-        }
-        m_objects.emplace_back();
-    }
-    m_firstFree = slot + 1;
-    m_objects[slot].kind = kind;
-    return &m_objects[slot];
-}
-
 void WmfPlayer::selectObject(std::uint16_t index)
 {
-    if (index >= m_objects.size())
+    WmfObject* found = m_objects.at(index);
+    if (!found)
         return;
-    GdiObject& object = m_objects[index];
+    WmfObject& object = *found;
     switch (object.kind) {
-    case GdiObject::Pen:
+    case WmfObject::Pen:
         m_dc.pen = object.pen;
         if (object.pen == WmfPenTable::heldInPlace)
             m_dc.heldPen = object.heldPen;
         applyPen();
         break;
-    case GdiObject::Brush:
+    case WmfObject::Brush:
         m_dc.brush = object.brush;
         break;
-    case GdiObject::Font:
+    case WmfObject::Font:
         m_dc.font = object.font;
         break;
     default:
         break;
-    }
-}
-
-void WmfPlayer::deleteObject(std::uint16_t index)
-{
-    // The device context keeps its own copy of a selected object, as GDI
-    // keeps a selected object alive, so deleting only frees the slot; what
-    // it held goes when the slot is taken again.
-    if (index < m_objects.size() && m_objects[index].kind != GdiObject::Empty) {
-        m_objects[index].kind = GdiObject::Empty;
-        m_firstFree = std::min<std::size_t>(m_firstFree, index);
     }
 }
 
@@ -222,7 +190,7 @@ void WmfPlayer::createPen(const WmfRecord& r)
     case PsNull: penStyle = Qt::NoPen; break;
     default: break;
     }
-    GdiObject* object = newObject(GdiObject::Pen);
+    WmfObject* object = m_objects.create(WmfObject::Pen);
     if (!object)
         return;
     // Made as a drawing at a small scale draws it, one pixel wide, so that
@@ -251,13 +219,13 @@ void WmfPlayer::createBrush(const WmfRecord& r)
         brush = QBrush(Qt::NoBrush);
     else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
         brush = QBrush(QColor(128, 128, 128));
-    if (GdiObject* object = newObject(GdiObject::Brush))
+    if (WmfObject* object = m_objects.create(WmfObject::Brush))
         object->brush = std::move(brush);
 }
 
 void WmfPlayer::createFont(const WmfRecord& r)
 {
-    Font font;
+    WmfFont font;
     font.height = m_list.word(r, 0);
     font.width = std::abs(m_list.word(r, 1));
     font.escapementDegrees = m_list.word(r, 2) / 10.0;
@@ -272,7 +240,7 @@ void WmfPlayer::createFont(const WmfRecord& r)
     if (const qsizetype end = face.indexOf('\0'); end >= 0)
         face.truncate(end);
     font.face = decodeMetafileText(face, font.charset);
-    if (GdiObject* object = newObject(GdiObject::Font))
+    if (WmfObject* object = m_objects.create(WmfObject::Font))
         object->font = std::move(font);
 }
 
@@ -721,21 +689,21 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         break;
     case fn::CreatePatternBrush:
     case fn::DibCreatePatternBrush: {
-        if (GdiObject* object = newObject(GdiObject::Brush))
+        if (WmfObject* object = m_objects.create(WmfObject::Brush))
             object->brush = QBrush(QColor(128, 128, 128));
         break;
     }
     case fn::CreatePalette:
     case fn::CreateRegion: {
         // Not drawn, but they take a slot, and later indexes count on it.
-        newObject(GdiObject::Other);
+        m_objects.create(WmfObject::Other);
         break;
     }
     case fn::SelectObject:
         selectObject(m_list.uword(r, 0));
         break;
     case fn::DeleteObject:
-        deleteObject(m_list.uword(r, 0));
+        m_objects.remove(m_list.uword(r, 0));
         break;
     default:
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "metafile/WmfObjectTable.h"
 #include "metafile/WmfPenTable.h"
 #include "metafile/WmfRecordList.h"
 #include "metafile/WmfVisibleArea.h"
@@ -34,29 +35,13 @@ public:
     void play();
 
 private:
-    struct Font {
-        double height = 0; ///< logical units; negative means character height
-        double width = 0;  ///< average character width, logical units; 0 = the face's own
-        double escapementDegrees = 0;
-        int weight = 400;
-        bool italic = false, underline = false, strikeOut = false;
-        std::uint8_t charset = 0;
-        QString face;
-    };
-    struct GdiObject {
-        enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
-        std::uint32_t pen = 0; ///< index into m_pens, or WmfPenTable::heldInPlace
-        WmfPen heldPen;
-        QBrush brush;
-        struct Font font;
-    };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
         int mapMode = 1;
         std::uint32_t pen = 0; ///< index into m_pens, or WmfPenTable::heldInPlace
         WmfPen heldPen;
         QBrush brush{Qt::white};
-        Font font;
+        WmfFont font;
         std::uint16_t textAlign = 0;
         QColor textColor = Qt::black, bkColor = Qt::white;
         bool opaqueBackground = true;
@@ -79,10 +64,7 @@ private:
     /// `count` points stored x, y from word `index` on; valid until the next call.
     const QPolygonF& points(const WmfRecord& r, std::uint32_t index, std::uint32_t count);
     QColor colour(const WmfRecord& r, std::uint32_t index) const;
-    /// The lowest free slot of the table, now of `kind`; null when the table is full.
-    GdiObject* newObject(GdiObject::Kind kind);
     void selectObject(std::uint16_t index);
-    void deleteObject(std::uint16_t index);
     void createPen(const WmfRecord& r);
     void createBrush(const WmfRecord& r);
     void createFont(const WmfRecord& r);
@@ -125,8 +107,7 @@ private:
     std::optional<QTransform> m_deviceToLogical; ///< none while the transform cannot be inverted
     DeviceContext m_dc;
     std::vector<DeviceContext> m_saved;
-    std::vector<GdiObject> m_objects;
-    std::size_t m_firstFree = 0; ///< no slot below this one is free
+    WmfObjectTable m_objects;
     WmfVisibleArea m_visible;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
