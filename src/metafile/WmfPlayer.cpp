@@ -1,6 +1,10 @@
 // Over 600 lines for a reason: the player is one class whose record handlers
-// share the device context, the object table and the painter; split across
-// files they would only hand that state to each other.
+// share the device context, the transform and the painter; split across files
+// they would only hand that state to each other. What stands apart lives
+// beside it: the object table (WmfObjectTable), the distinct pens
+// (WmfPenTable), the view's visible area (WmfVisibleArea) and the curves
+// within one pixel (WmfTinyCurves). Text stays: it reads the device context's
+// font, alignment, colours and background and moves its current position.
 #include "metafile/WmfPlayer.h"
 
 #include "metafile/WmfText.h"
