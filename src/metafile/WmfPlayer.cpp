@@ -1,13 +1,16 @@
 // Over 600 lines for a reason: the player is one class whose record handlers
-// share the device context, the object table and the painter; split across
-// files they would only hand that state to each other.
+// share the device context, the transform and the painter; split across files
+// they would only hand that state to each other. What stands apart lives
+// beside it: the object table (WmfObjectTable), the distinct pens
+// (WmfPenTable), the view's visible area (WmfVisibleArea) and the curves
+// within one pixel (WmfTinyCurves). Text stays: it reads the device context's
+// font, alignment, colours and background and moves its current position.
 #include "metafile/WmfPlayer.h"
 
 #include "metafile/WmfText.h"
+#include "metafile/WmfTinyCurves.h"
 
 #include <QFontMetricsF>
-#include <QPaintDevice>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPolygonF>
 
@@ -17,9 +20,7 @@ namespace metafile {
 
 namespace {
 
-constexpr std::size_t maximumObjects = 65535;
 constexpr std::size_t maximumSavedStates = 4096;
-constexpr std::size_t maximumPens = 65536;
 
 enum PenStyle : std::uint16_t { PsSolid = 0, PsDash, PsDot, PsDashDot, PsDashDotDot, PsNull, PsInsideFrame };
 enum BrushStyle : std::uint16_t { BsSolid = 0, BsNull = 1, BsHatched = 2 };
@@ -63,7 +64,12 @@ double ellipseAngle(const QRectF& box, const QPointF& p)
 } // namespace
 
 WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF& frame, const QRectF& target)
-    : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform())
+    : m_painter(painter), m_list(list), m_frame(frame), m_target(target), m_base(painter.worldTransform()),
+      m_objects(list.objectCount),
+      // Before the file selects its own, a metafile draws with the device
+      // context's defaults: a black one-pixel pen, a white brush, opaque text
+      // background.
+      m_pens(WmfPen{QPen(Qt::black, 0), 0, {}, -1})
 {
     if (!frame.isEmpty() && !target.isEmpty()) {
         m_frameToTarget = QTransform::fromTranslate(-frame.left(), -frame.top())
@@ -72,13 +78,8 @@ WmfPlayer::WmfPlayer(QPainter& painter, const WmfRecordList& list, const QRectF&
         m_dc.windowOrg = m_dc.viewportOrg = frame.topLeft();
         m_dc.windowExt = m_dc.viewportExt = QPointF(frame.width(), frame.height());
     }
-    // Before the file selects its own, a metafile draws with the device
-    // context's defaults: a black one-pixel pen, a white brush, opaque text
-    // background.
-    m_pens.push_back(Pen{QPen(Qt::black, 0), 0, {}, -1});
     m_dc.pen = 0;
     m_dc.brush = QBrush(Qt::white);
-    m_objects.resize(std::min<std::size_t>(list.objectCount, maximumObjects));
 }
 
 void WmfPlayer::play()
@@ -92,7 +93,7 @@ void WmfPlayer::play()
     m_painter.setWorldTransform(QTransform());
     if (m_painter.hasClipping())
         m_baseClip = m_painter.clipPath();
-    findVisibleArea();
+    m_visible = WmfVisibleArea::of(m_painter, m_frame, m_target, m_base, m_baseClip);
     updateTransform();
     applyPen();
     m_list.forEachRecord([this](const WmfRecord& record) { playRecord(record); });
@@ -118,48 +119,10 @@ void WmfPlayer::updateTransform()
     m_painter.setWorldTransform(m_logicalToDevice);
 }
 
-void WmfPlayer::findVisibleArea()
-{
-    // Only screens and images: a recording or a printer keeps everything.
-    const QPaintDevice* device = m_painter.device();
-    const int type = device ? device->devType() : 0;
-    if (m_frame.isEmpty() || m_target.isEmpty()
-        || (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget))
-        return;
-    // The painter's transform is the identity here, so its device transform
-    // is what lies between its units and the device's: a widget's offset in
-    // its window, whose system clip is the part of the widget on show.
-    bool invertible = false;
-    const QTransform fromDevice = m_painter.deviceTransform().inverted(&invertible);
-    if (!invertible)
-        return;
-    const QPaintEngine* engine = m_painter.paintEngine();
-    const QRegion shown = engine ? engine->systemClip() : QRegion();
-    // A device's size counts in its own units, which on a high-density
-    // screen are several pixels; more is only culled less.
-    const double ratio = std::max(1.0, device->devicePixelRatioF());
-    const QRectF deviceArea = shown.isEmpty() ? QRectF(0, 0, device->width() * ratio, device->height() * ratio)
-                                              : QRectF(shown.boundingRect());
-    m_visible = fromDevice.mapRect(deviceArea);
-    if (m_baseClip)
-        m_visible &= m_baseClip->boundingRect();
-    // The whole picture on show (the overview unzoomed): nothing to cull, and
-    // no record is measured for it.
-    m_cull = !m_visible.contains(m_base.mapRect(m_target));
-}
-
 bool WmfPlayer::outOfSight(const QRectF& logical) const
 {
-    if (!m_cull)
-        return false;
-    // Round ends and joins reach half the pen's width beyond the geometry,
-    // antialiasing a pixel more; the margin is wider than both.
-    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
-    const double scale = std::max(std::hypot(m_logicalToDevice.m11(), m_logicalToDevice.m12()),
-                                  std::hypot(m_logicalToDevice.m21(), m_logicalToDevice.m22()));
-    const double margin = pen.width * scale + 3;
-    const QRectF device = m_logicalToDevice.mapRect(logical).adjusted(-margin, -margin, margin, margin);
-    return !device.intersects(m_visible);
+    return m_visible.culling()
+           && m_visible.outOfSight(logical, m_logicalToDevice, m_pens.at(m_dc.pen, m_dc.heldPen).width);
 }
 
 QPointF WmfPlayer::point(const WmfRecord& r, std::uint32_t index) const
@@ -194,58 +157,27 @@ QColor WmfPlayer::colour(const WmfRecord& r, std::uint32_t index) const
     return QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
 }
 
-WmfPlayer::GdiObject* WmfPlayer::newObject(GdiObject::Kind kind)
-{
-    // A new object takes the lowest free slot of the table. The caller fills
-    // in the fields of its kind in place: a whole drawing makes a pen for
-    // nearly every line, and a whole object made and moved in cost as much as
-    // the pen. Fields of other kinds left in a reused slot are never read.
-    std::size_t slot = m_firstFree;
-    while (slot < m_objects.size() && m_objects[slot].kind != GdiObject::Empty)
-        ++slot;
-    if (slot == m_objects.size()) {
-        if (m_objects.size() >= maximumObjects) {
-            m_firstFree = m_objects.size();
-            return nullptr;
-        }
-        m_objects.emplace_back();
-    }
-    m_firstFree = slot + 1;
-    m_objects[slot].kind = kind;
-    return &m_objects[slot];
-}
-
 void WmfPlayer::selectObject(std::uint16_t index)
 {
-    if (index >= m_objects.size())
+    WmfObject* found = m_objects.at(index);
+    if (!found)
         return;
-    GdiObject& object = m_objects[index];
+    WmfObject& object = *found;
     switch (object.kind) {
-    case GdiObject::Pen:
+    case WmfObject::Pen:
         m_dc.pen = object.pen;
-        if (object.pen == penHeldInPlace)
+        if (object.pen == WmfPenTable::heldInPlace)
             m_dc.heldPen = object.heldPen;
         applyPen();
         break;
-    case GdiObject::Brush:
+    case WmfObject::Brush:
         m_dc.brush = object.brush;
         break;
-    case GdiObject::Font:
+    case WmfObject::Font:
         m_dc.font = object.font;
         break;
     default:
         break;
-    }
-}
-
-void WmfPlayer::deleteObject(std::uint16_t index)
-{
-    // The device context keeps its own copy of a selected object, as GDI
-    // keeps a selected object alive, so deleting only frees the slot; what
-    // it held goes when the slot is taken again.
-    if (index < m_objects.size() && m_objects[index].kind != GdiObject::Empty) {
-        m_objects[index].kind = GdiObject::Empty;
-        m_firstFree = std::min<std::size_t>(m_firstFree, index);
     }
 }
 
@@ -262,7 +194,7 @@ void WmfPlayer::createPen(const WmfRecord& r)
     case PsNull: penStyle = Qt::NoPen; break;
     default: break;
     }
-    GdiObject* object = newObject(GdiObject::Pen);
+    WmfObject* object = m_objects.create(WmfObject::Pen);
     if (!object)
         return;
     // Made as a drawing at a small scale draws it, one pixel wide, so that
@@ -270,25 +202,12 @@ void WmfPlayer::createPen(const WmfRecord& r)
     const auto make = [&] {
         QPen pen(QBrush(colour(r, 3)), 0, penStyle, Qt::RoundCap, Qt::RoundJoin);
         pen.setCosmetic(true);
-        return Pen{pen, width, {}, -1};
+        return WmfPen{pen, width, {}, -1};
     };
     const std::uint64_t key = (std::uint64_t(width) << 32) | (std::uint64_t(style) << 24) | (m_list.dword(r, 3) & 0xFFFFFF);
-    object->pen = sharedPen(key, make);
-    if (object->pen == penHeldInPlace)
+    object->pen = m_pens.shared(key, make);
+    if (object->pen == WmfPenTable::heldInPlace)
         object->heldPen = make();
-}
-
-template <typename Make>
-std::uint32_t WmfPlayer::sharedPen(std::uint64_t key, Make&& make)
-{
-    if (const auto found = m_penIndex.find(key); found != m_penIndex.end())
-        return found->second;
-    if (m_pens.size() >= maximumPens)
-        return penHeldInPlace;
-    m_pens.push_back(make());
-    const auto index = std::uint32_t(m_pens.size() - 1);
-    m_penIndex.emplace(key, index);
-    return index;
 }
 
 void WmfPlayer::createBrush(const WmfRecord& r)
@@ -304,13 +223,13 @@ void WmfPlayer::createBrush(const WmfRecord& r)
         brush = QBrush(Qt::NoBrush);
     else // pattern brushes carry bitmaps, which are not drawn: a grey tone stands in
         brush = QBrush(QColor(128, 128, 128));
-    if (GdiObject* object = newObject(GdiObject::Brush))
+    if (WmfObject* object = m_objects.create(WmfObject::Brush))
         object->brush = std::move(brush);
 }
 
 void WmfPlayer::createFont(const WmfRecord& r)
 {
-    Font font;
+    WmfFont font;
     font.height = m_list.word(r, 0);
     font.width = std::abs(m_list.word(r, 1));
     font.escapementDegrees = m_list.word(r, 2) / 10.0;
@@ -325,39 +244,19 @@ void WmfPlayer::createFont(const WmfRecord& r)
     if (const qsizetype end = face.indexOf('\0'); end >= 0)
         face.truncate(end);
     font.face = decodeMetafileText(face, font.charset);
-    if (GdiObject* object = newObject(GdiObject::Font))
+    if (WmfObject* object = m_objects.create(WmfObject::Font))
         object->font = std::move(font);
 }
 
 void WmfPlayer::applyPen()
 {
-    Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
-    if (pen.drawnScale != m_deviceScale) {
-        pen.drawn = drawnPen(pen.pen, pen.width);
-        pen.drawnScale = m_deviceScale;
-    }
-    m_painter.setPen(pen.drawn);
+    m_painter.setPen(m_pens.drawnAt(m_dc.pen, m_dc.heldPen, m_deviceScale));
 }
 
 bool WmfPlayer::penIsCosmetic() const
 {
-    const Pen& pen = m_dc.pen == penHeldInPlace ? m_dc.heldPen : m_pens[m_dc.pen];
+    const WmfPen& pen = m_pens.at(m_dc.pen, m_dc.heldPen);
     return pen.drawnScale == m_deviceScale && pen.drawn.isCosmetic();
-}
-
-QPen WmfPlayer::drawnPen(const QPen& source, double width) const
-{
-    QPen pen = source;
-    // A pen narrower than one pixel on the device draws one pixel wide, as
-    // GDI never draws a line thinner than that.
-    // Set only where it differs: each setter copies a shared pen.
-    const bool cosmetic = width * m_deviceScale < 1.0;
-    const double drawnWidth = cosmetic ? 0.0 : width;
-    if (pen.widthF() != drawnWidth)
-        pen.setWidthF(drawnWidth);
-    if (pen.isCosmetic() != cosmetic)
-        pen.setCosmetic(cosmetic);
-    return pen;
 }
 
 void WmfPlayer::applyBrush(bool fill)
@@ -412,7 +311,7 @@ void WmfPlayer::drawPolyline(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (!m_cull || !outOfSight(polygon.boundingRect())) // measured only when culling
+    if (!m_visible.culling() || !outOfSight(polygon.boundingRect())) // measured only when culling
         m_painter.drawPolyline(polygon);
 }
 
@@ -422,7 +321,7 @@ void WmfPlayer::drawPolygon(const WmfRecord& r)
     if (count < 2 || 1 + 2ull * count > r.wordCount)
         return;
     const QPolygonF& polygon = points(r, 1, count);
-    if (m_cull && outOfSight(polygon.boundingRect()))
+    if (m_visible.culling() && outOfSight(polygon.boundingRect()))
         return;
     applyBrush(true);
     m_painter.drawPolygon(polygon, m_dc.fillRule);
@@ -493,29 +392,8 @@ void WmfPlayer::drawArcFamily(const WmfRecord& r)
 
 bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
 {
-    // An arc whose whole box lies within a device pixel: the painter would
-    // flatten each of its curves to the straight line between the curve's
-    // ends, as a curve that small is never split, so that line is drawn
-    // straight away without building the curves. The ends are the painter's
-    // own: its start and end points, the quarter points between, and the
-    // quarters it passes over when an end lies on a quarter's very edge.
-    const double endAngle = startAngle + span;
-    int first = int(std::floor(startAngle / 90)), last = int(std::floor(endAngle / 90));
-    if (std::abs((startAngle - first * 90) / 90 - 1) <= 1e-12)
-        ++first;
-    if (std::abs((endAngle - last * 90) / 90) <= 1e-12)
-        --last;
-    if (last < first || span < 1e-6)
-        return false; // no curve at all, or one that ends where it starts
-    const double x = box.x(), y = box.y(), w = box.width(), h = box.height(), w2 = w / 2, h2 = h / 2;
-    const QPointF quarters[4] = {{x + w, y + h2}, {x + w2, y}, {x, y + h2}, {x + w2, y + h}}; // 0, 90, 180, 270 degrees
-    m_points.resize(0);
-    m_arc.arcMoveTo(box, startAngle);
-    m_points.append(m_arc.currentPosition());
-    for (int quarter = first; quarter < last; ++quarter)
-        m_points.append(quarters[(quarter + 1) & 3]);
-    m_arc.arcMoveTo(box, endAngle);
-    m_points.append(m_arc.currentPosition());
+    if (!tinyArcLines(box, startAngle, span, m_arc, m_points))
+        return false;
     // Through logical units and back, as the painter maps a built outline.
     const QTransform& back = *m_deviceToLogical;
     for (QPointF& p : m_points)
@@ -527,21 +405,13 @@ bool WmfPlayer::drawTinyArc(const QRectF& box, double startAngle, double span)
 
 bool WmfPlayer::drawTinyEllipse(const QRectF& logical)
 {
-    // An unfilled ellipse within one device pixel: the painter builds it
-    // from its four quarter points, starting at the right and turning
-    // clockwise, and flattens each curve to the line between its ends.
+    // Only an unfilled ellipse: a filled one is left to the painter.
     if (m_dc.brush.style() != Qt::NoBrush || logical.isNull() || !penIsCosmetic())
         return false;
     const QRectF device = m_logicalToDevice.mapRect(logical);
     if (device.width() >= 1 || device.height() >= 1)
         return false;
-    const double x = logical.x(), y = logical.y(), w = logical.width(), h = logical.height(), w2 = w / 2, h2 = h / 2;
-    m_points.resize(5);
-    QPointF* to = m_points.data();
-    to[0] = to[4] = QPointF(x + w, y + h2);
-    to[1] = QPointF(x + w2, y + h);
-    to[2] = QPointF(x, y + h2);
-    to[3] = QPointF(x + w2, y);
+    tinyEllipseLines(logical, m_points);
     m_painter.drawPolyline(m_points);
     return true;
 }
@@ -823,21 +693,21 @@ bool WmfPlayer::playObjectRecord(const WmfRecord& r)
         break;
     case fn::CreatePatternBrush:
     case fn::DibCreatePatternBrush: {
-        if (GdiObject* object = newObject(GdiObject::Brush))
+        if (WmfObject* object = m_objects.create(WmfObject::Brush))
             object->brush = QBrush(QColor(128, 128, 128));
         break;
     }
     case fn::CreatePalette:
     case fn::CreateRegion: {
         // Not drawn, but they take a slot, and later indexes count on it.
-        newObject(GdiObject::Other);
+        m_objects.create(WmfObject::Other);
         break;
     }
     case fn::SelectObject:
         selectObject(m_list.uword(r, 0));
         break;
     case fn::DeleteObject:
-        deleteObject(m_list.uword(r, 0));
+        m_objects.remove(m_list.uword(r, 0));
         break;
     default:
         return false;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "metafile/WmfObjectTable.h"
+#include "metafile/WmfPenTable.h"
 #include "metafile/WmfRecordList.h"
+#include "metafile/WmfVisibleArea.h"
 
 #include <QBrush>
 #include <QColor>
@@ -13,7 +16,6 @@
 #include <QTransform>
 
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -33,40 +35,13 @@ public:
     void play();
 
 private:
-    struct Font {
-        double height = 0; ///< logical units; negative means character height
-        double width = 0;  ///< average character width, logical units; 0 = the face's own
-        double escapementDegrees = 0;
-        int weight = 400;
-        bool italic = false, underline = false, strikeOut = false;
-        std::uint8_t charset = 0;
-        QString face;
-    };
-    /// A pen as the file makes it, and as the painter draws it at the
-    /// device scale it was last drawn at.
-    struct Pen {
-        QPen pen;
-        double width = 0; ///< logical units; 0 draws one pixel wide
-        QPen drawn;
-        double drawnScale = -1;
-    };
-    /// A pen of the picture's table of distinct pens, or one held in place
-    /// (once that table is full).
-    static constexpr std::uint32_t penHeldInPlace = 0xFFFFFFFF;
-    struct GdiObject {
-        enum Kind { Empty, Pen, Brush, Font, Other } kind = Empty;
-        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
-        struct Pen heldPen;
-        QBrush brush;
-        struct Font font;
-    };
     struct DeviceContext {
         QPointF windowOrg, windowExt{1, 1}, viewportOrg, viewportExt{1, 1};
         int mapMode = 1;
-        std::uint32_t pen = 0; ///< index into m_pens, or penHeldInPlace
-        struct Pen heldPen;
+        std::uint32_t pen = 0; ///< index into m_pens, or WmfPenTable::heldInPlace
+        WmfPen heldPen;
         QBrush brush{Qt::white};
-        Font font;
+        WmfFont font;
         std::uint16_t textAlign = 0;
         QColor textColor = Qt::black, bkColor = Qt::white;
         bool opaqueBackground = true;
@@ -81,9 +56,6 @@ private:
     bool playObjectRecord(const WmfRecord& r);
     void playDrawingRecord(const WmfRecord& r);
     void updateTransform();
-    /// Where the painter can show anything, in its units; culling is on only
-    /// when that is less than the target (a zoomed or panned view).
-    void findVisibleArea();
     /// True when what `logical` bounds, drawn with the selected pen, would
     /// fall wholly outside what can be seen, so the painter is spared it.
     bool outOfSight(const QRectF& logical) const;
@@ -92,22 +64,13 @@ private:
     /// `count` points stored x, y from word `index` on; valid until the next call.
     const QPolygonF& points(const WmfRecord& r, std::uint32_t index, std::uint32_t count);
     QColor colour(const WmfRecord& r, std::uint32_t index) const;
-    /// The lowest free slot of the table, now of `kind`; null when the table is full.
-    GdiObject* newObject(GdiObject::Kind kind);
     void selectObject(std::uint16_t index);
-    void deleteObject(std::uint16_t index);
     void createPen(const WmfRecord& r);
     void createBrush(const WmfRecord& r);
     void createFont(const WmfRecord& r);
     /// The selected pen goes to the painter, made for the current scale
     /// when it was last drawn at another.
     void applyPen();
-    /// `pen` `width` logical units wide as the painter draws it at the current scale.
-    QPen drawnPen(const QPen& pen, double width) const;
-    /// The pen the table holds for `key` (style, colour and width), made
-    /// from `make` the first time; penHeldInPlace once the table is full.
-    template <typename Make>
-    std::uint32_t sharedPen(std::uint64_t key, Make&& make);
     void applyBrush(bool fill);
     void applyClip();
     void drawPolyline(const WmfRecord& r);
@@ -144,17 +107,11 @@ private:
     std::optional<QTransform> m_deviceToLogical; ///< none while the transform cannot be inverted
     DeviceContext m_dc;
     std::vector<DeviceContext> m_saved;
-    std::vector<GdiObject> m_objects;
-    std::size_t m_firstFree = 0; ///< no slot below this one is free
-    QRectF m_visible;     ///< painter units (device units of the picture)
-    bool m_cull = false;
+    WmfObjectTable m_objects;
+    WmfVisibleArea m_visible;
     QPolygonF m_points;
     QPainterPath m_arc; ///< the arc being drawn
-    /// The picture's distinct pens, by style, colour and width: a whole
-    /// drawing makes a pen for nearly every line, from a few hundred distinct
-    /// ones, and objects and device contexts hold just their index.
-    std::vector<Pen> m_pens;
-    std::unordered_map<std::uint64_t, std::uint32_t> m_penIndex;
+    WmfPenTable m_pens;
     QBrush m_noBrush{Qt::NoBrush};
     int m_backgroundMode = -1; ///< last set on the painter; -1 before any
 };
