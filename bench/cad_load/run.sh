@@ -13,19 +13,12 @@
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build}
-cache=${KASANEMI_BENCH_CACHE:-/tmp/kasanemi-bench}
-shared=${KASANEMI_SHARED:-$root/../shared}
-mkdir -p "$cache"
-generate() { # FILE LAYERS ENTITIES SEED
-    if [ ! -s "$1" ]; then
-        echo "generating $1 ..."
-        /usr/bin/python3 "$shared/tools/gen_dxf.py" --layers "$2" --entities "$3" --seed "$4" --version R2018 \
-            --out "$1.part" >/dev/null && mv "$1.part" "$1"
-    fi
-}
-generate "$cache/big.dxf" 500 200000 2
-generate "$cache/layers4000.dxf" 4000 40000 3
-generate "$cache/layers40000.dxf" 40000 400000 3
+. "$root/bench/common/drawings.sh"
+cache=$bench_cache
+shared=$bench_shared
+bench_drawing "$cache/big.dxf" 500 200000 2
+bench_drawing "$cache/layers4000.dxf" 4000 40000 3
+bench_drawing "$cache/layers40000.dxf" 40000 400000 3
 cmake --build "$build" --target bench_cad_load kasanemi-cad >/dev/null
 cmake --build "$build" --target bench_dxflib_load >/dev/null 2>&1 || true
 export KASANEMI_SHARED="$shared"

@@ -9,11 +9,10 @@ set -e
 BUILD=${1:-build}
 ROUNDS=${2:-5}
 WORK=${3:+--work $3}
-CACHE=${KASANEMI_BENCH_CACHE:-/tmp/kasanemi-bench}
-GEN="$(dirname "$0")/../../../shared/tools/gen_dxf.py"
-mkdir -p "$CACHE"
-[ -f "$CACHE/big.dxf" ] || /usr/bin/python3 "$GEN" --layers 500 --entities 200000 --seed 2 --version R2018 --out "$CACHE/big.dxf"
-[ -f "$CACHE/layers2000.dxf" ] || /usr/bin/python3 "$GEN" --layers 2000 --entities 4000 --seed 3 --version R2018 --out "$CACHE/layers2000.dxf"
+. "$(dirname "$0")/../common/drawings.sh"
+CACHE=$bench_cache
+bench_drawing "$CACHE/big.dxf" 500 200000 2
+bench_drawing "$CACHE/layers2000.dxf" 2000 4000 3
 cmake --build "$BUILD" --target host_start_bench kasanemi-cad >/dev/null
 QT_QPA_PLATFORM=offscreen dbus-run-session -- "$BUILD/bench/host_start_bench" --rounds "$ROUNDS" $WORK \
     "$CACHE/big.dxf" "$CACHE/layers2000.dxf"
